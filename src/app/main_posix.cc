@@ -1,0 +1,77 @@
+// Vendrix on Linux: macros run against the simulated desktop, with the
+// real file system.
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_host.h"
+#include "platform/posix/utf8.h"
+#include "platform/sim/sim_desktop.h"
+#include "shell/launch_arguments.h"
+#include "shell/program.h"
+
+namespace {
+
+using vendrix::shell::LaunchArguments;
+
+std::vector<std::string> ShiftJisArguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    // An argument that is not UTF-8 is taken as the bytes it is.
+    args.push_back(vendrix::posix::Utf8ToSjis(argv[i]).value_or(argv[i]));
+  }
+  return args;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read the desktop description " + path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int Run(const LaunchArguments& launch) {
+  std::unique_ptr<vendrix::sim::SimDesktop> desktop =
+      launch.simDesktopFile
+          ? std::make_unique<vendrix::sim::SimDesktop>(ReadTextFile(vendrix::posix::NativeName(*launch.simDesktopFile)))
+          : std::make_unique<vendrix::sim::SimDesktop>();
+  std::ofstream traceFile;
+  if (launch.traceFile && *launch.traceFile == "-") {
+    desktop->SetTraceStream(&std::cout);
+  } else if (launch.traceFile) {
+    traceFile.open(vendrix::posix::NativeName(*launch.traceFile), std::ios::binary | std::ios::trunc);
+    if (!traceFile) throw std::runtime_error("cannot write the trace file " + *launch.traceFile);
+    desktop->SetTraceStream(&traceFile);
+  }
+  vendrix::posix::PosixFiles files;
+  vendrix::posix::PosixHost host(launch.home);
+  vendrix::platform::Platform platform{desktop->dialogs(), desktop->clock(),       desktop->input(),
+                                       desktop->messages(), desktop->shellWindow(), desktop->display(),
+                                       files,               host};
+  int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
+  std::cout.flush();
+  return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  LaunchArguments launch = vendrix::shell::SplitLaunchArguments(ShiftJisArguments(argc, argv));
+  if (launch.help) {
+    std::cout << vendrix::shell::UsageText();
+    return 0;
+  }
+  for (const std::string& unknown : launch.errors) {
+    std::cerr << "vendrix: ignoring unknown option " << unknown << "\n";
+  }
+  try {
+    return Run(launch);
+  } catch (const std::exception& error) {
+    std::cerr << "vendrix: " << error.what() << "\n";
+    return 1;
+  }
+}

@@ -1,0 +1,139 @@
+// Vendrix.exe: the Windows entry point.  Turns the wide command line into
+// Shift-JIS arguments, picks the real or the simulated desktop, and hands
+// over to the OS-independent program.
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_desktop.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/win32_text.h"
+#include "shell/launch_arguments.h"
+#include "shell/program.h"
+
+#include <shellapi.h>
+
+namespace {
+
+using vendrix::win32::SjisFromWide;
+using vendrix::win32::WideFromSjis;
+
+constexpr wchar_t kCaption[] = L"Vendrix V0.74a";
+// Bound for the simulated desktop's description.
+constexpr size_t kMaxDesktopBytes = 16u << 20;
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (argv == nullptr) return args;
+  for (int i = 1; i < count; ++i) args.push_back(SjisFromWide(argv[i]));
+  ::LocalFree(argv);
+  return args;
+}
+
+void ShowText(const std::wstring& text, UINT icon) {
+  ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_OK | MB_SETFOREGROUND | icon);
+}
+
+std::wstring WideFromAscii(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Opens the trace file; "-" is standard output (a console, when started
+// from one that passes it on).
+class TraceOutput {
+ public:
+  bool Open(const std::string& name) {
+    if (name == "-") {
+      stream_ = &std::cout;
+      return true;
+    }
+    file_.open(std::filesystem::path(WideFromSjis(name)), std::ios::binary | std::ios::trunc);
+    if (!file_) return false;
+    stream_ = &file_;
+    return true;
+  }
+  std::ostream* stream() const { return stream_; }
+
+ private:
+  std::ofstream file_;
+  std::ostream* stream_ = nullptr;
+};
+
+int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::Win32Files& files,
+                 vendrix::win32::Win32Host& host) {
+  std::string description = "{}";
+  if (launch.simDesktopFile) {
+    vendrix::platform::ReadResult read = files.ReadFile(*launch.simDesktopFile, kMaxDesktopBytes);
+    if (read.status != vendrix::platform::ReadStatus::kOk) {
+      ShowText(L"Cannot read the desktop file " + WideFromSjis(*launch.simDesktopFile), MB_ICONERROR);
+      return 1;
+    }
+    description = std::move(read.bytes);
+  }
+  std::optional<vendrix::sim::SimDesktop> desktop;
+  try {
+    desktop.emplace(std::string_view(description));
+  } catch (const std::exception& error) {
+    ShowText(L"Bad desktop description: " + WideFromAscii(error.what()), MB_ICONERROR);
+    return 1;
+  }
+  TraceOutput trace;
+  if (launch.traceFile) {
+    if (!trace.Open(*launch.traceFile)) {
+      ShowText(L"Cannot write the trace file " + WideFromSjis(*launch.traceFile), MB_ICONERROR);
+      return 1;
+    }
+    desktop->SetTraceStream(trace.stream());
+  }
+  vendrix::platform::Platform platform{desktop->dialogs(),     desktop->clock(),
+                                       desktop->input(),       desktop->messages(),
+                                       desktop->shellWindow(), desktop->display(),
+                                       files,                  host};
+  const int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
+  if (trace.stream() != nullptr) trace.stream()->flush();
+  return exitCode;
+}
+
+int RunOnWindows(HINSTANCE instance, const vendrix::shell::LaunchArguments& launch,
+                 vendrix::win32::Win32Files& files, vendrix::win32::Win32Host& host) {
+  vendrix::win32::Win32Desktop desktop(instance);
+  vendrix::platform::Platform platform{desktop.dialogs(),     desktop.clock(),
+                                       desktop.input(),       desktop.messages(),
+                                       desktop.shellWindow(), desktop.display(),
+                                       files,                 host};
+  return vendrix::shell::RunProgram(platform, launch.programArgs);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  try {
+    const vendrix::shell::LaunchArguments launch =
+        vendrix::shell::SplitLaunchArguments(CommandLineArguments());
+    if (!launch.errors.empty()) {
+      std::wstring text = L"Unknown option " + WideFromSjis(launch.errors.front()) + L"\n\n" +
+                          WideFromAscii(vendrix::shell::UsageText());
+      ShowText(text, MB_ICONERROR);
+      return 1;
+    }
+    if (launch.help) {
+      ShowText(WideFromAscii(vendrix::shell::UsageText()), MB_ICONINFORMATION);
+      return 0;
+    }
+    vendrix::win32::Win32Files files;
+    vendrix::win32::Win32Host host(launch.home);
+    if (launch.sim) return RunSimulated(launch, files, host);
+    return RunOnWindows(instance, launch, files, host);
+  } catch (const std::exception& error) {
+    ShowText(L"Vendrix stopped: " + WideFromAscii(error.what()), MB_ICONERROR);
+    return 1;
+  }
+}

@@ -1,0 +1,93 @@
+#include "desktop/keys.h"
+
+#include <string>
+
+#include "values/integer.h"
+#include "values/sjis.h"
+
+namespace vendrix {
+namespace {
+
+struct NamedKey {
+  std::string_view name;
+  int code;
+};
+
+// Names a key token may use, with their virtual-key codes.
+constexpr NamedKey kNamedKeys[] = {
+    {"[LCLICK]", 1},      {"[RCLICK]", 2},     {"[BREAK]", 3},      {"[MCLICK]", 4},
+    {"[BS]", 8},          {"[TAB]", 9},        {"[CLEAR]", 12},     {"[RET]", 13},
+    {"[ENTER]", 13},      {"[SHIFT]", 16},     {"[CTRL]", 17},      {"[ALT]", 18},
+    {"[PAUSE]", 19},      {"[CAPS]", 20},      {"[KANA]", 21},      {"[ROMAJI]", 22},
+    {"[ZENKAKU]", 23},    {"[HIRAGANA]", 24},  {"[KANJI]", 25},     {"[ESC]", 27},
+    {"[HENKAN]", 28},     {"[MUHENKAN]", 29},  {"[SPACE]", 32},     {"[PAGEUP]", 33},
+    {"[PAGEDOWN]", 34},   {"[END]", 35},       {"[HOME]", 36},      {"[LEFT]", 37},
+    {"[UP]", 38},         {"[RIGHT]", 39},     {"[DOWN]", 40},      {"[SELECT]", 41},
+    {"[EXECUTE]", 43},    {"[PRINTSCREEN]", 44}, {"[INS]", 45},     {"[DEL]", 46},
+    {"[HELP]", 47},       {"[WINDOWS]", 91},   {"[APPLI]", 93},     {"[NUM0]", 96},
+    {"[NUM1]", 97},       {"[NUM2]", 98},      {"[NUM3]", 99},      {"[NUM4]", 100},
+    {"[NUM5]", 101},      {"[NUM6]", 102},     {"[NUM7]", 103},     {"[NUM8]", 104},
+    {"[NUM9]", 105},      {"[NUM*]", 106},     {"[NUM+]", 107},     {"[SEPARATER]", 108},
+    {"[NUM-]", 109},      {"[NUM.]", 110},     {"[NUM/]", 111},     {"[F1]", 112},
+    {"[F2]", 113},        {"[F3]", 114},       {"[F4]", 115},       {"[F5]", 116},
+    {"[F6]", 117},        {"[F7]", 118},       {"[F8]", 119},       {"[F9]", 120},
+    {"[F10]", 121},       {"[F11]", 122},      {"[F12]", 123},      {"[NUMLOCK]", 144},
+    {"[SCROLLLOCK]", 145},
+};
+
+int LayoutCode(platform::Input& input, char character) {
+  return input.VkKeyScan(character) & 0xFF;
+}
+
+void PutAtLayoutCode(KeyNameTable& table, platform::Input& input, char character,
+                     std::string name) {
+  table[static_cast<size_t>(LayoutCode(input, character))] = std::move(name);
+}
+
+}  // namespace
+
+KeyNameTable BuildKeyNameTable(platform::Input& input) {
+  KeyNameTable table;
+  for (int code = 1; code <= 256; ++code) table[code] = "[OEM-" + std::to_string(code) + "]";
+  for (const NamedKey& key : kNamedKeys) {
+    if (key.code <= 47 && key.name != "[ENTER]") table[key.code] = std::string(key.name);
+  }
+  for (char c = '0'; c <= '9'; ++c) PutAtLayoutCode(table, input, c, std::string(1, c));
+  for (char c = 'A'; c <= 'Z'; ++c) PutAtLayoutCode(table, input, c, std::string(1, c));
+  table[91] = "[Windows]";
+  table[92] = "[Windows]";
+  table[93] = "[Appli]";
+  for (int code = 96; code <= 105; ++code) table[code] = "[NUM" + std::to_string(code - 96) + "]";
+  table[106] = "[NUM*]";
+  table[107] = "[NUM+]";
+  table[108] = "[SEPARATER]";
+  table[109] = "[NUM-]";
+  table[110] = "[NUM.]";
+  table[111] = "[NUM/]";
+  PutAtLayoutCode(table, input, ':', ":");
+  PutAtLayoutCode(table, input, ';', "[Semicolon]");
+  for (char c : std::string_view(",-./@[\\]^_")) PutAtLayoutCode(table, input, c, std::string(1, c));
+  for (int code = 112; code <= 123; ++code) table[code] = "[F" + std::to_string(code - 111) + "]";
+  table[144] = "[NUMLOCK]";
+  table[145] = "[SCROLLLOCK]";
+  return table;
+}
+
+int ParseKeyToken(platform::Input& input, std::string_view token) {
+  std::string upper = sjis::AnsiUpper(token);
+  if (upper.empty()) return -1;
+  if (upper.front() != '[' || sjis::FindAtCharBoundary(upper, "]") == std::string::npos) {
+    return LayoutCode(input, upper.front());
+  }
+  if (upper == "[SEMICOLON]") return LayoutCode(input, ';');
+  for (const NamedKey& key : kNamedKeys) {
+    if (upper == key.name) return key.code;
+  }
+  if (upper.compare(0, 5, "[OEM-") == 0) {
+    std::string_view number = std::string_view(upper).substr(5, upper.size() - 6);
+    return IntegerValue(number, 0);
+  }
+  return -1;
+}
+
+}  // namespace vendrix

@@ -1,0 +1,23 @@
+// Key notation: "[ESC]"-style names, "[OEM-n]" codes and single characters.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace vendrix {
+
+// Display names of virtual-key codes 1 to 256 (index 0 unused).
+using KeyNameTable = std::array<std::string, 257>;
+
+// Built once at start-up; single characters follow the keyboard layout.
+KeyNameTable BuildKeyNameTable(platform::Input& input);
+
+// The virtual-key code a key token names: above 0 for a key, 0 when it
+// names nothing to send ("[OEM-x]" without a number), -1 for a bracketed
+// name that is no key.
+int ParseKeyToken(platform::Input& input, std::string_view token);
+
+}  // namespace vendrix

@@ -1,0 +1,63 @@
+#include "engine/dispatch.h"
+
+#include <string>
+#include <unordered_map>
+
+#include "values/variables.h"
+
+namespace vendrix {
+namespace {
+
+struct KeywordHandler {
+  std::string_view keyword;
+  StatementHandler handler;
+};
+
+constexpr KeywordHandler kStatements[] = {
+    // Control flow.
+    {"IF", StmtIf}, {"UNLESS", StmtUnless}, {"ELSEIF", StmtElseIf}, {"ELSE", StmtElse},
+    {"ENDIF", StmtEndIf}, {"EXITIF", StmtExitIf}, {"GOTO", StmtGoto}, {"GOTONEXT", StmtGotoNext},
+    {"GOTOBEFORE", StmtGotoBefore}, {"CALL", StmtCall}, {"GOSUB", StmtCall}, {"RETURN", StmtReturn},
+    {"FOR", StmtFor}, {"NEXT", StmtNext}, {"EXITFOR", StmtExitFor}, {"END", StmtEnd},
+    {"PAUSE", StmtPause}, {"STEP", StmtStep},
+    // Variables.
+    {"SET", StmtSet}, {"INC", StmtInc}, {"DEC", StmtDec},
+    // Input and timing.
+    {"DELAY", StmtDelay}, {"AUTODELAY", StmtAutoDelay}, {"BLOCKINPUT", StmtBlockInput},
+    {"LCLICK", StmtNotYetAvailable}, {"RCLICK", StmtNotYetAvailable}, {"MOVETO", StmtNotYetAvailable},
+    {"MOVERE", StmtNotYetAvailable}, {"WHEEL", StmtNotYetAvailable}, {"KEY", StmtNotYetAvailable},
+    {"PASTEKEY", StmtNotYetAvailable}, {"SEND", StmtNotYetAvailable}, {"SETORIGIN", StmtNotYetAvailable},
+    {"HOTKEY", StmtNotYetAvailable}, {"ACTIVATE-WINDOW", StmtNotYetAvailable}, {"BEEP", StmtNotYetAvailable},
+    {"SETBREAKKEY", StmtNotYetAvailable}, {"SET-IME", StmtNotYetAvailable},
+    // Clipboard, messages and programs.
+    {"MESSAGE", StmtMessage}, {"EXEC", StmtNotYetAvailable}, {"SHELL", StmtNotYetAvailable},
+    {"GETTITLE", StmtNotYetAvailable}, {"HINTMESSAGE", StmtNotYetAvailable}, {"CLIPBRD", StmtNotYetAvailable},
+    {"GETCLIPBRD", StmtNotYetAvailable}, {"PASTE", StmtNotYetAvailable}, {"AUTOPASTE", StmtNotYetAvailable},
+    {"READJOYSTICK", StmtNotYetAvailable},
+    // Files and INI values.
+    {"OPEN", StmtNotYetAvailable}, {"CLOSE", StmtNotYetAvailable}, {"READ", StmtNotYetAvailable},
+    {"WRITE", StmtNotYetAvailable}, {"LOG", StmtNotYetAvailable}, {"WRITEINI", StmtNotYetAvailable},
+    {"SAVEINI", StmtNotYetAvailable},
+    // Screen capture and images.
+    {"CAPTURE", StmtNotYetAvailable}, {"CAPTUREJPG", StmtNotYetAvailable},
+    {"CAPTURESCREEN", StmtNotYetAvailable}, {"CAPTURESCREENJPG", StmtNotYetAvailable},
+    {"OPENGRAPH", StmtNotYetAvailable}, {"CLOSEGRAPH", StmtNotYetAvailable},
+};
+
+using HandlerIndex = std::unordered_map<std::string, StatementHandler, TextHash, std::equal_to<>>;
+
+HandlerIndex BuildHandlerIndex() {
+  HandlerIndex index;
+  for (const KeywordHandler& entry : kStatements) index.emplace(std::string(entry.keyword), entry.handler);
+  return index;
+}
+
+}  // namespace
+
+StatementHandler FindStatementHandler(std::string_view keyword) {
+  static const HandlerIndex index = BuildHandlerIndex();  // a constant table, built once
+  auto it = index.find(keyword);
+  return it == index.end() ? nullptr : it->second;
+}
+
+}  // namespace vendrix

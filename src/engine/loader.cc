@@ -1,0 +1,156 @@
+#include "engine/loader.h"
+
+#include "engine/engine.h"
+#include "engine/report.h"
+#include "engine/tokenizer.h"
+#include "values/integer.h"
+#include "values/sjis.h"
+
+namespace vendrix {
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// Raises the include depth for the duration of one file's reading, however
+// the reading ends.
+class IncludeLevel {
+ public:
+  explicit IncludeLevel(Engine& engine) : engine_(engine) { ++engine_.run.includeDepth; }
+  ~IncludeLevel() { --engine_.run.includeDepth; }
+  IncludeLevel(const IncludeLevel&) = delete;
+  IncludeLevel& operator=(const IncludeLevel&) = delete;
+
+ private:
+  Engine& engine_;
+};
+
+void ReportMissing(Engine& engine, const std::string& fileName) {
+  ReportError(engine, fileName + std::string(msg::kFileMissing), false);
+}
+
+void Declare(Engine& engine, std::string_view name) {
+  if (engine.variables.Declare(name) < 0) {
+    ReportError(engine, std::string(msg::kTooManyVariables) + std::string(name), true);
+  }
+}
+
+void DeclarePiece(Engine& engine, std::string_view piece) {
+  size_t open = sjis::FindAtCharBoundary(piece, "[");
+  size_t close = sjis::FindAtCharBoundary(piece, "]");
+  if (open == npos || close == npos || close < open) {
+    Declare(engine, piece);
+    return;
+  }
+  int32_t bound = IntegerValue(piece.substr(open + 1, close - open - 1), 9);
+  if (bound < 0) return;
+  if (bound > kMaxDimBound) {
+    ReportError(engine, std::string(msg::kDimTooLarge) + std::string(piece), true);
+  }
+  std::string base(piece.substr(0, open));
+  for (int32_t k = 0; k <= bound; ++k) Declare(engine, base + "[" + std::to_string(k) + "]");
+}
+
+void DeclareAll(Engine& engine, std::string_view rest) {
+  std::string remaining(rest);
+  while (!remaining.empty()) {
+    std::string piece = sjis::CutToken(remaining, " ");
+    if (!piece.empty() && piece.front() == '%') DeclarePiece(engine, piece);
+  }
+}
+
+std::string IncludeFileName(std::string_view rest) {
+  if (rest.empty() || rest.front() != '"') return std::string(rest);
+  size_t close = sjis::FindAtCharBoundary(rest, "\"", 1);
+  if (close == npos) return {};
+  return std::string(rest.substr(1, close - 1));
+}
+
+void Include(Engine& engine, std::string_view rest) {
+  if (engine.run.includeDepth > kIncludeLimit) ReportError(engine, msg::kIncludeTooDeep, true);
+  LoadMacroFile(engine, IncludeFileName(rest));
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitMacroLines(std::string_view bytes) {
+  if (size_t ctrlZ = bytes.find('\x1A'); ctrlZ != npos) bytes = bytes.substr(0, ctrlZ);
+  std::vector<std::string_view> lines;
+  char separator = bytes.find('\r') == npos ? '\n' : '\r';
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find(separator, start);
+    if (end == npos) end = bytes.size();
+    lines.push_back(sjis::UpToNul(bytes.substr(start, end - start)));
+    start = end + 1;
+    if (separator == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+std::string RemoveComment(std::string_view line) {
+  std::string result;
+  while (!line.empty()) {
+    size_t semicolon = sjis::FindAtCharBoundary(line, ";");
+    if (semicolon == npos) {
+      result.append(line);
+      break;
+    }
+    if (semicolon + 1 < line.size() && line[semicolon + 1] == ';') {
+      result.append(line.substr(0, semicolon + 1));
+      line.remove_prefix(semicolon + 2);
+      continue;
+    }
+    result.append(line.substr(0, semicolon));
+    break;
+  }
+  return result;
+}
+
+void PreprocessLine(Engine& engine, std::string_view line) {
+  std::string uncommented = RemoveComment(line);
+  std::string_view text = TrimView(uncommented);
+  if (text.empty()) return;
+  size_t space = sjis::FindAtCharBoundary(text, " ");
+  std::string word = sjis::AnsiUpper(text.substr(0, space));
+  std::string_view rest = space == npos ? std::string_view() : TrimView(text.substr(space + 1));
+  StatementList& list = engine.run.statements;
+  if (word == "ELSE") {
+    list.Append("ELSE");
+    if (!rest.empty()) list.Append(std::string(rest));
+  } else if (word == "ENDIF") {
+    list.Append("ENDIF");
+  } else if (word == "INCLUDE") {
+    Include(engine, rest);
+  } else if (word == "DIM") {
+    DeclareAll(engine, rest);
+  } else {
+    list.Append(std::string(text));
+  }
+}
+
+void LoadMacroFile(Engine& engine, const std::string& fileName) {
+  platform::Files& files = engine.platform.files;
+  if (!files.FileExists(fileName)) {
+    ReportMissing(engine, fileName);
+    return;
+  }
+  platform::ReadResult read = files.ReadFile(fileName, kMaxMacroBytes);
+  if (read.status == platform::ReadStatus::kTooLarge) {
+    ReportError(engine, std::string(msg::kMacroTooLarge) + fileName, true);
+  }
+  if (read.status != platform::ReadStatus::kOk) {
+    ReportMissing(engine, fileName);
+    return;
+  }
+  IncludeLevel level(engine);
+  for (std::string_view line : SplitMacroLines(read.bytes)) PreprocessLine(engine, line);
+}
+
+void LoadMacroLines(Engine& engine, int first, int last) {
+  const std::vector<std::string>& lines = engine.hotkeyLines;
+  for (int i = std::max(first, 0); i <= last && i < static_cast<int>(lines.size()); ++i) {
+    PreprocessLine(engine, lines[static_cast<size_t>(i)]);
+  }
+}
+
+}  // namespace vendrix

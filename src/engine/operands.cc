@@ -1,0 +1,24 @@
+#include "engine/operands.h"
+
+#include "engine/statement.h"
+#include "values/expression.h"
+#include "values/integer.h"
+
+namespace vendrix {
+
+std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n) {
+  std::shared_ptr<const Expr>& expr = statement.operandExpr[n];
+  if (!expr) expr = CompileExpr(statement.operand[n]);
+  return Evaluate(engine, *expr);
+}
+
+int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int32_t defaultValue) {
+  return IntegerValue(EvaluateOperand(engine, statement, n), defaultValue);
+}
+
+int OperandVariable(Engine& engine, const Statement& statement) {
+  if (!statement.target) statement.target = std::make_shared<const VarRef>(MakeVarRef(statement.operand[0]));
+  return LookupVariable(engine, *statement.target);
+}
+
+}  // namespace vendrix

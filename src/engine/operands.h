@@ -1,0 +1,21 @@
+// Evaluating a statement's operands, with the parsed form kept on the
+// statement so that loops do not split the same text again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vendrix {
+
+class Engine;
+struct Statement;
+
+// Operand n (0-based: 0 is the first operand after the keyword), evaluated.
+std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n);
+// Its integer value, with the default for a text that is no number.
+int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int32_t defaultValue);
+
+// The index of the variable operand 1 names, or -1.
+int OperandVariable(Engine& engine, const Statement& statement);
+
+}  // namespace vendrix

@@ -1,0 +1,44 @@
+// Error reports, message boxes and the user-input block.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vendrix {
+
+class Engine;
+
+// Shows "Err：" and the message.  A fatal error, or No to the continue
+// question, ends the program with exit code 1 (throws ProgramEnd); after
+// Yes this returns and the caller goes on.
+void ReportError(Engine& engine, std::string_view message, bool fatal);
+
+// A message box with the program's caption.  While a macro has input
+// blocked, input is released around the box.
+int ShowMessageBox(Engine& engine, std::string_view text, uint32_t flags);
+
+// Releases (false) or restores (true) a macro's input block, with the
+// watchdog timer that lifts it.
+void SetInputBlocked(Engine& engine, bool blocked);
+
+// Calls SetInputBlocked(false) now and SetInputBlocked(true) when it goes
+// out of scope, when a macro has input blocked; otherwise does nothing.
+class InputReleased {
+ public:
+  explicit InputReleased(Engine& engine);
+  ~InputReleased() noexcept(false);
+  InputReleased(const InputReleased&) = delete;
+  InputReleased& operator=(const InputReleased&) = delete;
+
+ private:
+  Engine& engine_;
+  bool released_;
+};
+
+// BLOCKINPUT: blocks for `seconds` ticks of the watchdog; 0 unblocks.
+void BlockInputFor(Engine& engine, int seconds);
+
+// One tick of the block-input watchdog.
+void WatchdogTick(Engine& engine);
+
+}  // namespace vendrix

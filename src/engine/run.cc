@@ -1,0 +1,157 @@
+#include "engine/run.h"
+
+#include "desktop/input.h"
+#include "engine/dispatch.h"
+#include "engine/engine.h"
+#include "engine/loader.h"
+#include "engine/program_end.h"
+#include "engine/report.h"
+#include "engine/step_display.h"
+#include "engine/tokenizer.h"
+#include "values/expression.h"
+#include "values/function_table.h"
+
+namespace vendrix {
+namespace {
+
+constexpr size_t kBuiltStatementCacheLimit = 4096;
+
+bool Skipping(const Engine& engine) {
+  const IfStack& ifs = engine.run.ifs;
+  return ifs.depth > 0 && ifs.entries[static_cast<size_t>(ifs.depth - 1)] != kIfRunning;
+}
+
+// A line that is no statement: pasted, evaluated for its effect, or
+// reported.
+void RunFallback(Engine& engine, const Statement& statement) {
+  const std::string& text = statement.text;
+  if (engine.settings.autoPaste) {
+    // Auto-paste needs the paste routine of a later version.
+    ReportError(engine, std::string(msg::kNotYetAvailable) + "AUTOPASTE", false);
+    return;
+  }
+  if (!text.empty() && text.front() == '(') {
+    TokenResult first = NextToken(std::string_view(text).substr(1));
+    if (first.error) ReportError(engine, *first.error, true);
+    if (FindFunction(first.token) >= 0) {
+      EvaluateText(engine, text);
+    } else {
+      ReportError(engine, std::string(msg::kBadFunctionLine) + text, false);
+    }
+    return;
+  }
+  ReportError(engine, std::string(msg::kBadCommand) + text, false);
+}
+
+void PrepareRun(Engine& engine) {
+  RunState& run = engine.run;
+  run.idle = false;
+  run.programCounter = -1;
+  engine.input.heldButtonLeft = false;
+  engine.input.heldButtonRight = false;
+  run.calls.depth = 0;
+  run.fors.depth = 0;
+  run.ifs.depth = 0;
+  run.ifs.entries.fill(kIfWaiting);
+}
+
+bool BreakKeyDown(Engine& engine) {
+  return (engine.platform.input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0;
+}
+
+void RunLoadedMacro(Engine& engine) {
+  if (engine.run.statements.empty()) {
+    ShowMessageBox(engine, msg::kNoStatements, platform::kMbSetForeground);
+    throw ProgramEnd{0};
+  }
+  PrepareRun(engine);
+  RunState& run = engine.run;
+  do {
+    ++run.programCounter;
+    engine.platform.messages.ProcessMessages();
+    ExecuteStatement(engine, run.statements[static_cast<size_t>(run.programCounter)]);
+    if (BreakKeyDown(engine)) {
+      ShowMessageBox(engine, msg::kBreakMessage, platform::kMbSetForeground);
+      break;
+    }
+    if (!engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
+      engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
+    }
+  } while (run.programCounter < static_cast<int>(run.statements.size()) - 1);
+  EndRun(engine);
+}
+
+void BeginLoad(Engine& engine, std::string fileName) {
+  engine.run.statements.Clear();
+  engine.run.includeDepth = 0;
+  engine.run.macroFileName = std::move(fileName);
+}
+
+// Counts the nesting of statements run by statements (one-line IFs);
+// deep nesting is a fatal error rather than a stack overflow.
+class StatementDepthGuard {
+ public:
+  StatementDepthGuard(Engine& engine, const Statement& statement) : engine_(engine) {
+    if (++engine_.statementDepth > kMaxStatementDepth) {
+      --engine_.statementDepth;
+      ReportError(engine_, std::string(msg::kStatementTooDeep) + statement.text, true);
+    }
+  }
+  ~StatementDepthGuard() { --engine_.statementDepth; }
+  StatementDepthGuard(const StatementDepthGuard&) = delete;
+  StatementDepthGuard& operator=(const StatementDepthGuard&) = delete;
+
+ private:
+  Engine& engine_;
+};
+
+}  // namespace
+
+void RunMacro(Engine& engine, const std::string& fileName) {
+  BeginLoad(engine, fileName);
+  LoadMacroFile(engine, fileName);
+  RunLoadedMacro(engine);
+}
+
+void RunMacroLines(Engine& engine, int first, int last) {
+  BeginLoad(engine, "");
+  LoadMacroLines(engine, first, last);
+  RunLoadedMacro(engine);
+}
+
+void EndRun(Engine& engine) {
+  engine.platform.input.BlockInput(false);
+  engine.run.idle = true;
+  ReleaseHeldInput(engine);
+}
+
+void ExecuteStatement(Engine& engine, const Statement& statement) {
+  StatementDepthGuard guard(engine, statement);
+  if (statement.splitError) ReportError(engine, *statement.splitError, true);
+  if (statement.label) return;
+  if (statement.structural) {
+    if (statement.blockIf && engine.pacing.stepMode) ShowCurrentStep(engine);
+    statement.handler(engine, statement);
+    return;
+  }
+  if (Skipping(engine)) return;
+  if (engine.pacing.stepMode) ShowCurrentStep(engine);
+  if (statement.handler) {
+    statement.handler(engine, statement);
+  } else {
+    RunFallback(engine, statement);
+  }
+}
+
+void ExecuteText(Engine& engine, std::string_view text) {
+  auto it = engine.builtStatements.find(text);
+  if (it == engine.builtStatements.end()) {
+    if (engine.builtStatements.size() >= kBuiltStatementCacheLimit) engine.builtStatements.clear();
+    auto parsed = std::make_shared<const Statement>(ParseStatement(std::string(text)));
+    it = engine.builtStatements.emplace(std::string(text), std::move(parsed)).first;
+  }
+  std::shared_ptr<const Statement> statement = it->second;  // survives a cache clear
+  ExecuteStatement(engine, *statement);
+}
+
+}  // namespace vendrix

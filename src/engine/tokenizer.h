@@ -1,0 +1,37 @@
+// Splitting statements and argument texts into tokens.
+//
+// A token is a double-quoted string (doubled quotes inside do not close
+// it), a parenthesised text (nesting counted, quoted parts skipped), or a
+// word up to the next half-width space.  After each token the rest is
+// trimmed of blanks, so runs of spaces count as one.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vendrix {
+
+// Byte offset of the closing quote in a text that starts just after an
+// opening quote, or npos.
+size_t FindClosingQuote(std::string_view text);
+// Byte offset of the ")" matching an opening "(" just before the text, or
+// npos.
+size_t FindClosingParen(std::string_view text);
+
+struct TokenResult {
+  std::string_view token;
+  std::string_view rest;  // trimmed
+  // Set when a quote or parenthesis is never closed: the full message
+  // (without the "Err：" prefix) that ends the program.
+  std::optional<std::string> error;
+};
+
+// Cuts the next token from `text`.
+TokenResult NextToken(std::string_view text);
+
+// The text with its leading and trailing blanks removed (codes 1-32, 127
+// and the full-width space), without copying.
+std::string_view TrimView(std::string_view text);
+
+}  // namespace vendrix

@@ -1,0 +1,191 @@
+// The one door between Vendrix and the operating system.
+//
+// Everything the program asks of the system goes through the narrow
+// interfaces below, gathered in one `Platform` record.  Each consumer takes
+// only the interface it needs.  Two families of backends exist:
+//   - the desktop (dialogs, clock, input, message pump, shell window, display):
+//     `sim/` (a simulated desktop with virtual time and a trace) and
+//     `win32/` (the real Windows calls);
+//   - the host (files, the program's own path, the single-instance lock):
+//     `posix/` on Linux and `win32/` on Windows.
+//
+// All texts crossing these interfaces are Shift-JIS (code page 932) bytes.
+// Backends convert at their own edge; nothing here is a Windows type.
+// Numeric constants keep the values the Windows API gives them, because the
+// macro language and the trace expose them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vendrix::platform {
+
+// ---- message boxes -------------------------------------------------------
+
+inline constexpr uint32_t kMbOk = 0x0;
+inline constexpr uint32_t kMbOkCancel = 0x1;
+inline constexpr uint32_t kMbYesNoCancel = 0x3;
+inline constexpr uint32_t kMbYesNo = 0x4;
+inline constexpr uint32_t kMbSetForeground = 0x10000;
+
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A modal message box with no owner window; returns the button pressed.
+  // While it is open the program's timers keep ticking.
+  virtual int MessageBox(std::string_view text, std::string_view caption, uint32_t flags) = 0;
+};
+
+// ---- time ----------------------------------------------------------------
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Blocks the program; no window message is handled meanwhile.
+  virtual void Sleep(uint32_t ms) = 0;
+  // Milliseconds since some fixed point (timeGetTime).
+  virtual uint32_t TickCount() = 0;
+};
+
+// ---- keyboard and mouse --------------------------------------------------
+
+inline constexpr uint32_t kKeyEventExtendedKey = 0x0001;
+inline constexpr uint32_t kKeyEventKeyUp = 0x0002;
+
+inline constexpr uint32_t kMouseEventLeftDown = 0x0002;
+inline constexpr uint32_t kMouseEventLeftUp = 0x0004;
+inline constexpr uint32_t kMouseEventRightDown = 0x0008;
+inline constexpr uint32_t kMouseEventRightUp = 0x0010;
+inline constexpr uint32_t kMouseEventWheel = 0x0800;
+
+class Input {
+ public:
+  virtual ~Input() = default;
+  // Top bit (0x8000) set while the key is down right now.
+  virtual int16_t GetAsyncKeyState(int vk) = 0;
+  virtual int16_t GetKeyState(int vk) = 0;
+  // Holds back the user's keyboard and mouse; injected events still arrive.
+  virtual void BlockInput(bool block) = 0;
+  // SendInput with one keyboard record.
+  virtual void SendKeyboardInput(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t extra) = 0;
+  // SendInput with one mouse record.
+  virtual void SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t extra) = 0;
+  // The older injection calls.
+  virtual void KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extra) = 0;
+  virtual void MouseEvent(uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) = 0;
+  // MapVirtualKeyA; map type 0 turns a virtual-key code into a scan code.
+  virtual uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) = 0;
+  // VkKeyScanA: low byte the virtual key that types the character, high byte
+  // the shift state; -1 (all bits) when no key types it.
+  virtual int16_t VkKeyScan(char character) = 0;
+};
+
+// ---- the message pump and the program's timers --------------------------
+
+class TimerSink {
+ public:
+  virtual ~TimerSink() = default;
+  virtual void OnTimer(int timerId) = 0;
+};
+
+class Messages {
+ public:
+  virtual ~Messages() = default;
+  // Where timer ticks go; set once by the program before any timer starts.
+  virtual void SetTimerSink(TimerSink* sink) = 0;
+  // Starts (or restarts) a periodic timer of the main window.
+  virtual void SetTimer(int timerId, uint32_t periodMs) = 0;
+  virtual void KillTimer(int timerId) = 0;
+  // Delivers every pending window message, timer ticks included.
+  virtual void ProcessMessages() = 0;
+};
+
+// ---- the main window as the step display --------------------------------
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+class ShellWindow {
+ public:
+  virtual ~ShellWindow() = default;
+  // Shows the main window as a sizeable, topmost step display.
+  virtual void ShowStepDisplay(const Rect& where, int fontSize) = 0;
+  // Back to the small borderless, not topmost menu window.
+  virtual void HideStepDisplay(int width, int height) = 0;
+  // Appends one line to the step display's text area.
+  virtual void AppendStepLine(std::string_view line) = 0;
+};
+
+class Display {
+ public:
+  virtual ~Display() = default;
+  virtual int ScreenWidth() = 0;
+  virtual int ScreenHeight() = 0;
+};
+
+// ---- host: files, the program itself, the single-instance lock ----------
+
+enum class ReadStatus { kOk, kNotFound, kUnreadable, kTooLarge };
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::kOk;
+  std::string bytes;
+};
+
+class Files {
+ public:
+  virtual ~Files() = default;
+  // True when a file or folder of that name exists.
+  virtual bool FileExists(std::string_view name) = 0;
+  // The whole file; refuses files larger than maxBytes.
+  virtual ReadResult ReadFile(std::string_view name, size_t maxBytes) = 0;
+  // Replaces the file's contents; false when it cannot be written.
+  virtual bool WriteFile(std::string_view name, std::string_view bytes) = 0;
+  // The folder separator of this host ('\\' on Windows, '/' elsewhere).
+  virtual char PathSeparator() = 0;
+  // True where file names are case-sensitive.
+  virtual bool CaseSensitiveNames() { return false; }
+  // The path of the program's own file `name` in `folder` (which ends in a
+  // separator).  Where names are case-sensitive, a file whose name differs
+  // only in letter case is found too.
+  virtual std::string ProgramFile(std::string_view folder, std::string_view name) {
+    return std::string(folder) + std::string(name);
+  }
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  // Full path of the running program file.
+  virtual std::string ProgramPath() = 0;
+  // True while a resident instance holds the single-instance lock.
+  virtual bool ResidentInstanceRunning() = 0;
+  // Takes the single-instance lock for the life of the process.
+  virtual void ClaimResidentInstance() = 0;
+};
+
+// ---- everything together -------------------------------------------------
+
+struct Platform {
+  Dialogs& dialogs;
+  Clock& clock;
+  Input& input;
+  Messages& messages;
+  ShellWindow& shellWindow;
+  Display& display;
+  Files& files;
+  Host& host;
+};
+
+}  // namespace vendrix::platform

@@ -1,0 +1,162 @@
+#include "platform/sim/sim_desktop.h"
+
+#include <limits>
+#include <utility>
+
+namespace vendrix::sim {
+namespace {
+
+using nlohmann::json;
+
+[[noreturn]] void Fail(const std::string& field, std::string_view problem) {
+  throw DesktopError("desktop description: \"" + field + "\" " + std::string(problem));
+}
+
+std::string Indexed(std::string_view list, size_t index) {
+  return std::string(list) + "[" + std::to_string(index) + "]";
+}
+
+std::string Member(const std::string& parent, std::string_view key) {
+  return parent + "." + std::string(key);
+}
+
+uint64_t ReadInteger(const json& value, const std::string& field, uint64_t min, uint64_t max) {
+  const std::string range =
+      "must be an integer from " + std::to_string(min) + " to " + std::to_string(max);
+  if (!value.is_number_integer()) Fail(field, range);
+  if (value.is_number_unsigned()) {
+    const auto number = value.get<uint64_t>();
+    if (number < min || number > max) Fail(field, range);
+    return number;
+  }
+  const auto number = value.get<int64_t>();
+  if (number < 0 || static_cast<uint64_t>(number) < min || static_cast<uint64_t>(number) > max) {
+    Fail(field, range);
+  }
+  return static_cast<uint64_t>(number);
+}
+
+// Objects inside lists are closed: a misspelt key is an error, not a default.
+void RejectUnknownKeys(const json& object, const std::string& field,
+                       std::initializer_list<std::string_view> known) {
+  for (const auto& [key, value] : object.items()) {
+    bool isKnown = false;
+    for (std::string_view name : known) isKnown = isKnown || key == name;
+    if (!isKnown) Fail(field, "has an unknown key \"" + key + "\"");
+  }
+}
+
+const json& RequireList(const json& root, const char* key) {
+  const json& list = root.at(key);
+  if (!list.is_array()) Fail(key, "must be a list");
+  return list;
+}
+
+Button ReadButton(const json& value, const std::string& field) {
+  if (value.is_string()) {
+    const auto& name = value.get_ref<const std::string&>();
+    for (Button button : {Button::kOk, Button::kCancel, Button::kYes, Button::kNo}) {
+      if (name == ButtonName(button)) return button;
+    }
+  }
+  Fail(field, "must be one of \"OK\", \"YES\", \"NO\", \"CANCEL\"");
+}
+
+constexpr uint64_t kMaxAfterMs = std::numeric_limits<int32_t>::max();
+
+Answer ReadAnswer(const json& value, const std::string& field) {
+  if (!value.is_object()) return Answer{ReadButton(value, field), 0};
+  RejectUnknownKeys(value, field, {"button", "after"});
+  if (!value.contains("button")) Fail(field, "needs a \"button\"");
+  Answer answer{ReadButton(value["button"], Member(field, "button")), 0};
+  if (value.contains("after")) {
+    answer.afterMs =
+        static_cast<uint32_t>(ReadInteger(value["after"], Member(field, "after"), 0, kMaxAfterMs));
+  }
+  return answer;
+}
+
+constexpr uint64_t kMaxKeyTimeMs = std::numeric_limits<int64_t>::max();
+
+KeyHold ReadKeyHold(const json& value, const std::string& field) {
+  if (!value.is_object()) Fail(field, "must be an object with \"vk\", \"down\" and \"up\"");
+  RejectUnknownKeys(value, field, {"vk", "down", "up"});
+  if (!value.contains("vk")) Fail(field, "needs a \"vk\"");
+  if (!value.contains("down")) Fail(field, "needs a \"down\"");
+  KeyHold hold;
+  hold.vk = static_cast<int>(ReadInteger(value["vk"], Member(field, "vk"), 1, 255));
+  hold.downMs = ReadInteger(value["down"], Member(field, "down"), 0, kMaxKeyTimeMs);
+  if (value.contains("up")) {
+    hold.upMs = ReadInteger(value["up"], Member(field, "up"), hold.downMs, kMaxKeyTimeMs);
+  }
+  return hold;
+}
+
+constexpr uint64_t kMaxScreenSide = 100000;
+
+void ReadScreen(const json& screen, DesktopDescription& description) {
+  if (!screen.is_object()) Fail("screen", "must be an object with \"width\" and \"height\"");
+  RejectUnknownKeys(screen, "screen", {"width", "height"});
+  if (screen.contains("width")) {
+    description.screenWidth =
+        static_cast<int>(ReadInteger(screen["width"], "screen.width", 1, kMaxScreenSide));
+  }
+  if (screen.contains("height")) {
+    description.screenHeight =
+        static_cast<int>(ReadInteger(screen["height"], "screen.height", 1, kMaxScreenSide));
+  }
+}
+
+json ParseJson(std::string_view text) {
+  try {
+    return json::parse(text);
+  } catch (const json::parse_error& error) {
+    throw DesktopError(std::string("desktop description is not valid JSON: ") + error.what());
+  }
+}
+
+}  // namespace
+
+std::string_view ButtonName(Button button) {
+  switch (button) {
+    case Button::kOk: return "OK";
+    case Button::kCancel: return "CANCEL";
+    case Button::kYes: return "YES";
+    case Button::kNo: return "NO";
+  }
+  return "OK";
+}
+
+DesktopDescription ParseDesktopDescription(std::string_view text) {
+  const json root = ParseJson(text);
+  if (!root.is_object()) throw DesktopError("desktop description: the top level must be an object");
+  // Keys this version does not know are left for later versions.
+  DesktopDescription description;
+  if (root.contains("start_ms")) {
+    description.startMs = static_cast<uint32_t>(
+        ReadInteger(root["start_ms"], "start_ms", 0, std::numeric_limits<uint32_t>::max()));
+  }
+  if (root.contains("answers")) {
+    const json& answers = RequireList(root, "answers");
+    for (size_t i = 0; i < answers.size(); ++i) {
+      description.answers.push_back(ReadAnswer(answers[i], Indexed("answers", i)));
+    }
+  }
+  if (root.contains("keys")) {
+    const json& keys = RequireList(root, "keys");
+    for (size_t i = 0; i < keys.size(); ++i) {
+      description.keys.push_back(ReadKeyHold(keys[i], Indexed("keys", i)));
+    }
+  }
+  if (root.contains("screen")) ReadScreen(root["screen"], description);
+  return description;
+}
+
+SimDesktop::SimDesktop(DesktopDescription description)
+    : nowMs_(description.startMs),
+      answers_(std::move(description.answers)),
+      keyHolds_(std::move(description.keys)),
+      screenWidth_(description.screenWidth),
+      screenHeight_(description.screenHeight) {}
+
+}  // namespace vendrix::sim

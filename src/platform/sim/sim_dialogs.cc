@@ -1,0 +1,61 @@
+#include "platform/sim/sim_desktop.h"
+
+#include <algorithm>
+#include <span>
+
+#include "platform/sim/sjis_utf8.h"
+
+namespace vendrix::sim {
+namespace {
+
+constexpr uint32_t kButtonSetMask = 0xF;
+
+// The buttons of a box, first button first.  Sets Vendrix never asks for
+// are shown with an OK button alone.
+std::span<const Button> ButtonsOf(uint32_t flags) {
+  static constexpr Button kOk[] = {Button::kOk};
+  static constexpr Button kOkCancel[] = {Button::kOk, Button::kCancel};
+  static constexpr Button kYesNoCancel[] = {Button::kYes, Button::kNo, Button::kCancel};
+  static constexpr Button kYesNo[] = {Button::kYes, Button::kNo};
+  switch (flags & kButtonSetMask) {
+    case platform::kMbOkCancel: return kOkCancel;
+    case platform::kMbYesNoCancel: return kYesNoCancel;
+    case platform::kMbYesNo: return kYesNo;
+    default: return kOk;
+  }
+}
+
+int ButtonId(Button button) {
+  switch (button) {
+    case Button::kOk: return platform::kIdOk;
+    case Button::kCancel: return platform::kIdCancel;
+    case Button::kYes: return platform::kIdYes;
+    case Button::kNo: return platform::kIdNo;
+  }
+  return platform::kIdOk;
+}
+
+}  // namespace
+
+Answer SimDesktop::NextAnswer() {
+  if (nextAnswer_ >= answers_.size()) return Answer{};
+  return answers_[nextAnswer_++];
+}
+
+int SimDesktop::MessageBox(std::string_view text, std::string_view caption, uint32_t flags) {
+  const Answer answer = NextAnswer();
+  const auto buttons = ButtonsOf(flags);
+  const bool onTheBox = std::find(buttons.begin(), buttons.end(), answer.button) != buttons.end();
+  const Button pressed = onTheBox ? answer.button : buttons.front();
+  if (Tracing()) {
+    Record("MessageBoxA", {{"text", SjisToUtf8(text)},
+                           {"caption", SjisToUtf8(caption)},
+                           {"flags", flags},
+                           {"answer", ButtonName(pressed)}});
+  }
+  // A box answered at once has no time to run the timers.
+  if (answer.afterMs > 0) RunModalLoopUntil(nowMs_ + answer.afterMs);
+  return ButtonId(pressed);
+}
+
+}  // namespace vendrix::sim

@@ -1,0 +1,32 @@
+#include "platform/sim/sim_desktop.h"
+
+#include "platform/sim/sjis_utf8.h"
+
+namespace vendrix::sim {
+
+void SimDesktop::ShowStepDisplay(const platform::Rect& where, int fontSize) {
+  if (Tracing()) {
+    Record("ShowStepDisplay", {{"left", where.left}, {"top", where.top}, {"width", where.width},
+                               {"height", where.height}, {"font_size", fontSize}});
+  }
+  stepDisplay_.shown = true;
+  stepDisplay_.rect = where;
+  stepDisplay_.fontSize = fontSize;
+}
+
+void SimDesktop::HideStepDisplay(int width, int height) {
+  if (Tracing()) Record("HideStepDisplay", {{"width", width}, {"height", height}});
+  stepDisplay_.shown = false;
+  stepDisplay_.menuWidth = width;
+  stepDisplay_.menuHeight = height;
+}
+
+void SimDesktop::AppendStepLine(std::string_view line) {
+  if (Tracing()) Record("AppendStepLine", {{"line", SjisToUtf8(line)}});
+  auto& lines = stepDisplay_.lines;
+  if (lines.size() >= kKeptStepLines) lines.pop_front();
+  lines.emplace_back(line);
+  ++stepDisplay_.linesAppended;
+}
+
+}  // namespace vendrix::sim

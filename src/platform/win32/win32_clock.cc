@@ -1,0 +1,12 @@
+#include "platform/win32/win32_desktop.h"
+
+// After windows.h, which it needs.
+#include <mmsystem.h>
+
+namespace vendrix::win32 {
+
+void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+uint32_t Win32Clock::TickCount() { return ::timeGetTime(); }
+
+}  // namespace vendrix::win32

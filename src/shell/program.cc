@@ -1,0 +1,105 @@
+#include "shell/program.h"
+
+#include "desktop/input.h"
+#include "engine/engine.h"
+#include "engine/program_end.h"
+#include "engine/report.h"
+#include "engine/run.h"
+#include "shell/command_line.h"
+#include "shell/options.h"
+
+namespace vendrix::shell {
+namespace {
+
+constexpr std::string_view kOptionsFile = "Vendrix.INI";
+constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
+constexpr std::string_view kMenuFile = "Vendrix.MNU";
+
+std::string FolderOf(std::string_view path, char separator) {
+  size_t cut = path.find_last_of(separator == '\\' ? std::string_view("\\/:") : std::string_view("/"));
+  std::string folder(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1));
+  if (folder.empty() || folder.back() != separator) folder += separator;
+  return folder;
+}
+
+std::string ProgramFile(Engine& engine, std::string_view name) {
+  return engine.platform.files.ProgramFile(engine.programFolder, name);
+}
+
+void ShowAbout(Engine& engine) {
+  std::string text = engine.caption + "\r\r" + std::string(msg::kAboutCredit);
+  engine.platform.dialogs.MessageBox(text, engine.caption, platform::kMbSetForeground);
+}
+
+void ReadOptionsFiles(Engine& engine) {
+  platform::Files& files = engine.platform.files;
+  std::string options = ProgramFile(engine, kOptionsFile);
+  if (!files.FileExists(ProgramFile(engine, kRecorderOptionsFile)) || !files.FileExists(options)) {
+    ReportError(engine, engine.programFolder + std::string(msg::kOptionsFilesMissing), true);
+  }
+  platform::ReadResult read = files.ReadFile(options, 1u << 20);
+  engine.settings = ReadOptions(read.bytes, [&engine] { ShowAbout(engine); });
+  engine.pacing.autoDelay = engine.settings.autoDelay;
+}
+
+void ApplyPresets(Engine& engine, const CommandLine& line) {
+  for (const auto& [index, text] : line.presets) {
+    if (index >= 0 && static_cast<size_t>(index) < engine.variables.size()) engine.variables.Store(index, text);
+  }
+}
+
+// Menu mode, until the menu window is built: the menu file must exist.
+void RunMenuMode(Engine& engine) {
+  if (!engine.platform.files.FileExists(ProgramFile(engine, kMenuFile))) {
+    ReportError(engine, engine.programFolder + std::string(msg::kMenuFileMissing), true);
+  }
+  ReportError(engine, msg::kMenuNotAvailable, true);
+}
+
+// The one-time start-up, then the mode the command line asks for.
+int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
+  platform::Files& files = engine.platform.files;
+  engine.programFolder = FolderOf(engine.platform.host.ProgramPath(), files.PathSeparator());
+  ReadOptionsFiles(engine);
+  CommandLine line = ScanCommandLine(args, files.CaseSensitiveNames());
+  ApplyPresets(engine, line);
+  if (line.resident) {
+    engine.residentMode = true;
+    ReportError(engine, msg::kResidentNotAvailable, true);
+  }
+  if (!line.fileName.empty()) {
+    RunMacro(engine, line.fileName);
+    return 0;
+  }
+  RunMenuMode(engine);
+  return 0;
+}
+
+// Runs on every way out: nothing a macro pressed or blocked outlives it.
+void Shutdown(Engine& engine) {
+  ReleaseHeldInput(engine);
+  engine.platform.input.BlockInput(false);
+  engine.platform.messages.KillTimer(kWatchdogTimer);
+  engine.platform.messages.ProcessMessages();
+}
+
+}  // namespace
+
+int RunProgram(platform::Platform& platform, const std::vector<std::string>& args) {
+  if (platform.host.ResidentInstanceRunning()) {
+    platform.dialogs.MessageBox(msg::kAlreadyResident, msg::kInstanceCaption, platform::kMbSetForeground);
+    return 0;
+  }
+  if (AsksForResidentMode(args)) platform.host.ClaimResidentInstance();
+  Engine engine(platform);
+  int exitCode;
+  try {
+    exitCode = StartAndRun(engine, args);
+  } catch (const ProgramEnd& end) {
+    exitCode = end.exitCode;
+  }
+  Shutdown(engine);
+  return exitCode;
+}
+
+}  // namespace vendrix::shell

@@ -1,0 +1,68 @@
+// Operands and their values.
+//
+// An operand is a call "(name args…)", a quoted text, or a word (a
+// variable reference when it begins with "%").  `CompileExpr` splits an
+// operand once; what depends on variables is looked up at every
+// evaluation.  Results are texts.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrix {
+
+class Engine;
+
+// A text that may name a variable: "%name" or "%base[index]".
+struct VarRef {
+  std::string text;
+  bool isReference = false;  // begins with "%"
+  bool element = false;      // "%base[index]"
+  std::string upperKey;      // the whole text upper-cased
+  std::string base;          // element form: the text before "["
+  std::unique_ptr<VarRef> index;
+
+  // Simple form: the index once found (entries never move), or the table
+  // size at the last miss, so a miss is re-checked only after declarations.
+  mutable int foundIndex = -1;
+  mutable size_t missedAtSize = static_cast<size_t>(-1);
+};
+
+VarRef MakeVarRef(std::string_view text);
+
+struct Expr {
+  enum class Kind { kWord, kQuoted, kCall, kBadCall };
+  struct Arg {
+    std::string token;
+    VarRef ref;
+    mutable std::shared_ptr<const Expr> expr;  // compiled on first use
+  };
+
+  Kind kind = Kind::kWord;
+  std::string text;   // the operand as written
+  std::string value;  // quoted: the text; call of an unknown name: the inner text
+  VarRef ref;         // word form
+  int function = -1;  // call: index in the function table, -1 if unknown
+  std::vector<Arg> args;
+  // A quote or parenthesis never closed: reported after `tokensBeforeError`
+  // tokens have been cut (and, for a walk, evaluated).
+  std::optional<std::string> tokenError;
+  size_t tokensBeforeError = 0;
+  std::optional<std::string> error;  // kBadCall: the fatal message
+};
+
+std::shared_ptr<const Expr> CompileExpr(std::string_view operand);
+
+// Index of the variable a reference names, or -1.  With var_error on, a
+// "%" reference that is not declared is a fatal error.
+int LookupVariable(Engine& engine, const VarRef& ref);
+int LookupVariable(Engine& engine, std::string_view reference);
+
+std::string Evaluate(Engine& engine, const Expr& expr);
+// Evaluates a text that is not known in advance (a variable's value).
+std::string EvaluateText(Engine& engine, std::string_view operand);
+
+}  // namespace vendrix

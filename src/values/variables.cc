@@ -1,0 +1,42 @@
+#include "values/variables.h"
+
+#include "values/sjis.h"
+
+namespace vendrix {
+namespace {
+
+constexpr const char* kNamedSystemVariables[] = {
+    "%breakkey",  "%joybutton", "%joybuttonex", "%joybutton2", "%joybuttonex2",
+    "%joystick",  "%joystick2", "%joyxpos",     "%joyypos",    "%joyzpos",
+    "%joybit",    "%joyxpos2",  "%joyypos2",    "%joyzpos2",   "%joybit2",
+    "%capturejpg"};
+
+}  // namespace
+
+VariableTable::VariableTable() {
+  for (int i = 0; i < 64; ++i) Append("%" + std::to_string(i), "");
+  for (const char* name : kNamedSystemVariables) Append(name, "");
+  values_[kCaptureJpgVariable] = "80";
+}
+
+int VariableTable::Find(std::string_view upperName) const {
+  auto it = byUpperName_.find(upperName);
+  return it == byUpperName_.end() ? -1 : it->second;
+}
+
+int VariableTable::Declare(std::string_view name) {
+  std::string upper = sjis::AnsiUpper(name);
+  if (int existing = Find(upper); existing >= 0) return existing;
+  if (names_.size() >= kMaxVariables) return -1;
+  return Append(std::move(upper), "");
+}
+
+int VariableTable::Append(std::string name, std::string value) {
+  int index = static_cast<int>(names_.size());
+  byUpperName_.emplace(sjis::AnsiUpper(name), index);  // the first of a name wins
+  names_.push_back(std::move(name));
+  values_.push_back(std::move(value));
+  return index;
+}
+
+}  // namespace vendrix

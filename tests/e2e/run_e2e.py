@@ -1,0 +1,531 @@
+#!/usr/bin/env python3
+"""Vendrix end to end: runs the built program the way a user does.
+
+Each case gets a program folder of its own (Vendrix.INI, Zemlo.INI and the
+macro files, all Shift-JIS), runs the program there with -FILE=..., answers
+its message boxes and checks the texts of the boxes, the exit code and the
+files the macro wrote.
+
+  run_e2e.py --native BUILD/vendrix      the Linux build on the simulated
+                                         desktop: answers come from the
+                                         desktop description, boxes and the
+                                         step display from the trace
+  run_e2e.py --wine BUILD/Vendrix.exe    the Windows build under Wine on a
+                                         private Xvfb: a driver program finds
+                                         and answers the real message boxes
+
+Both may be given.  The last line printed is "N passed, N failed"; the exit
+status is non-zero when anything failed.  Only the standard library is used.
+"""
+
+from __future__ import annotations
+
+import argparse
+import dataclasses
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+from typing import Callable, Optional
+
+CAPTION = "Vendrix V0.74a"
+ESCAPE = 27
+BOX_TIMEOUT_S = 20
+EXIT_TIMEOUT_S = 20
+SCREEN = (1024, 768)
+
+# ---------------------------------------------------------------------------
+# Cases
+# ---------------------------------------------------------------------------
+
+
+@dataclasses.dataclass
+class Box:
+    """A message box the program must show next, and the button to press.
+
+    `text` may hold "{folder}", the program folder as the program spells it.
+    `window`, when given, is the step display expected while the box is up:
+    {"rect": [left, top, width, height], "lines": [...]}."""
+    text: str
+    press: str = "OK"
+    buttons: Optional[list[str]] = None
+    window: Optional[dict] = None
+
+
+@dataclasses.dataclass
+class Key:
+    """The user pressing (down=True) or releasing a key."""
+    vk: int
+    down: bool
+
+
+@dataclasses.dataclass
+class Case:
+    name: str
+    macro: Optional[str] = None            # TEST.MAC; None: no such file
+    args: list[str] = dataclasses.field(default_factory=lambda: ["-FILE=TEST.MAC"])
+    steps: list = dataclasses.field(default_factory=list)  # Box and Key, in order
+    exit_code: int = 0
+    options: str = ""                      # extra lines of [Options]
+    zemlo: bool = True                     # write Zemlo.INI
+    files: dict[str, str] = dataclasses.field(default_factory=dict)  # more input files
+    expect_files: dict[str, str] = dataclasses.field(default_factory=dict)  # written by the macro
+    held_keys: list[int] = dataclasses.field(default_factory=list)  # native: held from t=0
+    modes: tuple[str, ...] = ("native", "wine")
+
+
+def crlf(*lines: str) -> str:
+    return "".join(line + "\r\n" for line in lines)
+
+
+ABORT = "マクロを中断します"
+CONTINUE = "マクロを継続しますか？"
+EMPTY = "マクロが１行もありません。終了します"
+BROKEN = "マクロの実行を中断します"
+
+CASES = [
+    Case("normal end",
+         macro=crlf("; counts to three", "DIM %a", "SET %a 1", "INC %a", "INC %a")),
+    Case("undeclared SET is fatal",
+         macro=crlf("SET abc 1", "SET abc 2"),
+         steps=[Box("Err：不正な変数です：SET abc 1"), Box(ABORT)],
+         exit_code=1),
+    Case("missing macro file, stop",
+         macro=None, args=["-FILE=NOFILE.MAC"],
+         steps=[Box("Err：NOFILE.MAC が存在しません"), Box(CONTINUE, "NO", ["YES", "NO"])],
+         exit_code=1),
+    Case("missing macro file, go on",
+         macro=None, args=["-FILE=NOFILE.MAC"],
+         steps=[Box("Err：NOFILE.MAC が存在しません"), Box(CONTINUE, "YES", ["YES", "NO"]),
+                Box(EMPTY)],
+         exit_code=0),
+    Case("file name is upper-cased",
+         macro=None, args=["-file=nofile.mac"],
+         steps=[Box("Err：NOFILE.MAC が存在しません"), Box(CONTINUE, "NO")],
+         exit_code=1),
+    Case("only comments",
+         macro=crlf("; nothing but comments", "   ", "\t; indented comment", ""),
+         steps=[Box(EMPTY)]),
+    Case("missing Zemlo.INI is fatal before the macro",
+         macro=crlf("SET abc 1"), zemlo=False,
+         steps=[Box("Err：{folder}Vendrix.INI 又は Zemlo.INI が存在しません"), Box(ABORT)],
+         exit_code=1),
+    Case("MESSAGE answered YES",
+         macro=crlf("DIM %a %b", 'MESSAGE %a "続けますか？"', "MESSAGE %b %a"),
+         steps=[Box("続けますか？", "YES", ["YES", "NO", "CANCEL"]), Box("YES", "CANCEL")]),
+    Case("MESSAGE answered NO",
+         macro=crlf("DIM %a %b", 'MESSAGE %a "続けますか？"', "MESSAGE %b %a"),
+         steps=[Box("続けますか？", "NO"), Box("NO", "CANCEL")]),
+    Case("break key ends the run",
+         macro=crlf(":LOOP", "DELAY 20", "GOTO :LOOP"),
+         held_keys=[ESCAPE],
+         steps=[Key(ESCAPE, True), Box(BROKEN), Key(ESCAPE, False)]),
+    Case("preset /%0 reaches the macro",
+         macro=crlf("DIM %a", "MESSAGE %a %0", "IF (= %0 HELLO) END", "SET abc 1"),
+         args=["-FILE=TEST.MAC", "/%0=hello"],
+         steps=[Box("HELLO", "CANCEL")]),
+    Case("LOG writes Shift-JIS lines",
+         macro=crlf('LOG "OUT.LOG" "ログ一"', 'LOG "OUT.LOG" "ログ二"'),
+         expect_files={"OUT.LOG": crlf("ログ一", "ログ二")}),
+    Case("STEP ON shows the step display",
+         macro=crlf("STEP ON 0 0", "DIM %a", 'MESSAGE %a "見て"'),
+         options=crlf("step_left=10", "step_top=20", "step_width=300", "step_height=200"),
+         steps=[Box("見て", "CANCEL",
+                    window={"rect": [10, 20, 300, 200],
+                            "lines": ["STEP ON 0 0", 'MESSAGE %a "見て"']})]),
+    Case("--help shows the usage", macro=None, args=["--help"],
+         steps=[Box("Usage: vendrix*")], modes=("wine",)),
+]
+
+
+def write_case_folder(case: Case, folder: Path) -> None:
+    def write(name: str, text: str) -> None:
+        (folder / name).write_bytes(text.encode("cp932"))
+
+    write("Vendrix.INI", "[Options]\r\n" + case.options)
+    if case.zemlo:
+        write("Zemlo.INI", crlf("[Options]", "menufile=Vendrix.MNU"))
+    if case.macro is not None:
+        write("TEST.MAC", case.macro)
+    for name, text in case.files.items():
+        write(name, text)
+
+
+# ---------------------------------------------------------------------------
+# Results
+# ---------------------------------------------------------------------------
+
+
+class Results:
+    def __init__(self) -> None:
+        self.passed = 0
+        self.failed = 0
+
+    def record(self, label: str, problems: list[str]) -> None:
+        if problems:
+            self.failed += 1
+            print(f"FAIL {label}", flush=True)
+            for problem in problems:
+                print(f"     {problem}", flush=True)
+        else:
+            self.passed += 1
+            print(f"ok   {label}", flush=True)
+
+
+def text_matches(expected: str, actual: str) -> bool:
+    """Exact, or a prefix when `expected` ends with "*"."""
+    if expected.endswith("*"):
+        return actual.startswith(expected[:-1])
+    return actual == expected
+
+
+def check_files(case: Case, folder: Path) -> list[str]:
+    problems = []
+    for name, text in case.expect_files.items():
+        path = folder / name
+        if not path.exists():
+            problems.append(f"{name} was not written")
+        elif path.read_bytes() != text.encode("cp932"):
+            problems.append(f"{name} holds {path.read_bytes()!r}, expected {text.encode('cp932')!r}")
+    return problems
+
+
+# ---------------------------------------------------------------------------
+# Native: the Linux build on the simulated desktop
+# ---------------------------------------------------------------------------
+
+
+def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
+    boxes = [step for step in case.steps if isinstance(step, Box)]
+    desktop = {
+        "answers": [box.press for box in boxes],
+        "keys": [{"vk": vk, "down": 0} for vk in case.held_keys],
+        "screen": {"width": SCREEN[0], "height": SCREEN[1]},
+    }
+    (folder / "desktop.json").write_text(json.dumps(desktop), encoding="utf-8")
+    trace_path = folder / "trace.jsonl"
+    command = [str(binary), f"--sim={folder / 'desktop.json'}", f"--trace={trace_path}",
+               f"--home={folder}"] + case.args
+    try:
+        finished = subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        return ["did not end within 60 s"]
+    problems = []
+    trace = []
+    if trace_path.exists():
+        for number, line in enumerate(trace_path.read_text(encoding="utf-8").splitlines(), 1):
+            try:
+                trace.append(json.loads(line))
+            except json.JSONDecodeError:
+                problems.append(f"trace line {number} is no JSON: {line[:80]}")
+    shown = [(i, entry) for i, entry in enumerate(trace) if entry.get("call") == "MessageBoxA"]
+    folder_text = str(folder) + "/"
+    for index, box in enumerate(boxes):
+        if index >= len(shown):
+            problems.append(f"box {index + 1} never shown: expected {box.text!r}")
+            break
+        position, entry = shown[index]
+        expected = box.text.replace("{folder}", folder_text)
+        if not text_matches(expected, entry.get("text", "")):
+            problems.append(f"box {index + 1} reads {entry.get('text')!r}, expected {expected!r}")
+        if entry.get("caption") != CAPTION:
+            problems.append(f"box {index + 1} caption {entry.get('caption')!r}")
+        if entry.get("answer") != box.press:
+            problems.append(f"box {index + 1} answered {entry.get('answer')!r}, not {box.press}")
+        if box.window is not None:
+            problems += check_native_window(trace[:position], box.window)
+    if len(shown) > len(boxes):
+        extra = [entry.get("text") for _, entry in shown[len(boxes):]]
+        problems.append(f"unexpected boxes: {extra!r}")
+    if finished.returncode != case.exit_code:
+        stderr = finished.stderr.decode("utf-8", "replace").strip()[-300:]
+        problems.append(f"exit code {finished.returncode}, expected {case.exit_code} {stderr}")
+    return problems + check_files(case, folder)
+
+
+def check_native_window(trace: list[dict], window: dict) -> list[str]:
+    shows = [entry for entry in trace if entry.get("call") == "ShowStepDisplay"]
+    if not shows:
+        return ["the step display was never shown"]
+    rect = [shows[-1].get(key) for key in ("left", "top", "width", "height")]
+    lines = [entry.get("line") for entry in trace if entry.get("call") == "AppendStepLine"]
+    problems = []
+    if rect != window["rect"]:
+        problems.append(f"step display at {rect}, expected {window['rect']}")
+    if lines != window["lines"]:
+        problems.append(f"step lines {lines!r}, expected {window['lines']!r}")
+    return problems
+
+
+def run_native(binary: Path, results: Results, only: Optional[str]) -> None:
+    for case in CASES:
+        if "native" not in case.modes or (only and only not in case.name):
+            continue
+        with tempfile.TemporaryDirectory(prefix="vendrix-e2e-") as temp:
+            folder = Path(temp)
+            write_case_folder(case, folder)
+            results.record(f"native: {case.name}", run_native_case(binary, case, folder))
+
+
+# ---------------------------------------------------------------------------
+# Wine: the Windows build on a private X server
+# ---------------------------------------------------------------------------
+
+FONT_REPLACEMENTS = {
+    "MS UI Gothic": "IPAPGothic",
+    "MS PGothic": "IPAPGothic",
+    "MS Gothic": "IPAGothic",
+    "MS Mincho": "IPAMincho",
+    "MS PMincho": "IPAPMincho",
+    "ＭＳ ゴシック": "IPAGothic",
+    "ＭＳ Ｐゴシック": "IPAPGothic",
+    "ＭＳ 明朝": "IPAMincho",
+    "ＭＳ Ｐ明朝": "IPAPMincho",
+}
+
+
+class WineSession:
+    """A private Xvfb, window manager and Wine prefix; everything it starts
+    it stops again, by process id."""
+
+    def __init__(self, root: Path) -> None:
+        self.root = root
+        self.xvfb: Optional[subprocess.Popen] = None
+        self.openbox: Optional[subprocess.Popen] = None
+        self.wineserver: Optional[subprocess.Popen] = None
+        self.env = dict(os.environ)
+
+    def __enter__(self) -> "WineSession":
+        try:
+            self.start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def __exit__(self, *exc) -> None:
+        self.stop()
+
+    def start(self) -> None:
+        read_end, write_end = os.pipe()
+        # -displayfd: the server picks a free display and tells us which.
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        display = b""
+        deadline = time.monotonic() + 30
+        with os.fdopen(read_end, "rb") as pipe:
+            while not display.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                display += chunk
+        if not display.strip():
+            raise RuntimeError("Xvfb did not start")
+        env = self.env
+        env["DISPLAY"] = ":" + display.decode().strip()
+        env["WINEPREFIX"] = str(self.root / "prefix")
+        env["WINEARCH"] = "win32"
+        env["WINEDEBUG"] = "-all"
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+        env["LC_ALL"] = "ja_JP.UTF-8"
+        env.pop("LANGUAGE", None)
+        # Else VkKeyScanA('(') and (')') give -1; before Wine reads the keymap.
+        subprocess.run(["xmodmap", "-e", "keycode 187 =", "-e", "keycode 188 ="],
+                       env=env, check=True, timeout=30)
+        # Without a window manager every window close takes about 2 s.
+        self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # A server of our own that stays up between programs.
+        self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=env,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=240,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        reg = self.root / "fonts.reg"
+        lines = ["Windows Registry Editor Version 5.00", "",
+                 r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
+        lines += [f'"{name}"="{font}"' for name, font in FONT_REPLACEMENTS.items()]
+        reg.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-16"))
+        self.wine(["regedit", "/S", str(reg)], timeout=60)
+
+    def wine(self, args: list[str], timeout: float, cwd: Optional[Path] = None,
+             ) -> subprocess.CompletedProcess:
+        return subprocess.run(["wine"] + args, env=self.env, cwd=cwd, capture_output=True,
+                              timeout=timeout)
+
+    def start_program(self, args: list[str], cwd: Path) -> subprocess.Popen:
+        return subprocess.Popen(["wine"] + args, env=self.env, cwd=cwd,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+    def stop(self) -> None:
+        if self.wineserver is not None or self.env.get("WINEPREFIX"):
+            try:
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            except (OSError, subprocess.TimeoutExpired):
+                pass
+        for process in (self.wineserver, self.openbox, self.xvfb):
+            if process is None or process.poll() is not None:
+                continue
+            process.terminate()
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
+def driver_json(session: WineSession, driver: Path, args: list[str], cwd: Path,
+                ) -> tuple[Optional[dict], str]:
+    try:
+        finished = session.wine([str(driver)] + args, timeout=BOX_TIMEOUT_S + 30, cwd=cwd)
+    except subprocess.TimeoutExpired:
+        return None, "driver hung"
+    out = finished.stdout.decode("utf-8", "replace").strip().splitlines()
+    try:
+        reply = json.loads(out[-1]) if out else None
+    except json.JSONDecodeError:
+        reply = None
+    note = f"driver exit {finished.returncode}: {finished.stderr.decode('utf-8', 'replace')[-200:]}"
+    if finished.returncode != 0 or reply is None or "error" in reply:
+        return None, f"{note} {out[-1] if out else ''}".strip()
+    return reply, note
+
+
+def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
+                  folder: Path) -> list[str]:
+    program = folder / exe.name
+    shutil.copy2(exe, program)
+    folder_text = "Z:" + str(folder).replace("/", "\\") + "\\"
+    process = session.start_program([str(program)] + case.args, cwd=folder)
+    problems: list[str] = []
+    boxes_seen = 0
+    try:
+        for step in case.steps:
+            if isinstance(step, Key):
+                flag = "--down" if step.down else "--up"
+                reply = session.wine([str(driver), "key", "--vk", str(step.vk), flag],
+                                     timeout=30, cwd=folder)
+                if reply.returncode != 0:
+                    problems.append(f"key {step.vk} {flag} failed")
+                continue
+            boxes_seen += 1
+            if step.window is not None:
+                problems += check_wine_window(session, driver, folder, step.window)
+            reply, note = driver_json(session, driver, ["box", "--timeout",
+                                                        str(BOX_TIMEOUT_S * 1000), "--press",
+                                                        step.press], folder)
+            if reply is None:
+                problems.append(f"box {boxes_seen} ({step.text!r}) not answered: {note}")
+                return problems
+            expected = step.text.replace("{folder}", folder_text)
+            if not text_matches(expected, reply["text"]):
+                problems.append(f"box {boxes_seen} reads {reply['text']!r}, expected {expected!r}")
+            if step.buttons is not None and reply["buttons"] != step.buttons:
+                problems.append(f"box {boxes_seen} buttons {reply['buttons']}, expected {step.buttons}")
+        try:
+            code = process.wait(timeout=EXIT_TIMEOUT_S)
+            if code != case.exit_code:
+                problems.append(f"exit code {code}, expected {case.exit_code}")
+        except subprocess.TimeoutExpired:
+            problems.append(f"still running {EXIT_TIMEOUT_S} s after the last step")
+    finally:
+        # Its boxes go with it, so none is left for the next case's driver.
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    return problems + check_files(case, folder)
+
+
+def check_wine_window(session: WineSession, driver: Path, folder: Path, window: dict) -> list[str]:
+    reply, note = driver_json(session, driver, ["window", "--class", "VendrixMainWindow",
+                                                "--timeout", str(BOX_TIMEOUT_S * 1000)], folder)
+    if reply is None:
+        return [f"no step display: {note}"]
+    problems = []
+    if reply["rect"] != window["rect"]:
+        problems.append(f"step display at {reply['rect']}, expected {window['rect']}")
+    if not reply["topmost"]:
+        problems.append("step display is not topmost")
+    expected_text = "".join(line + "\r\n" for line in window["lines"])
+    if reply["text"] != expected_text:
+        problems.append(f"step display reads {reply['text']!r}, expected {expected_text!r}")
+    return problems
+
+
+def run_backend_tests(session: WineSession, tests: Path, results: Results) -> None:
+    try:
+        finished = session.wine([str(tests), "--screen", f"{SCREEN[0]}x{SCREEN[1]}"], timeout=180,
+                                cwd=tests.parent)
+    except subprocess.TimeoutExpired:
+        results.record("wine: Windows backend checks", ["did not end within 180 s"])
+        return
+    lines = finished.stdout.decode("utf-8", "replace").strip().splitlines()
+    summary = lines[-1] if lines else ""
+    problems = [line for line in lines if line.startswith("FAILED")]
+    if finished.returncode != 0 and not problems:
+        problems.append(f"exit code {finished.returncode}: {summary}")
+    results.record(f"wine: Windows backend checks ({summary})", problems)
+
+
+def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Results,
+             only: Optional[str]) -> None:
+    started = time.monotonic()
+    with tempfile.TemporaryDirectory(prefix="vendrix-wine-") as temp:
+        with WineSession(Path(temp)) as session:
+            print(f"wine: prefix ready after {time.monotonic() - started:.1f} s", flush=True)
+            if backend_tests is not None and (not only or only in "Windows backend checks"):
+                run_backend_tests(session, backend_tests, results)
+            for case in CASES:
+                if "wine" not in case.modes or (only and only not in case.name):
+                    continue
+                folder = Path(temp) / f"case{CASES.index(case):02d}"
+                folder.mkdir()
+                write_case_folder(case, folder)
+                results.record(f"wine: {case.name}",
+                               run_wine_case(session, exe, driver, case, folder))
+    print(f"wine: {time.monotonic() - started:.1f} s in all", flush=True)
+
+
+# ---------------------------------------------------------------------------
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--native", type=Path, help="the Linux build's vendrix binary")
+    parser.add_argument("--wine", type=Path, help="the Windows build's Vendrix.exe")
+    parser.add_argument("--driver", type=Path,
+                        help="vendrix_e2e_driver.exe (default: beside Vendrix.exe)")
+    parser.add_argument("--backend-tests", type=Path,
+                        help="vendrix_win32_tests.exe (default: beside Vendrix.exe)")
+    parser.add_argument("-k", dest="only", help="run only cases whose name holds this text")
+    options = parser.parse_args()
+    if not options.native and not options.wine:
+        parser.error("give --native, --wine or both")
+
+    # Ended by the CI's time limit: still stop what we started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    results = Results()
+    if options.native:
+        run_native(options.native.resolve(), results, options.only)
+    if options.wine:
+        exe = options.wine.resolve()
+        driver = (options.driver or exe.parent / "vendrix_e2e_driver.exe").resolve()
+        backend = (options.backend_tests or exe.parent / "vendrix_win32_tests.exe").resolve()
+        try:
+            run_wine(exe, driver, backend if backend.exists() else None, results, options.only)
+        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
+            results.record("wine: set-up", [str(error)])
+    print(f"{results.passed} passed, {results.failed} failed", flush=True)
+    return 0 if results.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

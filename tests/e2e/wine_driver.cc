@@ -1,0 +1,199 @@
+// The end-to-end suite's hands under Wine: finds Vendrix.exe's message
+// boxes, reports their text, presses their buttons, and holds keys.
+//
+//   vendrix_e2e_driver box [--timeout MS] [--press OK|YES|NO|CANCEL]
+//       Waits for a box captioned "Vendrix V0.74a", prints one JSON line
+//       {"text": ..., "buttons": [...]} in UTF-8, presses the button (if
+//       asked) and waits until the box is gone.  Exit 0, or 2 on timeout.
+//   vendrix_e2e_driver key --vk N --down|--up
+//       Injects one key event with keybd_event.
+//   vendrix_e2e_driver window --class NAME [--timeout MS]
+//       Waits for a visible top-level window of that class, prints its
+//       rectangle, topmost flag and the text of its first EDIT child.
+//
+// Texts to compare go out as UTF-8 on stdout; arguments stay ASCII, since
+// Wine converts console arguments through the ANSI code page.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Vendrix V0.74a";
+constexpr DWORD kPollMs = 10;
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length,
+                        nullptr, nullptr);
+  return out;
+}
+
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+void PrintLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+// Polls `found` until it returns a window or `timeoutMs` passes.
+template <typename Finder>
+HWND WaitFor(Finder found, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (HWND window = found()) return window;
+    if (::GetTickCount() - start >= timeoutMs) return nullptr;
+    ::Sleep(kPollMs);
+  }
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = static_cast<int>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int got = static_cast<int>(
+      ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+struct ButtonName {
+  const char* name;
+  int id;
+};
+constexpr ButtonName kButtons[] = {{"OK", IDOK}, {"CANCEL", IDCANCEL}, {"YES", IDYES}, {"NO", IDNO}};
+
+int ButtonId(const char* name) {
+  for (const ButtonName& button : kButtons) {
+    if (std::strcmp(button.name, name) == 0) return button.id;
+  }
+  return 0;
+}
+
+const char* Option(int argc, char** argv, const char* name) {
+  for (int i = 2; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
+  }
+  return nullptr;
+}
+
+bool Flag(int argc, char** argv, const char* name) {
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], name) == 0) return true;
+  }
+  return false;
+}
+
+DWORD Timeout(int argc, char** argv) {
+  const char* value = Option(argc, argv, "--timeout");
+  return value != nullptr ? static_cast<DWORD>(std::strtoul(value, nullptr, 10)) : 10000;
+}
+
+int Box(int argc, char** argv) {
+  const DWORD timeout = Timeout(argc, argv);
+  // Found once it is shown with its text: FindWindow can see a box that is
+  // still being built.
+  HWND box = WaitFor(
+      [] {
+        HWND found = ::FindWindowW(L"#32770", kCaption);
+        return found != nullptr && ::IsWindowVisible(found) && ::GetDlgItem(found, 0xFFFF) != nullptr
+                   ? found
+                   : nullptr;
+      },
+      timeout);
+  if (box == nullptr) {
+    PrintLine("{\"error\": \"no message box\"}");
+    return 2;
+  }
+  wchar_t text[4096] = L"";
+  ::GetDlgItemTextW(box, 0xFFFF, text, static_cast<int>(std::size(text)));
+  std::string buttons;
+  for (const ButtonName& button : kButtons) {
+    if (::GetDlgItem(box, button.id) == nullptr) continue;
+    if (!buttons.empty()) buttons += ", ";
+    buttons += JsonString(button.name);
+  }
+  PrintLine("{\"text\": " + JsonString(Utf8(text)) + ", \"buttons\": [" + buttons + "]}");
+
+  const char* press = Option(argc, argv, "--press");
+  if (press == nullptr) return 0;
+  const int id = ButtonId(press);
+  HWND button = id != 0 ? ::GetDlgItem(box, id) : nullptr;
+  if (button == nullptr) {
+    std::fprintf(stderr, "no button %s\n", press);
+    return 3;
+  }
+  ::SendMessageW(button, BM_CLICK, 0, 0);
+  // The next box has the same caption: wait until this one is gone.
+  if (WaitFor([box] { return ::IsWindow(box) ? nullptr : box; }, timeout) == nullptr) {
+    std::fprintf(stderr, "box stayed open\n");
+    return 2;
+  }
+  return 0;
+}
+
+int Key(int argc, char** argv) {
+  const char* vk = Option(argc, argv, "--vk");
+  if (vk == nullptr) return 64;
+  const DWORD flags = Flag(argc, argv, "--up") ? KEYEVENTF_KEYUP : 0;
+  ::keybd_event(static_cast<BYTE>(std::strtoul(vk, nullptr, 10)), 0, flags, 0);
+  return 0;
+}
+
+int Window(int argc, char** argv) {
+  const char* className = Option(argc, argv, "--class");
+  if (className == nullptr) return 64;
+  const std::wstring wideClass(className, className + std::strlen(className));
+  HWND window = WaitFor(
+      [&] {
+        HWND found = ::FindWindowW(wideClass.c_str(), nullptr);
+        return found != nullptr && ::IsWindowVisible(found) ? found : nullptr;
+      },
+      Timeout(argc, argv));
+  if (window == nullptr) {
+    PrintLine("{\"error\": \"no window\"}");
+    return 2;
+  }
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  const bool topmost = (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  HWND edit = ::FindWindowExW(window, nullptr, L"EDIT", nullptr);
+  const std::string text = edit != nullptr ? Utf8(WindowText(edit)) : std::string();
+  char head[160];
+  std::snprintf(head, sizeof head, "{\"rect\": [%ld, %ld, %ld, %ld], \"topmost\": %s, \"text\": ",
+                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                topmost ? "true" : "false");
+  PrintLine(head + JsonString(text) + "}");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "box") == 0) return Box(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "key") == 0) return Key(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "window") == 0) return Window(argc, argv);
+  std::fprintf(stderr, "usage: vendrix_e2e_driver box|key|window ...\n");
+  return 64;
+}

@@ -1,0 +1,283 @@
+// IF blocks, jumps, subroutines, loops and the other control statements.
+#include <gtest/gtest.h>
+
+#include "support/test_world.h"
+
+namespace vendrix::testing {
+namespace {
+
+// Runs a macro that records which branches ran in %0.
+std::string Trail(const std::vector<std::string>& lines, int* exitCode = nullptr) {
+  TestWorld world;
+  int code = world.RunLines(lines);
+  if (exitCode) *exitCode = code;
+  return world.Var("%0");
+}
+
+TEST(IfTest, BlockRunsOnlyTheTakenBranch) {
+  EXPECT_EQ(Trail({"IF (= 1 1) THEN", "SET %0 (& %0 a)", "ELSE", "SET %0 (& %0 b)", "ENDIF"}), "a");
+  EXPECT_EQ(Trail({"IF (= 1 2) THEN", "SET %0 (& %0 a)", "ELSE", "SET %0 (& %0 b)", "ENDIF"}), "b");
+  EXPECT_EQ(Trail({"unless (= 1 2) then", "SET %0 u", "endif"}), "u");
+}
+
+TEST(IfTest, ElseIfEvaluatesOnlyUntilABranchRuns) {
+  // c's condition would show an error box if it were evaluated.
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"IF (= 1 2) THEN", "SET %0 a", "ELSEIF (= 1 1)", "SET %0 b", "ELSEIF (nosuch)",
+                            "SET %0 c", "ELSE", "SET %0 d", "ENDIF"}),
+            0);
+  EXPECT_EQ(world.Var("%0"), "b");
+  EXPECT_TRUE(world.Boxes().empty());
+}
+
+TEST(IfTest, BlocksInsideSkippedBranchesRunNothing) {
+  EXPECT_EQ(Trail({"IF False THEN", "IF True THEN", "SET %0 (& %0 inner)", "ELSE", "SET %0 (& %0 else)",
+                   "ENDIF", "SET %0 (& %0 outer)", "ENDIF", "SET %0 (& %0 end)"}),
+            "end");
+}
+
+TEST(IfTest, ConditionsInSkippedBlocksAreStillEvaluated) {
+  TestWorld world(R"({"answers": ["OK", "YES"]})");
+  EXPECT_EQ(world.RunLines({"IF False THEN", "IF (pos a b) THEN", "ENDIF", "ENDIF"}), 0);
+  ASSERT_EQ(world.Boxes().size(), 2u);
+  EXPECT_EQ(world.Boxes()[0], "Err：この版ではまだ使えません : pos");
+}
+
+struct TruthCase {
+  const char* value;
+  bool taken;
+};
+
+class TruthTest : public ::testing::TestWithParam<TruthCase> {};
+
+TEST_P(TruthTest, OnlyTrueInAnyCaseIsTrue) {
+  std::string macro = std::string("IF ") + GetParam().value + " SET %0 taken";
+  EXPECT_EQ(Trail({"SET %1 \"\"", macro}), GetParam().taken ? "taken" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, TruthTest,
+                         ::testing::Values(TruthCase{"TRUE", true}, TruthCase{"True", true},
+                                           TruthCase{"tRuE", true}, TruthCase{"1", false},
+                                           TruthCase{"%1", false}, TruthCase{"yes", false},
+                                           TruthCase{"(= a a)", true}));
+
+TEST(IfTest, OneLineFormsRunTheirStatement) {
+  EXPECT_EQ(Trail({"UNLESS (= 1 1) GOTO :x", "SET %0 stayed", "END", ":x", "SET %0 jumped"}), "stayed");
+  EXPECT_EQ(Trail({"IF (= 1 1) IF (= 2 2) SET %0 nested"}), "nested");
+}
+
+TEST(IfTest, OneLineIfWithoutStatementIsFatal) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"IF (= %0 1)"}), 1);
+  EXPECT_EQ(world.Boxes()[0], "Err：引数が足りません : IF (= %0 1)");
+}
+
+TEST(IfTest, DeeplyNestedOneLineIfsEndWithAMessage) {
+  std::string line;
+  for (int i = 0; i < 100; ++i) line += "IF True ";
+  line += "SET %0 x";
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({line}), 1);
+  EXPECT_EQ(world.Boxes()[0].rfind("Err：一行 IF の入れ子が深すぎます", 0), 0u);
+}
+
+TEST(IfTest, StrayElseAndEndIfDoNothing) {
+  EXPECT_EQ(Trail({"ELSE", "ENDIF", "ELSEIF True", "SET %0 ok"}), "ok");
+}
+
+TEST(IfTest, SixtyFourOpenLevelsThenFatal) {
+  TestWorld world;
+  // Each pass jumps out of an open block, leaving one level behind.
+  EXPECT_EQ(world.RunLines({"DIM %n", ":top", "INC %n", "IF True THEN", "GOTO :top", "ENDIF"}), 1);
+  EXPECT_EQ(world.Var("%N"), "65");
+  EXPECT_EQ(world.Boxes()[0].rfind("Err：if のネストが 64 段階を超えました。", 0), 0u);
+}
+
+TEST(IfTest, ExitIfClosesLevelsBeforeAJump) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %n", ":top", "INC %n", "IF (< %n 100) THEN", "IF True THEN", "EXITIF 2",
+                            "GOTO :top", "ENDIF", "ENDIF"}),
+            0);
+  EXPECT_EQ(world.Var("%N"), "100");
+  EXPECT_EQ(world.engine->run.ifs.depth, 0);
+}
+
+TEST(JumpTest, GotoFindsLabelsWithoutRegardToCase) {
+  EXPECT_EQ(Trail({"GOTO :Loop", "SET %0 skipped", ":loop", "SET %0 (& %0 here)"}), "here");
+  EXPECT_EQ(Trail({"SET %1 :B", "GOTO (& %1)", ":a", "SET %0 a", "END", ":b", "SET %0 b"}), "b");
+}
+
+TEST(JumpTest, DirectionsDoNotWrap) {
+  int code = 0;
+  Trail({":x", "GOTONEXT :x"}, &code);
+  EXPECT_EQ(code, 1);
+  Trail({"GOTOBEFORE :x", ":x"}, &code);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(Trail({"GOTO :x", ":back", "SET %0 back", "END", ":x", "GOTOBEFORE :back"}), "back");
+}
+
+TEST(JumpTest, MissingLabelIsFatal) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"GOTO :nowhere  "}), 1);
+  EXPECT_EQ(world.Boxes()[0], "Err：該当行がありません : GOTO :nowhere");
+}
+
+TEST(JumpTest, AnyLineCanBeATarget) {
+  EXPECT_EQ(Trail({"GOTO set %0 b", "SET %0 a", "SET %0 b"}), "b");
+}
+
+TEST(CallTest, CallsReturnToTheLineAfter) {
+  EXPECT_EQ(Trail({"CALL :sub", "SET %0 (& %0 2)", "END", ":sub", "SET %0 (& %0 1)", "RETURN"}), "12");
+  EXPECT_EQ(Trail({"SET %1 :sub", "GOSUB %1", "END", ":sub", "SET %0 via-var", "RETURN"}), "via-var");
+}
+
+TEST(CallTest, EightLevelsWorkTheNinthIsFatal) {
+  std::vector<std::string> lines;
+  auto chain = [&](int depth) {
+    lines = {"CALL :s1", "END"};
+    for (int i = 1; i <= depth; ++i) {
+      lines.push_back(":s" + std::to_string(i));
+      lines.push_back(i < depth ? "CALL :s" + std::to_string(i + 1) : "SET %0 bottom");
+      lines.push_back("RETURN");
+    }
+  };
+  chain(8);
+  EXPECT_EQ(Trail(lines), "bottom");
+  chain(9);
+  TestWorld world;
+  EXPECT_EQ(world.RunLines(lines), 1);
+  EXPECT_EQ(world.Boxes()[0], "Err：CALL が８階層以上です : CALL :s9");
+}
+
+TEST(CallTest, ReturnWithoutCallIsFatal) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"RETURN"}), 1);
+  EXPECT_EQ(world.Boxes()[0], "Err：CALL がされていません : RETURN");
+}
+
+struct ForCase {
+  std::vector<std::string> header;
+  std::string count;
+  std::string last;
+};
+
+class ForTest : public ::testing::TestWithParam<ForCase> {};
+
+TEST_P(ForTest, CountsAndLeavesTheVariable) {
+  std::vector<std::string> lines = {"DIM %i %c %n", "SET %n 4"};
+  lines.insert(lines.end(), GetParam().header.begin(), GetParam().header.end());
+  lines.push_back("INC %c");
+  lines.push_back("NEXT");
+  TestWorld world;
+  EXPECT_EQ(world.RunLines(lines), 0);
+  EXPECT_EQ(world.Var("%C"), GetParam().count);
+  EXPECT_EQ(world.Var("%I"), GetParam().last);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, ForTest,
+                         ::testing::Values(ForCase{{"FOR %i=1 TO 3"}, "3", "4"},
+                                           ForCase{{"FOR %i=5 TO 1"}, "1", "6"},
+                                           ForCase{{"FOR %i=3 TO 1 STEP -1"}, "3", "0"},
+                                           ForCase{{"for %i=1 to %n step 2"}, "2", "5"},
+                                           ForCase{{"FOR %i = 1 TO 10"}, "10", "11"},
+                                           ForCase{{"FOR %i=$A TO 12"}, "3", "13"},
+                                           ForCase{{"FOR %i=x TO y"}, "1", "2"}));
+
+TEST(ForTest, NestedLoopsAndNextWithOperand) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %i %j %c", "FOR %i=1 TO 3", "FOR %j=1 TO 4", "INC %c", "NEXT %j", "NEXT"}), 0);
+  EXPECT_EQ(world.Var("%C"), "12");
+  EXPECT_EQ(world.engine->run.fors.depth, 0);
+}
+
+TEST(ForTest, ExitForContinuesAfterTheNext) {
+  EXPECT_EQ(Trail({"DIM %i", "FOR %i=1 TO 5", "IF (= %i 3) EXITFOR", "SET %0 (& %0 %i)", "NEXT",
+                   "SET %0 (& %0 !)"}),
+            "12!");
+}
+
+TEST(ForTest, ExitForCannotFindNextWithOperand) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %i", "FOR %i=1 TO 2", "EXITFOR", "NEXT %i"}), 1);
+  EXPECT_EQ(world.Boxes()[0], "Err：該当行がありません : GOTONEXT NEXT");
+}
+
+TEST(ForTest, Errors) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::string firstBox;
+    int exitCode;
+  };
+  std::string nine;
+  std::vector<std::string> deep = {"DIM %i"};
+  for (int i = 0; i < 9; ++i) deep.push_back("FOR %i=1 TO 1");
+  const Case cases[] = {
+      {{"FOR %undeclared=1 TO 2", "NEXT"}, "Err：制御変数が宣言されていません : FOR %undeclared=1 TO 2", 1},
+      {{"NEXT"}, "Err：For が無いのに Next が実行されました", 0},
+      {{"EXITFOR"}, "Err：For ～ Next の外側で ExitFor が実行されました", 0},
+      {deep, "Err：FOR ～ NEXT のネストが８段階を超えました", 1},
+  };
+  for (const Case& c : cases) {
+    TestWorld world;
+    EXPECT_EQ(world.RunLines(c.lines), c.exitCode);
+    ASSERT_FALSE(world.Boxes().empty());
+    EXPECT_EQ(world.Boxes()[0], c.firstBox);
+  }
+}
+
+TEST(EndTest, EndStopsTheRun) {
+  EXPECT_EQ(Trail({"SET %0 a", "END", "SET %0 b"}), "a");
+  EXPECT_EQ(Trail({"CALL :s", "SET %0 b", ":s", "SET %0 a", "END"}), "a");
+}
+
+TEST(PauseTest, WaitsForTheKeyPollingEvery100ms) {
+  TestWorld world(R"({"keys": [{"vk": 13, "down": 450, "up": 600}]})");
+  EXPECT_EQ(world.RunLines({"PAUSE [ENTER]", "SET %0 done"}), 0);
+  EXPECT_EQ(world.Var("%0"), "done");
+  EXPECT_EQ(world.CountCalls("Sleep"), 5);
+  EXPECT_EQ(world.desktop.NowMs(), 500u);
+}
+
+TEST(PauseTest, ShowsItsMessageFirst) {
+  TestWorld world(R"({"keys": [{"vk": 27, "down": 0}]})");
+  EXPECT_EQ(world.RunLines({"PAUSE [ENTER] \"press Enter\""}), 0);
+  EXPECT_EQ(world.Boxes(), (std::vector<std::string>{"press Enter", "マクロの実行を中断します"}));
+}
+
+TEST(PauseTest, EmptyKeyWaitsForTheBreakKeyAlone) {
+  TestWorld world(R"({"keys": [{"vk": 13, "down": 0}, {"vk": 27, "down": 300}]})");
+  EXPECT_EQ(world.RunLines({"PAUSE"}), 0);
+  EXPECT_EQ(world.desktop.NowMs(), 300u);
+}
+
+TEST(PauseTest, UnknownKeyDoesNotWait) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"PAUSE [NOSUCHKEY] hello", "SET %0 on"}), 0);
+  EXPECT_EQ(world.Var("%0"), "on");
+  EXPECT_TRUE(world.Boxes().empty());
+}
+
+TEST(StepTest, ShowsLinesWithPauses) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"STEP ON 0 0", ":label", "SET %0 x", "STEP hello", "STEP OFF", "SET %1 y"}), 0);
+  const sim::StepDisplayState& step = world.desktop.StepDisplay();
+  std::vector<std::string> lines(step.lines.begin(), step.lines.end());
+  EXPECT_EQ(lines, (std::vector<std::string>{"STEP ON 0 0", "SET %0 x", "STEP hello", "HELLO", "STEP OFF"}));
+  EXPECT_FALSE(step.shown);
+  EXPECT_EQ(world.CountCalls("Sleep"), 0);
+}
+
+TEST(StepTest, DefaultPausesAndPlacement) {
+  Settings settings;
+  settings.stepTop = -1;
+  settings.stepLeft = -1;
+  TestWorld world(R"({"screen": {"width": 800, "height": 600}})", settings);
+  EXPECT_EQ(world.RunLines({"STEP ON", "SET %0 x"}), 0);
+  EXPECT_EQ(world.desktop.NowMs(), 1500u);
+  const platform::Rect& rect = world.desktop.StepDisplay().rect;
+  EXPECT_EQ(rect.top, 600 - 200 - 1);
+  EXPECT_EQ(rect.left, 800 - 200 - 1);
+}
+
+}  // namespace
+}  // namespace vendrix::testing

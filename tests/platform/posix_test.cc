@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_host.h"
+#include "platform/posix/utf8.h"
+
+namespace vendrix::posix {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::ReadStatus;
+
+const std::string kNihongoSjis = "\x93\xfa\x96\x7b\x8c\xea";        // 日本語
+const std::string kNihongoUtf8 = "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e";
+const std::string kSoSjis = "\x83\x5c";                              // ソ
+const std::string kSoUtf8 = "\xe3\x82\xbd";
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "vendrix-posix-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+void PutFile(const std::string& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(Utf8Test, ConvertsBothWaysAndRefusesBadInput) {
+  EXPECT_EQ(SjisToUtf8(kNihongoSjis + "a\\" + kSoSjis), kNihongoUtf8 + "a\\" + kSoUtf8);
+  EXPECT_EQ(SjisToUtf8("\xb1"), "\xef\xbd\xb1");  // half-width katakana
+  EXPECT_EQ(Utf8ToSjis(kSoUtf8 + "~"), kSoSjis + "~");
+  EXPECT_EQ(SjisToUtf8(""), "");
+  EXPECT_EQ(SjisToUtf8("abc\x81"), std::nullopt);              // cut-off two-byte character
+  EXPECT_EQ(Utf8ToSjis("\xff"), std::nullopt);                  // not UTF-8
+  EXPECT_EQ(Utf8ToSjis("\xf0\x9f\x98\x80"), std::nullopt);      // no code page 932 form
+}
+
+TEST(PosixFilesTest, ReadReportsEachOutcome) {
+  TempFolder folder;
+  PutFile(folder / "four.txt", "abcd");
+  PutFile(folder / "empty.txt", "");
+  fs::create_directory(folder / "sub");
+  PosixFiles files;
+
+  struct Case {
+    std::string name;
+    size_t maxBytes;
+    ReadStatus status;
+    std::string bytes;
+  };
+  const std::vector<Case> cases = {
+      {folder / "four.txt", 4, ReadStatus::kOk, "abcd"},
+      {folder / "four.txt", 3, ReadStatus::kTooLarge, ""},
+      {folder / "empty.txt", 0, ReadStatus::kOk, ""},
+      {folder / "missing.txt", 10, ReadStatus::kNotFound, ""},
+      {folder / "nodir/missing.txt", 10, ReadStatus::kNotFound, ""},
+      {folder / "four.txt/below", 10, ReadStatus::kNotFound, ""},
+      {folder / "sub", 10, ReadStatus::kUnreadable, ""},
+  };
+  for (const auto& c : cases) {
+    const platform::ReadResult result = files.ReadFile(c.name, c.maxBytes);
+    EXPECT_EQ(result.status, c.status) << c.name;
+    EXPECT_EQ(result.bytes, c.bytes) << c.name;
+  }
+}
+
+TEST(PosixFilesTest, ReadRefusesAFileWithoutPermission) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  TempFolder folder;
+  PutFile(folder / "secret.txt", "x");
+  ::chmod((folder / "secret.txt").c_str(), 0);
+  EXPECT_EQ(PosixFiles().ReadFile(folder / "secret.txt", 10).status, ReadStatus::kUnreadable);
+}
+
+TEST(PosixFilesTest, WriteReplacesContentsAndKeepsTheFileAttributes) {
+  TempFolder folder;
+  PosixFiles files;
+  const std::string name = folder / "out.ini";
+  ASSERT_TRUE(files.WriteFile(name, "first version, longer"));
+  ::chmod(name.c_str(), 0640);
+  ASSERT_TRUE(files.WriteFile(name, "second"));
+  EXPECT_EQ(files.ReadFile(name, 100).bytes, "second");
+  struct stat info {};
+  ASSERT_EQ(::stat(name.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+  fs::create_symlink("out.ini", folder / "link.ini");
+  ASSERT_TRUE(files.WriteFile(folder / "link.ini", "through the link"));
+  EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
+  EXPECT_EQ(files.ReadFile(name, 100).bytes, "through the link");
+  EXPECT_EQ(Listing(folder.path()), (std::vector<std::string>{"link.ini", "out.ini"}));
+}
+
+TEST(PosixFilesTest, FailedWriteLeavesNothingBehind) {
+  TempFolder folder;
+  PosixFiles files;
+  fs::create_directory(folder / "taken");
+  PutFile(folder / "taken/inside.txt", "kept");
+  EXPECT_FALSE(files.WriteFile(folder / "taken", "x"));
+  EXPECT_FALSE(files.WriteFile(folder / "nodir/x.txt", "x"));
+  EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{"taken"});
+  EXPECT_EQ(files.ReadFile(folder / "taken/inside.txt", 100).bytes, "kept");
+}
+
+TEST(PosixFilesTest, JapaneseNamesReachTheDiskAsUtf8) {
+  TempFolder folder;
+  PosixFiles files;
+  const std::string sjisName = folder / (kNihongoSjis + kSoSjis + ".mac");
+  ASSERT_TRUE(files.WriteFile(sjisName, "KEY " + kNihongoSjis));
+  EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{kNihongoUtf8 + kSoUtf8 + ".mac"});
+  EXPECT_TRUE(files.FileExists(sjisName));
+  EXPECT_EQ(files.ReadFile(sjisName, 100).bytes, "KEY " + kNihongoSjis);
+  EXPECT_EQ(FindFileIgnoringCase(folder.path(), kNihongoSjis + kSoSjis + ".MAC"), sjisName);
+}
+
+TEST(PosixFilesTest, ExistenceCoversFilesAndFolders) {
+  TempFolder folder;
+  PutFile(folder / "a.txt", "");
+  PosixFiles files;
+  EXPECT_TRUE(files.FileExists(folder / "a.txt"));
+  EXPECT_TRUE(files.FileExists(folder.path()));
+  EXPECT_FALSE(files.FileExists(folder / "b.txt"));
+  EXPECT_EQ(files.PathSeparator(), '/');
+}
+
+TEST(FindFileIgnoringCaseTest, PrefersExactThenAnyCase) {
+  TempFolder folder;
+  for (const char* name : {"Vendrix.INI", "zemlo.ini", "a.txt", "A.TXT"}) PutFile(folder / name, "");
+  const std::string withSlash = folder.path() + "/";
+  struct Case {
+    std::string folder;
+    std::string name;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {withSlash, "vendrix.ini", withSlash + "Vendrix.INI"},
+      {withSlash, "ZEMLO.INI", withSlash + "zemlo.ini"},
+      {withSlash, "a.txt", withSlash + "a.txt"},
+      {withSlash, "A.TXT", withSlash + "A.TXT"},
+      {withSlash, "A.txt", withSlash + "A.TXT"},  // no exact match: the smallest name
+      {withSlash, "missing.ini", withSlash + "missing.ini"},
+      {folder.path(), "VENDRIX.ini", withSlash + "Vendrix.INI"},
+      {folder / "nodir/", "Vendrix.INI", folder / "nodir/Vendrix.INI"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindFileIgnoringCase(c.folder, c.name), c.expected) << c.name;
+}
+
+std::string RunningProgramPath() { return fs::read_symlink("/proc/self/exe").string(); }
+
+TEST(PosixHostTest, ProgramPathIsTheRunningFileOrItsNameInHome) {
+  EXPECT_EQ(PosixHost().ProgramPath(), RunningProgramPath());
+  TempFolder folder;
+  const std::string fileName = fs::path(RunningProgramPath()).filename().string();
+  EXPECT_EQ(PosixHost(folder.path()).ProgramPath(), folder / fileName);
+  EXPECT_EQ(PosixHost(folder.path() + "/").ProgramPath(), folder / fileName);
+  EXPECT_EQ(PosixHost(folder / kNihongoSjis).ProgramPath(), folder / (kNihongoSjis + "/" + fileName));
+}
+
+TEST(PosixHostTest, OnlyOneHolderOfTheResidentLock) {
+  TempFolder folder;
+  auto first = std::make_unique<PosixHost>(folder.path());
+  PosixHost second(folder.path());
+  EXPECT_FALSE(first->ResidentInstanceRunning());
+  EXPECT_FALSE(second.ResidentInstanceRunning());
+
+  first->ClaimResidentInstance();
+  EXPECT_TRUE(first->HoldsResidentLock());
+  EXPECT_TRUE(fs::exists(folder / "vendrix.tsr.lock"));
+  EXPECT_TRUE(second.ResidentInstanceRunning());
+  EXPECT_TRUE(first->ResidentInstanceRunning());
+  second.ClaimResidentInstance();
+  EXPECT_FALSE(second.HoldsResidentLock());
+
+  first.reset();  // the resident instance ends
+  EXPECT_FALSE(second.ResidentInstanceRunning());
+  second.ClaimResidentInstance();
+  EXPECT_TRUE(second.HoldsResidentLock());
+}
+
+TEST(PosixHostTest, ClaimInAnUnwritableFolderHoldsNothing) {
+  PosixHost host("/proc/self/no-such-folder");
+  host.ClaimResidentInstance();
+  EXPECT_FALSE(host.HoldsResidentLock());
+  EXPECT_FALSE(host.ResidentInstanceRunning());
+}
+
+}  // namespace
+}  // namespace vendrix::posix
