@@ -97,6 +97,10 @@ int RunProgram(platform::Platform& platform, const std::vector<std::string>& arg
     exitCode = StartAndRun(engine, args);
   } catch (const ProgramEnd& end) {
     exitCode = end.exitCode;
+  } catch (...) {
+    // Not even an internal failure may leave keys held or input blocked.
+    Shutdown(engine);
+    throw;
   }
   Shutdown(engine);
   return exitCode;
