@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win32/win32_text.h"
 #else
 #include <cerrno>
 #include <iconv.h>
@@ -20,43 +20,17 @@ bool IsAscii(std::string_view text) {
 
 #ifdef _WIN32
 
-constexpr UINT kShiftJisCodePage = 932;
-
-// Windows replaces what it cannot convert on its own, so no error path.
-std::wstring ToWide(UINT codePage, std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int needed = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-  if (needed <= 0) return {};
-  std::wstring wide(static_cast<size_t>(needed), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), needed);
-  return wide;
-}
-
-std::string FromWide(UINT codePage, const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int needed = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return {};
-  std::string text(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), needed, nullptr, nullptr);
-  return text;
-}
-
-std::string Convert(UINT fromCodePage, UINT toCodePage, std::string_view text) {
-  return FromWide(toCodePage, ToWide(fromCodePage, text));
-}
-
 }  // namespace
 
+// On Windows the system converts, through the Win32 backend's helpers.
 std::string SjisToUtf8(std::string_view sjis) {
   if (IsAscii(sjis)) return std::string(sjis);
-  return Convert(kShiftJisCodePage, CP_UTF8, sjis);
+  return win32::Utf8FromWide(win32::WideFromSjis(sjis));
 }
 
 std::string Utf8ToSjis(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
-  return Convert(CP_UTF8, kShiftJisCodePage, utf8);
+  return win32::SjisFromWide(win32::WideFromUtf8(utf8));
 }
 
 #else

@@ -18,17 +18,20 @@ std::string NarrowFromWide(unsigned codePage, std::wstring_view wide) {
   return out;
 }
 
-}  // namespace
-
-std::wstring WideFromSjis(std::string_view sjis) {
-  if (sjis.empty() || sjis.size() > INT_MAX) return {};
-  const int inLength = static_cast<int>(sjis.size());
-  const int outLength = ::MultiByteToWideChar(kShiftJisCodePage, 0, sjis.data(), inLength, nullptr, 0);
+std::wstring WideFromNarrow(unsigned codePage, std::string_view narrow) {
+  if (narrow.empty() || narrow.size() > INT_MAX) return {};
+  const int inLength = static_cast<int>(narrow.size());
+  const int outLength = ::MultiByteToWideChar(codePage, 0, narrow.data(), inLength, nullptr, 0);
   if (outLength <= 0) return {};
   std::wstring out(static_cast<size_t>(outLength), L'\0');
-  ::MultiByteToWideChar(kShiftJisCodePage, 0, sjis.data(), inLength, out.data(), outLength);
+  ::MultiByteToWideChar(codePage, 0, narrow.data(), inLength, out.data(), outLength);
   return out;
 }
+
+}  // namespace
+
+std::wstring WideFromSjis(std::string_view sjis) { return WideFromNarrow(kShiftJisCodePage, sjis); }
+std::wstring WideFromUtf8(std::string_view utf8) { return WideFromNarrow(CP_UTF8, utf8); }
 
 std::string SjisFromWide(std::wstring_view wide) { return NarrowFromWide(kShiftJisCodePage, wide); }
 

@@ -17,5 +17,6 @@ std::wstring WideFromSjis(std::string_view sjis);
 std::string SjisFromWide(std::wstring_view wide);
 // For the test driver's output.
 std::string Utf8FromWide(std::wstring_view wide);
+std::wstring WideFromUtf8(std::string_view utf8);
 
 }  // namespace vendrix::win32
