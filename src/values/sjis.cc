@@ -160,6 +160,7 @@ size_t NextChar(std::string_view text, size_t pos) {
 }
 
 std::string_view UpToNul(std::string_view text) {
+  if (text.empty()) return text;  // an empty view may have no data pointer, which memchr must not get
   const void* nul = std::memchr(text.data(), '\0', text.size());
   if (nul == nullptr) return text;
   return text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
