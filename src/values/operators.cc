@@ -1,5 +1,6 @@
 // The sixteen operators of the expression language.
 #include <cstdint>
+#include <string>
 
 #include "engine/engine.h"
 #include "engine/report.h"
@@ -14,12 +15,12 @@ int32_t Int(std::string_view text) { return IntegerValue(text, 0); }
 
 std::string Truth(bool value) { return std::string(TruthText(value)); }
 
-// A zero divisor gives 0 after a report the user may continue from.
-bool DivisorIsUsable(Engine& engine, int32_t divisor, std::string_view op, const CallArgs& args) {
-  if (divisor != 0) return true;
-  ReportError(engine, std::string(msg::kDivideByZero) + "(" + std::string(op) + " " + args[0] + " " + args[1] + ")",
-              false);
-  return false;
+// Division that has no 32-bit answer ends the program with a clear message
+// instead of a trap.
+void CheckDivision(Engine& engine, int32_t dividend, int32_t divisor, std::string_view op) {
+  std::string call = "(" + std::string(op) + " " + std::to_string(dividend) + " " + std::to_string(divisor) + ")";
+  if (divisor == 0) ReportError(engine, std::string(msg::kDivideByZero) + call, true);
+  if (dividend == INT32_MIN && divisor == -1) ReportError(engine, std::string(msg::kDivisionOverflow) + call, true);
 }
 
 }  // namespace
@@ -76,16 +77,14 @@ std::string OpNot(Engine&, const CallArgs& a) { return Truth(!IsTrue(a[0])); }
 std::string OpDiv(Engine& engine, const CallArgs& a) {
   int32_t dividend = Int(a[0]);
   int32_t divisor = Int(a[1]);
-  if (!DivisorIsUsable(engine, divisor, "div", a)) return "0";
-  if (divisor == -1) return IntegerText(WrapSub(0, dividend));  // -2147483648 / -1 wraps
+  CheckDivision(engine, dividend, divisor, "div");
   return IntegerText(dividend / divisor);
 }
 
 std::string OpMod(Engine& engine, const CallArgs& a) {
   int32_t dividend = Int(a[0]);
   int32_t divisor = Int(a[1]);
-  if (!DivisorIsUsable(engine, divisor, "mod", a)) return "0";
-  if (divisor == -1) return "0";
+  CheckDivision(engine, dividend, divisor, "mod");
   return IntegerText(dividend % divisor);
 }
 

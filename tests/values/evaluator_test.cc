@@ -466,5 +466,24 @@ TEST(FunctionTableTest, LookupIgnoresLetterCaseOnly) {
   EXPECT_EQ(FindFunction("hello"), -1);
 }
 
+TEST(EvaluatorTest, DivisionWithoutAnAnswerIsFatal) {
+  struct Case {
+    const char* expression;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"(div 7 0)", "Err：0 で割ろうとしました : (div 7 0)"},
+      {"(mod 7 x)", "Err：0 で割ろうとしました : (mod 7 0)"},
+      {"(div -2147483648 -1)", "Err：割り算の答えが整数の範囲を超えます : (div -2147483648 -1)"},
+      {"(mod -2147483648 -1)", "Err：割り算の答えが整数の範囲を超えます : (mod -2147483648 -1)"},
+  };
+  for (const Case& c : cases) {
+    TestWorld world;
+    EXPECT_EQ(world.RunLines({std::string("SET %0 ") + c.expression, "SET %0 after"}), 1) << c.expression;
+    EXPECT_EQ(world.Boxes(), (std::vector<std::string>{c.message, "マクロを中断します"}));
+    EXPECT_EQ(world.Var("%0"), "");
+  }
+}
+
 }  // namespace
 }  // namespace vendrix::testing
