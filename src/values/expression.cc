@@ -124,11 +124,9 @@ std::string EvaluateCall(Engine& engine, const Expr& expr) {
   }
   if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) ReportError(engine, *expr.tokenError, true);
   CallArgs args;
+  args.call = &expr;
   size_t count = std::min(kPreparedArgs, expr.args.size());
   for (size_t i = 0; i < count; ++i) args[i] = EvaluateArg(engine, expr.args[i]);
-  if (entry.fixed == FnNotYetAvailable) {
-    ReportError(engine, std::string(msg::kNotYetAvailable) + std::string(entry.name), false);
-  }
   return entry.fixed(engine, args);
 }
 

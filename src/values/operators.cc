@@ -88,9 +88,9 @@ std::string OpMod(Engine& engine, const CallArgs& a) {
   return IntegerText(dividend % divisor);
 }
 
-std::string FnLen(Engine&, const CallArgs& a) { return IntegerText(sjis::JLength(a[0])); }
-
-std::string FnNotYetAvailable(Engine&, const CallArgs&) { return {}; }
-std::string FnMessageNotYetAvailable(Engine&, ArgWalker&) { return {}; }
+std::string ReportNotYetAvailable(Engine& engine, std::string_view name) {
+  ReportError(engine, std::string(msg::kNotYetAvailable) + std::string(name), false);
+  return {};
+}
 
 }  // namespace vendrix
