@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,8 +17,6 @@
 #include "platform/win32/win32_text.h"
 #include "shell/launch_arguments.h"
 #include "shell/program.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -44,7 +41,9 @@ void ShowText(const std::wstring& text, UINT icon) {
   ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_OK | MB_SETFOREGROUND | icon);
 }
 
-std::wstring WideFromAscii(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring WideFromAscii(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
 
 // Opens the trace file; "-" is standard output (a console, when started
 // from one that passes it on).
@@ -73,7 +72,8 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
   if (launch.simDesktopFile) {
     vendrix::platform::ReadResult read = files.ReadFile(*launch.simDesktopFile, kMaxDesktopBytes);
     if (read.status != vendrix::platform::ReadStatus::kOk) {
-      ShowText(L"Cannot read the desktop file " + WideFromSjis(*launch.simDesktopFile), MB_ICONERROR);
+      ShowText(L"Cannot read the desktop file " + WideFromSjis(*launch.simDesktopFile),
+               MB_ICONERROR);
       return 1;
     }
     description = std::move(read.bytes);
@@ -93,10 +93,14 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
     }
     desktop->SetTraceStream(trace.stream());
   }
-  vendrix::platform::Platform platform{desktop->dialogs(),     desktop->clock(),
-                                       desktop->input(),       desktop->messages(),
-                                       desktop->shellWindow(), desktop->display(),
-                                       files,                  host};
+  vendrix::platform::Platform platform{desktop->dialogs(),
+                                       desktop->clock(),
+                                       desktop->input(),
+                                       desktop->messages(),
+                                       desktop->shellWindow(),
+                                       desktop->display(),
+                                       files,
+                                       host};
   const int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
   if (trace.stream() != nullptr) trace.stream()->flush();
   return exitCode;
@@ -105,10 +109,9 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
 int RunOnWindows(HINSTANCE instance, const vendrix::shell::LaunchArguments& launch,
                  vendrix::win32::Win32Files& files, vendrix::win32::Win32Host& host) {
   vendrix::win32::Win32Desktop desktop(instance);
-  vendrix::platform::Platform platform{desktop.dialogs(),     desktop.clock(),
-                                       desktop.input(),       desktop.messages(),
-                                       desktop.shellWindow(), desktop.display(),
-                                       files,                 host};
+  vendrix::platform::Platform platform{
+      desktop.dialogs(),     desktop.clock(),   desktop.input(), desktop.messages(),
+      desktop.shellWindow(), desktop.display(), files,           host};
   return vendrix::shell::RunProgram(platform, launch.programArgs);
 }
 

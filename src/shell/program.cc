@@ -7,6 +7,7 @@
 #include "engine/run.h"
 #include "shell/command_line.h"
 #include "shell/options.h"
+#include "values/sjis.h"
 
 namespace vendrix::shell {
 namespace {
@@ -15,9 +16,17 @@ constexpr std::string_view kOptionsFile = "Vendrix.INI";
 constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
 constexpr std::string_view kMenuFile = "Vendrix.MNU";
 
+// The folder part of a path, ending in the separator.  Scans by characters,
+// so the trail byte of a double-byte character is never taken for "\\".
 std::string FolderOf(std::string_view path, char separator) {
-  size_t cut = path.find_last_of(separator == '\\' ? std::string_view("\\/:") : std::string_view("/"));
-  std::string folder(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1));
+  size_t end = 0;
+  for (size_t pos = 0; pos < path.size(); pos = sjis::NextChar(path, pos)) {
+    bool oneByte = !sjis::IsLeadByteAt(path, pos);
+    if (oneByte && (path[pos] == separator || (separator == '\\' && (path[pos] == '/' || path[pos] == ':')))) {
+      end = pos + 1;
+    }
+  }
+  std::string folder(path.substr(0, end));
   if (folder.empty() || folder.back() != separator) folder += separator;
   return folder;
 }

@@ -24,6 +24,7 @@ import argparse
 import dataclasses
 import json
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -55,6 +56,7 @@ class Box:
     press: str = "OK"
     buttons: Optional[list[str]] = None
     window: Optional[dict] = None
+    caption: str = CAPTION
 
 
 @dataclasses.dataclass
@@ -76,7 +78,10 @@ class Case:
     files: dict[str, str] = dataclasses.field(default_factory=dict)  # more input files
     expect_files: dict[str, str] = dataclasses.field(default_factory=dict)  # written by the macro
     held_keys: list[int] = dataclasses.field(default_factory=list)  # native: held from t=0
+    subfolder: str = ""                    # program folder below the temporary one
     modes: tuple[str, ...] = ("native", "wine")
+    simulated: bool = False                # under Wine too: --sim, checked by its trace
+    resident_elsewhere: bool = False       # Wine: another process holds the resident mutex
 
 
 def crlf(*lines: str) -> str:
@@ -104,15 +109,25 @@ CASES = [
          steps=[Box("Err：NOFILE.MAC が存在しません"), Box(CONTINUE, "YES", ["YES", "NO"]),
                 Box(EMPTY)],
          exit_code=0),
+    # Linux file names are case-sensitive, so only Windows upper-cases them.
     Case("file name is upper-cased",
          macro=None, args=["-file=nofile.mac"],
          steps=[Box("Err：NOFILE.MAC が存在しません"), Box(CONTINUE, "NO")],
-         exit_code=1),
+         exit_code=1, modes=("wine",)),
     Case("only comments",
          macro=crlf("; nothing but comments", "   ", "\t; indented comment", ""),
          steps=[Box(EMPTY)]),
     Case("missing Zemlo.INI is fatal before the macro",
          macro=crlf("SET abc 1"), zemlo=False,
+         steps=[Box("Err：{folder}Vendrix.INI 又は Zemlo.INI が存在しません"), Box(ABORT)],
+         exit_code=1),
+    # "ソ" ends in the byte of a backslash; the folder must survive both
+    # directions of the conversion.
+    Case("Japanese program folder",
+         macro=crlf("DIM %a", 'MESSAGE %a "ソフト"'), subfolder="ソフト表示",
+         steps=[Box("ソフト", "CANCEL")]),
+    Case("Japanese program folder in a message",
+         macro=crlf("SET abc 1"), zemlo=False, subfolder="ソフト表示",
          steps=[Box("Err：{folder}Vendrix.INI 又は Zemlo.INI が存在しません"), Box(ABORT)],
          exit_code=1),
     Case("MESSAGE answered YES",
@@ -129,15 +144,24 @@ CASES = [
          macro=crlf("DIM %a", "MESSAGE %a %0", "IF (= %0 HELLO) END", "SET abc 1"),
          args=["-FILE=TEST.MAC", "/%0=hello"],
          steps=[Box("HELLO", "CANCEL")]),
-    Case("LOG writes Shift-JIS lines",
-         macro=crlf('LOG "OUT.LOG" "ログ一"', 'LOG "OUT.LOG" "ログ二"'),
-         expect_files={"OUT.LOG": crlf("ログ一", "ログ二")}),
+    Case("INCLUDE reads a second file",
+         macro=crlf("DIM %a", "INCLUDE SUB.MAC", "MESSAGE %a %a"),
+         files={"SUB.MAC": crlf("; the included part", 'MESSAGE %a "サブ"')},
+         steps=[Box("サブ", "YES"), Box("YES", "CANCEL")]),
     Case("STEP ON shows the step display",
          macro=crlf("STEP ON 0 0", "DIM %a", 'MESSAGE %a "見て"'),
          options=crlf("step_left=10", "step_top=20", "step_width=300", "step_height=200"),
          steps=[Box("見て", "CANCEL",
                     window={"rect": [10, 20, 300, 200],
                             "lines": ["STEP ON 0 0", 'MESSAGE %a "見て"']})]),
+    Case("simulated desktop in the Windows build",
+         macro=crlf("DIM %a", 'MESSAGE %a "シミュレーション"', "SET abc 1"),
+         simulated=True, modes=("wine",),
+         steps=[Box("シミュレーション", "NO"), Box("Err：不正な変数です：SET abc 1"), Box(ABORT)],
+         exit_code=1),
+    Case("a resident instance refuses a second start",
+         macro=crlf("SET abc 1"), resident_elsewhere=True, modes=("wine",),
+         steps=[Box("既に常駐しています", caption="vendrix")]),
     Case("--help shows the usage", macro=None, args=["--help"],
          steps=[Box("Usage: vendrix*")], modes=("wine",)),
 ]
@@ -200,7 +224,8 @@ def check_files(case: Case, folder: Path) -> list[str]:
 # ---------------------------------------------------------------------------
 
 
-def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
+def write_desktop(case: Case, folder: Path) -> None:
+    """The simulated user: answers to the boxes in order, keys held from the start."""
     boxes = [step for step in case.steps if isinstance(step, Box)]
     desktop = {
         "answers": [box.press for box in boxes],
@@ -208,6 +233,10 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
         "screen": {"width": SCREEN[0], "height": SCREEN[1]},
     }
     (folder / "desktop.json").write_text(json.dumps(desktop), encoding="utf-8")
+
+
+def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
+    write_desktop(case, folder)
     trace_path = folder / "trace.jsonl"
     command = [str(binary), f"--sim={folder / 'desktop.json'}", f"--trace={trace_path}",
                f"--home={folder}"] + case.args
@@ -215,6 +244,16 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
         finished = subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
     except subprocess.TimeoutExpired:
         return ["did not end within 60 s"]
+    problems = check_trace(case, trace_path, str(folder) + "/")
+    if finished.returncode != case.exit_code:
+        stderr = finished.stderr.decode("utf-8", "replace").strip()[-300:]
+        problems.append(f"exit code {finished.returncode}, expected {case.exit_code} {stderr}")
+    return problems + check_files(case, folder)
+
+
+def check_trace(case: Case, trace_path: Path, folder_text: str) -> list[str]:
+    """The boxes and step display that the simulated desktop recorded."""
+    boxes = [step for step in case.steps if isinstance(step, Box)]
     problems = []
     trace = []
     if trace_path.exists():
@@ -224,7 +263,6 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
             except json.JSONDecodeError:
                 problems.append(f"trace line {number} is no JSON: {line[:80]}")
     shown = [(i, entry) for i, entry in enumerate(trace) if entry.get("call") == "MessageBoxA"]
-    folder_text = str(folder) + "/"
     for index, box in enumerate(boxes):
         if index >= len(shown):
             problems.append(f"box {index + 1} never shown: expected {box.text!r}")
@@ -233,7 +271,7 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
         expected = box.text.replace("{folder}", folder_text)
         if not text_matches(expected, entry.get("text", "")):
             problems.append(f"box {index + 1} reads {entry.get('text')!r}, expected {expected!r}")
-        if entry.get("caption") != CAPTION:
+        if entry.get("caption") != box.caption:
             problems.append(f"box {index + 1} caption {entry.get('caption')!r}")
         if entry.get("answer") != box.press:
             problems.append(f"box {index + 1} answered {entry.get('answer')!r}, not {box.press}")
@@ -242,10 +280,7 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
     if len(shown) > len(boxes):
         extra = [entry.get("text") for _, entry in shown[len(boxes):]]
         problems.append(f"unexpected boxes: {extra!r}")
-    if finished.returncode != case.exit_code:
-        stderr = finished.stderr.decode("utf-8", "replace").strip()[-300:]
-        problems.append(f"exit code {finished.returncode}, expected {case.exit_code} {stderr}")
-    return problems + check_files(case, folder)
+    return problems
 
 
 def check_native_window(trace: list[dict], window: dict) -> list[str]:
@@ -267,7 +302,8 @@ def run_native(binary: Path, results: Results, only: Optional[str]) -> None:
         if "native" not in case.modes or (only and only not in case.name):
             continue
         with tempfile.TemporaryDirectory(prefix="vendrix-e2e-") as temp:
-            folder = Path(temp)
+            folder = Path(temp) / case.subfolder
+            folder.mkdir(exist_ok=True)
             write_case_folder(case, folder)
             results.record(f"native: {case.name}", run_native_case(binary, case, folder))
 
@@ -293,8 +329,9 @@ class WineSession:
     """A private Xvfb, window manager and Wine prefix; everything it starts
     it stops again, by process id."""
 
-    def __init__(self, root: Path) -> None:
+    def __init__(self, root: Path, arch: str) -> None:
         self.root = root
+        self.arch = arch
         self.xvfb: Optional[subprocess.Popen] = None
         self.openbox: Optional[subprocess.Popen] = None
         self.wineserver: Optional[subprocess.Popen] = None
@@ -332,7 +369,7 @@ class WineSession:
         env = self.env
         env["DISPLAY"] = ":" + display.decode().strip()
         env["WINEPREFIX"] = str(self.root / "prefix")
-        env["WINEARCH"] = "win32"
+        env["WINEARCH"] = self.arch
         env["WINEDEBUG"] = "-all"
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env["LC_ALL"] = "ja_JP.UTF-8"
@@ -404,6 +441,18 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
     program = folder / exe.name
     shutil.copy2(exe, program)
     folder_text = "Z:" + str(folder).replace("/", "\\") + "\\"
+    if case.simulated:
+        return run_wine_simulated(session, program, case, folder, folder_text)
+    if case.resident_elsewhere:
+        with MutexHolder(session, driver, folder) as held:
+            if not held:
+                return ["the driver could not take the resident mutex"]
+            return run_wine_program(session, program, driver, case, folder, folder_text)
+    return run_wine_program(session, program, driver, case, folder, folder_text)
+
+
+def run_wine_program(session: WineSession, program: Path, driver: Path, case: Case,
+                     folder: Path, folder_text: str) -> list[str]:
     process = session.start_program([str(program)] + case.args, cwd=folder)
     problems: list[str] = []
     boxes_seen = 0
@@ -417,11 +466,15 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
                     problems.append(f"key {step.vk} {flag} failed")
                 continue
             boxes_seen += 1
+            wait = ["box", "--timeout", str(BOX_TIMEOUT_S * 1000), "--caption", step.caption]
             if step.window is not None:
+                # Look at the step display while the box holds the run.
+                reply, note = driver_json(session, driver, wait, folder)
+                if reply is None:
+                    problems.append(f"box {boxes_seen} ({step.text!r}) never shown: {note}")
+                    return problems
                 problems += check_wine_window(session, driver, folder, step.window)
-            reply, note = driver_json(session, driver, ["box", "--timeout",
-                                                        str(BOX_TIMEOUT_S * 1000), "--press",
-                                                        step.press], folder)
+            reply, note = driver_json(session, driver, wait + ["--press", step.press], folder)
             if reply is None:
                 problems.append(f"box {boxes_seen} ({step.text!r}) not answered: {note}")
                 return problems
@@ -430,18 +483,64 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
                 problems.append(f"box {boxes_seen} reads {reply['text']!r}, expected {expected!r}")
             if step.buttons is not None and reply["buttons"] != step.buttons:
                 problems.append(f"box {boxes_seen} buttons {reply['buttons']}, expected {step.buttons}")
-        try:
-            code = process.wait(timeout=EXIT_TIMEOUT_S)
-            if code != case.exit_code:
-                problems.append(f"exit code {code}, expected {case.exit_code}")
-        except subprocess.TimeoutExpired:
-            problems.append(f"still running {EXIT_TIMEOUT_S} s after the last step")
+        problems += wait_for_exit(session, driver, process, case, folder)
     finally:
         # Its boxes go with it, so none is left for the next case's driver.
         if process.poll() is None:
             process.kill()
             process.wait()
     return problems + check_files(case, folder)
+
+
+class MutexHolder:
+    """A driver process that holds the resident instance's mutex meanwhile."""
+
+    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
+        self.process = subprocess.Popen(["wine", str(driver), "mutex"], env=session.env, cwd=folder,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL)
+
+    def __enter__(self) -> bool:
+        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S)
+        return bool(ready) and b"held" in self.process.stdout.readline()
+
+    def __exit__(self, *exc) -> None:
+        self.process.stdin.close()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+def run_wine_simulated(session: WineSession, program: Path, case: Case, folder: Path,
+                       folder_text: str) -> list[str]:
+    write_desktop(case, folder)
+    try:
+        finished = session.wine([str(program), "--sim=desktop.json", "--trace=trace.jsonl"]
+                                + case.args, timeout=60, cwd=folder)
+    except subprocess.TimeoutExpired:
+        return ["did not end within 60 s"]
+    problems = check_trace(case, folder / "trace.jsonl", folder_text)
+    if finished.returncode != case.exit_code:
+        problems.append(f"exit code {finished.returncode}, expected {case.exit_code}")
+    return problems + check_files(case, folder)
+
+
+def wait_for_exit(session: WineSession, driver: Path, process: subprocess.Popen, case: Case,
+                  folder: Path) -> list[str]:
+    """Waits for the program to end; a box it shows meanwhile is a failure."""
+    deadline = time.monotonic() + EXIT_TIMEOUT_S
+    while time.monotonic() < deadline:
+        try:
+            code = process.wait(timeout=0.5)
+        except subprocess.TimeoutExpired:
+            reply, _ = driver_json(session, driver, ["box", "--timeout", "0"], folder)
+            if reply is not None:
+                return [f"unexpected box {reply['text']!r}"]
+            continue
+        return [] if code == case.exit_code else [f"exit code {code}, expected {case.exit_code}"]
+    return [f"still running {EXIT_TIMEOUT_S} s after the last step"]
 
 
 def check_wine_window(session: WineSession, driver: Path, folder: Path, window: dict) -> list[str]:
@@ -476,18 +575,18 @@ def run_backend_tests(session: WineSession, tests: Path, results: Results) -> No
 
 
 def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Results,
-             only: Optional[str]) -> None:
+             only: Optional[str], arch: str) -> None:
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="vendrix-wine-") as temp:
-        with WineSession(Path(temp)) as session:
+        with WineSession(Path(temp), arch) as session:
             print(f"wine: prefix ready after {time.monotonic() - started:.1f} s", flush=True)
             if backend_tests is not None and (not only or only in "Windows backend checks"):
                 run_backend_tests(session, backend_tests, results)
             for case in CASES:
                 if "wine" not in case.modes or (only and only not in case.name):
                     continue
-                folder = Path(temp) / f"case{CASES.index(case):02d}"
-                folder.mkdir()
+                folder = Path(temp) / f"case{CASES.index(case):02d}" / case.subfolder
+                folder.mkdir(parents=True)
                 write_case_folder(case, folder)
                 results.record(f"wine: {case.name}",
                                run_wine_case(session, exe, driver, case, folder))
@@ -505,6 +604,8 @@ def main() -> int:
                         help="vendrix_e2e_driver.exe (default: beside Vendrix.exe)")
     parser.add_argument("--backend-tests", type=Path,
                         help="vendrix_win32_tests.exe (default: beside Vendrix.exe)")
+    parser.add_argument("--wine-arch", choices=("win32", "win64"), default="win32",
+                        help="the Wine prefix's kind (win64 runs both builds, slower to set up)")
     parser.add_argument("-k", dest="only", help="run only cases whose name holds this text")
     options = parser.parse_args()
     if not options.native and not options.wine:
@@ -520,7 +621,8 @@ def main() -> int:
         driver = (options.driver or exe.parent / "vendrix_e2e_driver.exe").resolve()
         backend = (options.backend_tests or exe.parent / "vendrix_win32_tests.exe").resolve()
         try:
-            run_wine(exe, driver, backend if backend.exists() else None, results, options.only)
+            run_wine(exe, driver, backend if backend.exists() else None, results, options.only,
+                     options.wine_arch)
         except (OSError, RuntimeError, subprocess.SubprocessError) as error:
             results.record("wine: set-up", [str(error)])
     print(f"{results.passed} passed, {results.failed} failed", flush=True)

@@ -76,11 +76,11 @@ void TestText(Tally& tally) {
       {"\x83\x7D\x83\x4E\x83\x8D", L"\u30DE\u30AF\u30ED"},  // katakana, trail bytes in ASCII range
       {"\x83\x5C", L"\u30BD"},                              // trail byte 0x5C is no backslash
       {"\x5C", L"\\"},
-      {"\xB1\xDD", L"\uFF71\uFF9D"},                        // half-width katakana
-      {"\x81\x60", L"\uFF5E"},                              // the code page's own wave dash
-      {"\x87\x40", L"\u2460"},                              // NEC extension
+      {"\xB1\xDD", L"\uFF71\uFF9D"},  // half-width katakana
+      {"\x81\x60", L"\uFF5E"},        // the code page's own wave dash
+      {"\x87\x40", L"\u2460"},        // NEC extension
       {"\x81\x5F", L"\uFF3C"},
-      {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},   // a zero byte is kept
+      {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},  // a zero byte is kept
       {"Err\x81\x46\x95\x73\x90\xB3\x82\xC5\x82\xB7", L"Err\uFF1A\u4E0D\u6B63\u3067\u3059"},
   };
   for (const Case& c : cases) {
@@ -206,7 +206,8 @@ void TestHost(Tally& tally) {
   };
   for (const HomeCase& c : homes) {
     win32::Win32Host host(c.home);
-    CHECK_THAT(tally, host.ProgramPath() == c.folder + fileName, "ProgramPath with home " + Hex(c.home));
+    CHECK_THAT(tally, host.ProgramPath() == c.folder + fileName,
+               "ProgramPath with home " + Hex(c.home));
   }
 
   {
@@ -273,7 +274,7 @@ void TestTimers(Tally& tally, win32::Win32Desktop& desktop) {
 // The box's own modal loop must deliver our WM_TIMER; the tick handler finds
 // the box, reads it, and answers it.
 void TestMessageBox(Tally& tally, win32::Win32Desktop& desktop) {
-  const std::string caption = "\x83\x65\x83\x58\x83\x67";  // テスト
+  const std::string caption = "\x83\x65\x83\x58\x83\x67";                       // テスト
   const std::string text = "\x83\x7D\x83\x4E\x83\x8D\x82\xF0\x8C\x70\x91\xB1";  // マクロを継続
   CountingSink sink;
   std::wstring seenText;
@@ -298,7 +299,8 @@ void TestMessageBox(Tally& tally, win32::Win32Desktop& desktop) {
   desktop.messages().KillTimer(7);
   desktop.messages().SetTimerSink(nullptr);
   CHECK(tally, answer == platform::kIdNo);
-  CHECK_THAT(tally, seenText == L"\u30DE\u30AF\u30ED\u3092\u7D99\u7D9A", "box text " + win32::Utf8FromWide(seenText));
+  CHECK_THAT(tally, seenText == L"\u30DE\u30AF\u30ED\u3092\u7D99\u7D9A",
+             "box text " + win32::Utf8FromWide(seenText));
 }
 
 // ---- step display ----------------------------------------------------------
@@ -314,7 +316,8 @@ bool IsTopmost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS
 std::wstring EditText(HWND edit) {
   const int length = ::GetWindowTextLengthW(edit);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = ::SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got =
+      ::SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(got));
   return text;
 }
@@ -332,12 +335,15 @@ void TestStepDisplay(Tally& tally, win32::Win32Desktop& desktop) {
   CHECK(tally, ::IsWindowVisible(window));
   CHECK(tally, IsTopmost(window));
   CHECK(tally, (::GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0);
-  CHECK_THAT(tally, shown.left == 10 && shown.top == 20 && shown.right == 310 && shown.bottom == 220,
+  CHECK_THAT(tally,
+             shown.left == 10 && shown.top == 20 && shown.right == 310 && shown.bottom == 220,
              "step display at 10,20 300x200");
   RECT client{};
   ::GetClientRect(window, &client);
   const RECT editRect = WindowRect(edit);
-  CHECK_THAT(tally, editRect.right - editRect.left == client.right && editRect.bottom - editRect.top == client.bottom,
+  CHECK_THAT(tally,
+             editRect.right - editRect.left == client.right &&
+                 editRect.bottom - editRect.top == client.bottom,
              "the text area fills the window");
 
   HFONT font = reinterpret_cast<HFONT>(::SendMessageW(edit, WM_GETFONT, 0, 0));
@@ -358,7 +364,8 @@ void TestStepDisplay(Tally& tally, win32::Win32Desktop& desktop) {
   CHECK(tally, !::IsWindowVisible(window));
   CHECK(tally, !IsTopmost(window));
   CHECK(tally, (::GetWindowLongW(window, GWL_STYLE) & (WS_THICKFRAME | WS_CAPTION)) == 0);
-  CHECK_THAT(tally, hidden.right - hidden.left == 60 && hidden.bottom - hidden.top == 16, "hidden at 60x16");
+  CHECK_THAT(tally, hidden.right - hidden.left == 60 && hidden.bottom - hidden.top == 16,
+             "hidden at 60x16");
 
   // A long trace keeps its latest lines, cut at a line start.  Few long
   // lines: every append of a big text rewraps it.
@@ -371,9 +378,12 @@ void TestStepDisplay(Tally& tally, win32::Win32Desktop& desktop) {
   }
   const std::wstring text = EditText(edit);
   const size_t line = kLineChars + 1;  // with CR LF
-  CHECK_THAT(tally, text.size() <= 256 * 1024 + line, "trace trimmed, " + std::to_string(text.size()) + " chars");
+  CHECK_THAT(tally, text.size() <= 256 * 1024 + line,
+             "trace trimmed, " + std::to_string(text.size()) + " chars");
   CHECK_THAT(tally, text.size() > 128 * 1024, "trace keeps about half");
-  CHECK_THAT(tally, text.size() % line == 0 && text.size() > line && text[6] == L'x' && text.substr(line - 3, 3) == L"x\r\n",
+  CHECK_THAT(tally,
+             text.size() % line == 0 && text.size() > line && text[6] == L'x' &&
+                 text.substr(line - 3, 3) == L"x\r\n",
              "trace starts with a whole line");
   CHECK(tally, text.size() >= line && text.substr(text.size() - line, 6) == L"000029");
 }
@@ -397,22 +407,28 @@ void TestInput(Tally& tally, win32::Win32Desktop& desktop) {
       {"keybd_event", VK_F13,
        [&](bool down) { input.KeybdEvent(VK_F13, 0, down ? 0 : platform::kKeyEventKeyUp, 0); }},
       {"SendInput key", VK_F14,
-       [&](bool down) { input.SendKeyboardInput(VK_F14, 0, down ? 0 : platform::kKeyEventKeyUp, 0); }},
+       [&](bool down) {
+         input.SendKeyboardInput(VK_F14, 0, down ? 0 : platform::kKeyEventKeyUp, 0);
+       }},
       {"mouse_event", VK_LBUTTON,
        [&](bool down) {
-         input.MouseEvent(down ? platform::kMouseEventLeftDown : platform::kMouseEventLeftUp, 0, 0, 0, 0);
+         input.MouseEvent(down ? platform::kMouseEventLeftDown : platform::kMouseEventLeftUp, 0, 0,
+                          0, 0);
        }},
       {"SendInput mouse", VK_RBUTTON,
        [&](bool down) {
-         input.SendMouseInput(0, 0, 0, down ? platform::kMouseEventRightDown : platform::kMouseEventRightUp, 0);
+         input.SendMouseInput(
+             0, 0, 0, down ? platform::kMouseEventRightDown : platform::kMouseEventRightUp, 0);
        }},
   };
   for (const KeyPath& path : paths) {
     path.send(true);
-    const bool seenDown = PumpUntil(desktop.messages(), 2000, [&] { return (input.GetAsyncKeyState(path.vk) & 0x8000) != 0; });
+    const bool seenDown = PumpUntil(
+        desktop.messages(), 2000, [&] { return (input.GetAsyncKeyState(path.vk) & 0x8000) != 0; });
     CHECK_THAT(tally, seenDown, std::string(path.name) + " press is seen");
     path.send(false);
-    const bool seenUp = PumpUntil(desktop.messages(), 2000, [&] { return (input.GetAsyncKeyState(path.vk) & 0x8000) == 0; });
+    const bool seenUp = PumpUntil(desktop.messages(), 2000,
+                                  [&] { return (input.GetAsyncKeyState(path.vk) & 0x8000) == 0; });
     CHECK_THAT(tally, seenUp, std::string(path.name) + " release is seen");
   }
 }
@@ -423,14 +439,16 @@ int main(int argc, char** argv) {
   int screenWidth = 0;
   int screenHeight = 0;
   for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "--screen") == 0) std::sscanf(argv[i + 1], "%dx%d", &screenWidth, &screenHeight);
+    if (std::strcmp(argv[i], "--screen") == 0)
+      std::sscanf(argv[i + 1], "%dx%d", &screenWidth, &screenHeight);
   }
   Tally tally;
   // Each group's time goes to stderr: Wine makes some calls slow.
   const auto timed = [](const char* name, const std::function<void()>& group) {
     const DWORD start = ::GetTickCount();
     group();
-    std::fprintf(stderr, "%s: %lu ms\n", name, static_cast<unsigned long>(::GetTickCount() - start));
+    std::fprintf(stderr, "%s: %lu ms\n", name,
+                 static_cast<unsigned long>(::GetTickCount() - start));
   };
   timed("text", [&] { TestText(tally); });
   timed("files", [&] { TestFiles(tally); });

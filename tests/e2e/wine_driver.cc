@@ -2,11 +2,15 @@
 // boxes, reports their text, presses their buttons, and holds keys.
 //
 //   vendrix_e2e_driver box [--timeout MS] [--press OK|YES|NO|CANCEL]
+//   (--caption TEXT: another ASCII caption)
 //       Waits for a box captioned "Vendrix V0.74a", prints one JSON line
 //       {"text": ..., "buttons": [...]} in UTF-8, presses the button (if
 //       asked) and waits until the box is gone.  Exit 0, or 2 on timeout.
 //   vendrix_e2e_driver key --vk N --down|--up
 //       Injects one key event with keybd_event.
+//   vendrix_e2e_driver mutex
+//       Holds the resident instance's mutex until standard input ends;
+//       prints {"held": true} once it has it.
 //   vendrix_e2e_driver window --class NAME [--timeout MS]
 //       Waits for a visible top-level window of that class, prints its
 //       rectangle, topmost flag and the text of its first EDIT child.
@@ -15,10 +19,13 @@
 // Wine converts console arguments through the ANSI code page.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -82,7 +89,8 @@ struct ButtonName {
   const char* name;
   int id;
 };
-constexpr ButtonName kButtons[] = {{"OK", IDOK}, {"CANCEL", IDCANCEL}, {"YES", IDYES}, {"NO", IDNO}};
+constexpr ButtonName kButtons[] = {
+    {"OK", IDOK}, {"CANCEL", IDCANCEL}, {"YES", IDYES}, {"NO", IDNO}};
 
 int ButtonId(const char* name) {
   for (const ButtonName& button : kButtons) {
@@ -112,12 +120,17 @@ DWORD Timeout(int argc, char** argv) {
 
 int Box(int argc, char** argv) {
   const DWORD timeout = Timeout(argc, argv);
+  const char* asciiCaption = Option(argc, argv, "--caption");
+  const std::wstring caption =
+      asciiCaption != nullptr ? std::wstring(asciiCaption, asciiCaption + std::strlen(asciiCaption))
+                              : kCaption;
   // Found once it is shown with its text: FindWindow can see a box that is
   // still being built.
   HWND box = WaitFor(
-      [] {
-        HWND found = ::FindWindowW(L"#32770", kCaption);
-        return found != nullptr && ::IsWindowVisible(found) && ::GetDlgItem(found, 0xFFFF) != nullptr
+      [&caption] {
+        HWND found = ::FindWindowW(L"#32770", caption.c_str());
+        return found != nullptr && ::IsWindowVisible(found) &&
+                       ::GetDlgItem(found, 0xFFFF) != nullptr
                    ? found
                    : nullptr;
       },
@@ -128,11 +141,20 @@ int Box(int argc, char** argv) {
   }
   wchar_t text[4096] = L"";
   ::GetDlgItemTextW(box, 0xFFFF, text, static_cast<int>(std::size(text)));
-  std::string buttons;
+  // Buttons left to right, as the user sees them.
+  std::vector<std::pair<LONG, const char*>> shown;
   for (const ButtonName& button : kButtons) {
-    if (::GetDlgItem(box, button.id) == nullptr) continue;
+    HWND control = ::GetDlgItem(box, button.id);
+    if (control == nullptr) continue;
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    shown.emplace_back(rect.left, button.name);
+  }
+  std::sort(shown.begin(), shown.end());
+  std::string buttons;
+  for (const auto& [left, name] : shown) {
     if (!buttons.empty()) buttons += ", ";
-    buttons += JsonString(button.name);
+    buttons += JsonString(name);
   }
   PrintLine("{\"text\": " + JsonString(Utf8(text)) + ", \"buttons\": [" + buttons + "]}");
 
@@ -161,6 +183,17 @@ int Key(int argc, char** argv) {
   return 0;
 }
 
+int HoldMutex() {
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"vendrix /tsr");
+  if (mutex == nullptr) return 2;
+  PrintLine("{\"held\": true}");
+  char buffer[64];
+  while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
+  }
+  ::CloseHandle(mutex);
+  return 0;
+}
+
 int Window(int argc, char** argv) {
   const char* className = Option(argc, argv, "--class");
   if (className == nullptr) return 64;
@@ -181,9 +214,9 @@ int Window(int argc, char** argv) {
   HWND edit = ::FindWindowExW(window, nullptr, L"EDIT", nullptr);
   const std::string text = edit != nullptr ? Utf8(WindowText(edit)) : std::string();
   char head[160];
-  std::snprintf(head, sizeof head, "{\"rect\": [%ld, %ld, %ld, %ld], \"topmost\": %s, \"text\": ",
-                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                topmost ? "true" : "false");
+  std::snprintf(head, sizeof head,
+                "{\"rect\": [%ld, %ld, %ld, %ld], \"topmost\": %s, \"text\": ", rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top, topmost ? "true" : "false");
   PrintLine(head + JsonString(text) + "}");
   return 0;
 }
@@ -194,6 +227,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "box") == 0) return Box(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "key") == 0) return Key(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "window") == 0) return Window(argc, argv);
-  std::fprintf(stderr, "usage: vendrix_e2e_driver box|key|window ...\n");
+  if (argc >= 2 && std::strcmp(argv[1], "mutex") == 0) return HoldMutex();
+  std::fprintf(stderr, "usage: vendrix_e2e_driver box|key|mutex|window ...\n");
   return 64;
 }

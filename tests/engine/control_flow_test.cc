@@ -37,10 +37,12 @@ TEST(IfTest, BlocksInsideSkippedBranchesRunNothing) {
 }
 
 TEST(IfTest, ConditionsInSkippedBlocksAreStillEvaluated) {
-  TestWorld world(R"({"answers": ["OK", "YES"]})");
-  EXPECT_EQ(world.RunLines({"IF False THEN", "IF (pos a b) THEN", "ENDIF", "ENDIF"}), 0);
-  ASSERT_EQ(world.Boxes().size(), 2u);
-  EXPECT_EQ(world.Boxes()[0], "Err：この版ではまだ使えません : pos");
+  Settings settings;
+  settings.varError = true;  // makes the evaluation visible
+  TestWorld world("{}", settings);
+  EXPECT_EQ(world.RunLines({"IF False THEN", "IF (= %nosuch 1) THEN", "ENDIF", "ENDIF"}), 1);
+  ASSERT_FALSE(world.Boxes().empty());
+  EXPECT_EQ(world.Boxes()[0], "Err：変数が宣言されていません : %nosuch");
 }
 
 struct TruthCase {

@@ -14,6 +14,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// These two need windows.h before them.
+#include <mmsystem.h>
+#include <shellapi.h>
 
 #undef MessageBox
 #undef MapVirtualKey

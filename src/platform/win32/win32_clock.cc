@@ -1,8 +1,5 @@
 #include "platform/win32/win32_desktop.h"
 
-// After windows.h, which it needs.
-#include <mmsystem.h>
-
 namespace vendrix::win32 {
 
 void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }

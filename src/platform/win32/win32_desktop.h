@@ -26,7 +26,8 @@ class Win32Input final : public platform::Input {
   int16_t GetKeyState(int vk) override;
   void BlockInput(bool block) override;
   void SendKeyboardInput(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t extra) override;
-  void SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t extra) override;
+  void SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags,
+                      uint32_t extra) override;
   void KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extra) override;
   void MouseEvent(uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) override;
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override;

@@ -23,7 +23,8 @@ void Win32Input::SendKeyboardInput(uint16_t vk, uint16_t scan, uint32_t flags, u
   ::SendInput(1, &record, sizeof record);
 }
 
-void Win32Input::SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t extra) {
+void Win32Input::SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags,
+                                uint32_t extra) {
   INPUT record{};
   record.type = INPUT_MOUSE;
   record.mi.dx = dx;
@@ -40,7 +41,8 @@ void Win32Input::KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t e
 }
 
 void Win32Input::MouseEvent(uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) {
-  ::mouse_event(flags, static_cast<DWORD>(dx), static_cast<DWORD>(dy), static_cast<DWORD>(data), extra);
+  ::mouse_event(flags, static_cast<DWORD>(dx), static_cast<DWORD>(dy), static_cast<DWORD>(data),
+                extra);
 }
 
 uint32_t Win32Input::MapVirtualKey(uint32_t code, uint32_t mapType) {

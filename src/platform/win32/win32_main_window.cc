@@ -40,10 +40,13 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
   ::CreateWindowExW(0, kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, kHiddenWidth,
                     kHiddenHeight, nullptr, nullptr, instance, this);
   if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
-  textArea_ = ::CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"EDIT", L"",
-      WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
-      kHiddenWidth, kHiddenHeight, window_, nullptr, instance, nullptr);
+  textArea_ =
+      ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                        // No word wrap: rewrapping a long trace on every append is slow, and
+                        // each statement stays on one line.
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                            ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                        0, 0, kHiddenWidth, kHiddenHeight, window_, nullptr, instance, nullptr);
   if (textArea_ == nullptr) throw std::runtime_error("CreateWindowExW(EDIT) failed");
   // The default limit of about 32 K characters would stop a long step trace.
   ::SendMessageW(textArea_, EM_SETLIMITTEXT, 0, 0);

@@ -32,7 +32,7 @@ void Win32ShellWindow::AppendStepLine(std::string_view line) {
   int length = ::GetWindowTextLengthW(textArea);
   if (length > kMaxStepChars) {
     // Cut after the line end nearest the middle, so no half line stays on
-    // top.  (The control's own line numbers count wrapped screen lines.)
+    // top.
     std::wstring old(static_cast<size_t>(length) + 1, L'\0');
     ::GetWindowTextW(textArea, old.data(), length + 1);
     const size_t lineEnd = old.find(L'\n', static_cast<size_t>(length / 2));

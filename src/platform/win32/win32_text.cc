@@ -14,7 +14,8 @@ std::string NarrowFromWide(unsigned codePage, std::wstring_view wide) {
       ::WideCharToMultiByte(codePage, 0, wide.data(), inLength, nullptr, 0, nullptr, nullptr);
   if (outLength <= 0) return {};
   std::string out(static_cast<size_t>(outLength), '\0');
-  ::WideCharToMultiByte(codePage, 0, wide.data(), inLength, out.data(), outLength, nullptr, nullptr);
+  ::WideCharToMultiByte(codePage, 0, wide.data(), inLength, out.data(), outLength, nullptr,
+                        nullptr);
   return out;
 }
 
