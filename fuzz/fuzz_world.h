@@ -1,0 +1,123 @@
+// The world a fuzz input runs in: a fresh engine over a simulated desktop,
+// files in memory, and budgets that end every run.
+//
+// A macro may loop for ever (":a" then "GOTO :a" is a fine program), sleep
+// for ever, or double a text until memory runs out.  Those are the macro's
+// doing, not faults, so the fuzz target bounds them here, outside the
+// engine:
+//   - the user presses the break key (Escape) at 5 virtual seconds and holds
+//     it, so every wait that watches the break key ends;
+//   - a statement budget: the run driver lets window messages through once
+//     before every statement, so counting ProcessMessages counts statements;
+//   - a virtual-time budget: a Sleep that takes the clock past the limit;
+//   - a memory budget (memory_limit.cc): an allocation past it throws
+//     std::bad_alloc.
+// A spent budget ends the run with ProgramEnd{kBudgetSpent}, as ending the
+// program would.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.h"
+#include "engine/program_end.h"
+#include "platform/platform.h"
+#include "platform/sim/memory_files.h"
+#include "platform/sim/memory_host.h"
+#include "platform/sim/sim_desktop.h"
+
+namespace vendrix::fuzz {
+
+// Escape goes down at 5 s of virtual time and stays down.
+inline constexpr std::string_view kDesktopJson = R"({"keys":[{"vk":27,"down":5000}]})";
+inline constexpr std::string_view kMacroName = "C:\\m\\fuzz.mac";
+// A second macro, for INCLUDE and CALL to find.
+inline constexpr std::string_view kIncludeName = "C:\\m\\sub.mac";
+inline constexpr std::string_view kIncludeText = ":sub\r\nDIM %r\r\nSET %r (+ %r 1)\r\nRETURN\r\n";
+
+inline constexpr size_t kMaxInputBytes = 64 * 1024;
+inline constexpr uint64_t kStatementBudget = 5000;
+inline constexpr uint64_t kVirtualTimeLimitMs = 10 * 60 * 1000;
+inline constexpr int kBudgetSpent = 99;
+
+// Memory budget of memory_limit.cc; in force between Arm and Disarm.
+void ArmMemoryLimit();
+void DisarmMemoryLimit();
+
+class BudgetClock final : public platform::Clock {
+ public:
+  BudgetClock(platform::Clock& inner, const sim::SimDesktop& desktop) : inner_(inner), desktop_(desktop) {}
+  void Sleep(uint32_t ms) override {
+    inner_.Sleep(ms);
+    if (armed && desktop_.NowMs() > kVirtualTimeLimitMs) throw ProgramEnd{kBudgetSpent};
+  }
+  uint32_t TickCount() override { return inner_.TickCount(); }
+  bool armed = false;
+
+ private:
+  platform::Clock& inner_;
+  const sim::SimDesktop& desktop_;
+};
+
+class BudgetMessages final : public platform::Messages {
+ public:
+  explicit BudgetMessages(platform::Messages& inner) : inner_(inner) {}
+  void SetTimerSink(platform::TimerSink* sink) override { inner_.SetTimerSink(sink); }
+  void SetTimer(int timerId, uint32_t periodMs) override { inner_.SetTimer(timerId, periodMs); }
+  void KillTimer(int timerId) override { inner_.KillTimer(timerId); }
+  void ProcessMessages() override {
+    if (armed && ++calls_ > kStatementBudget) throw ProgramEnd{kBudgetSpent};
+    inner_.ProcessMessages();
+  }
+  bool armed = false;
+
+ private:
+  platform::Messages& inner_;
+  uint64_t calls_ = 0;
+};
+
+struct FuzzWorld {
+  FuzzWorld()
+      : desktop(kDesktopJson),
+        clock(desktop.clock(), desktop),
+        messages(desktop.messages()),
+        platform{desktop.dialogs(), clock, desktop.input(), messages, desktop.shellWindow(), desktop.display(),
+                 files,             host},
+        engine(std::make_unique<Engine>(platform)) {
+    files.Add(kIncludeName, kIncludeText);
+  }
+
+  // Runs `body` with the budgets in force.  Returns the exit code the
+  // program would end with (kBudgetSpent when a budget ran out).
+  template <typename Body>
+  int RunBounded(Body&& body) {
+    clock.armed = messages.armed = true;
+    int code = 0;
+    ArmMemoryLimit();
+    try {
+      body();
+    } catch (const ProgramEnd& end) {
+      code = end.exitCode;
+    } catch (const std::bad_alloc&) {
+      code = kBudgetSpent;
+    }
+    DisarmMemoryLimit();
+    clock.armed = messages.armed = false;
+    engine->run.idle = true;
+    return code;
+  }
+
+  sim::SimDesktop desktop;
+  BudgetClock clock;
+  BudgetMessages messages;
+  sim::MemoryFiles files;
+  sim::MemoryHost host;
+  platform::Platform platform;
+  std::unique_ptr<Engine> engine;
+};
+
+}  // namespace vendrix::fuzz

@@ -1,0 +1,70 @@
+// The memory budget of a fuzz run.
+//
+// A macro that doubles a text in a loop, or joins a long text thousands of
+// times in one expression, asks for more memory than any machine has; that
+// is the macro's doing.  While a run is armed, an allocation that would take
+// the live heap past kLiveLimit, or that alone exceeds kSingleLimit, throws
+// std::bad_alloc, which the harness counts as a spent budget.  Outside a run
+// (libFuzzer's own work) nothing is limited.
+//
+// new and delete both go to malloc and free, so AddressSanitizer still sees
+// matching pairs.
+#include <sanitizer/allocator_interface.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "fuzz_world.h"
+
+namespace {
+
+constexpr size_t kSingleLimit = size_t{4} << 20;
+constexpr size_t kLiveLimit = size_t{64} << 20;
+
+bool armed = false;
+size_t baseline = 0;
+
+void* Allocate(size_t size) {
+  if (armed && (size > kSingleLimit || __sanitizer_get_current_allocated_bytes() - baseline + size > kLiveLimit)) {
+    throw std::bad_alloc();
+  }
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
+}  // namespace
+
+namespace vendrix::fuzz {
+
+void ArmMemoryLimit() {
+  baseline = __sanitizer_get_current_allocated_bytes();
+  armed = true;
+}
+
+void DisarmMemoryLimit() { armed = false; }
+
+}  // namespace vendrix::fuzz
+
+void* operator new(size_t size) { return Allocate(size); }
+void* operator new[](size_t size) { return Allocate(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
