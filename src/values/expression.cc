@@ -176,6 +176,12 @@ int LookupVariable(Engine& engine, const VarRef& ref) {
 
 int LookupVariable(Engine& engine, std::string_view reference) {
   if (reference.empty() || reference.front() != '%') return -1;
+  // Values that begin with "%" are looked up at every use; a long one that
+  // cannot be a name is settled without copying it.
+  if (reference.size() > engine.variables.MaxNameLength() && sjis::FindAtCharBoundary(reference, "[") == npos) {
+    if (engine.settings.varError) ReportError(engine, std::string(msg::kVariableUndeclared) + std::string(reference), true);
+    return -1;
+  }
   return LookupVariable(engine, MakeVarRef(reference));
 }
 

@@ -1,5 +1,7 @@
 #include "values/variables.h"
 
+#include <algorithm>
+
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -34,6 +36,7 @@ int VariableTable::Declare(std::string_view name) {
 int VariableTable::Append(std::string name, std::string value) {
   int index = static_cast<int>(names_.size());
   byUpperName_.emplace(sjis::AnsiUpper(name), index);  // the first of a name wins
+  maxNameLength_ = std::max(maxNameLength_, name.size());
   names_.push_back(std::move(name));
   values_.push_back(std::move(value));
   return index;

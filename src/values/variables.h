@@ -31,6 +31,8 @@ class VariableTable {
   VariableTable();
 
   size_t size() const { return names_.size(); }
+  // The longest name: a longer simple reference names no variable.
+  size_t MaxNameLength() const { return maxNameLength_; }
   // -1 when no variable has that (upper-cased) name.
   int Find(std::string_view upperName) const;
   // Declares a name (upper-cased here); an existing variable keeps its
@@ -48,6 +50,7 @@ class VariableTable {
   std::vector<std::string> names_;
   std::vector<std::string> values_;
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> byUpperName_;
+  size_t maxNameLength_ = 0;
 };
 
 }  // namespace vendrix
