@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "values/cp932_case.h"
+
 namespace vendrix::sjis {
 
 namespace {
@@ -73,8 +75,8 @@ class BoundaryCursor {
 };
 
 // Case mapping in code page 932.  Single-byte letters map through a table;
-// two-byte characters (full-width Latin, Greek, Cyrillic) are left alone
-// until a generated table for them exists: MapDoubleByte is its place.
+// two-byte characters (full-width Latin, Greek, Cyrillic, Roman numerals)
+// through the generated table of cp932_case.
 enum class CaseDirection { kUpper, kLower };
 
 constexpr std::array<unsigned char, 256> MakeSingleByteTable(CaseDirection direction) {
@@ -94,28 +96,29 @@ const std::array<unsigned char, 256>& SingleByteTable(CaseDirection direction) {
 }
 
 // Lead * 256 + trail of the case partner of a two-byte character.
-int MapDoubleByte(int code, CaseDirection /*direction*/) { return code; }
+int MapDoubleByte(int code, CaseDirection direction) {
+  return direction == CaseDirection::kUpper ? cp932::UpperCode(code) : cp932::LowerCode(code);
+}
 
-// `twoByte` off keeps two-byte characters as they are, which JUpperAscii
-// needs even once MapDoubleByte knows full-width letters.
+// `twoByte` off keeps two-byte characters as they are (JUpperAscii).
+// ASCII bytes, the bulk of keywords and names, take one table step each.
 std::string MapCase(std::string_view text, CaseDirection direction, bool twoByte) {
   const std::string_view source = UpToNul(text);
   const auto& table = SingleByteTable(direction);
   std::string result(source);
   for (size_t pos = 0; pos < result.size();) {
-    if (CharWidth(result, pos) == 2) {
-      if (!twoByte) {
-        pos += 2;
-        continue;
-      }
-      const int code = MapDoubleByte(ByteAt(result, pos) * 256 + ByteAt(result, pos + 1), direction);
+    const unsigned char byte = ByteAt(result, pos);
+    if (byte < 0x80 || CharWidth(result, pos) == 1) {
+      result[pos] = static_cast<char>(table[byte]);
+      ++pos;
+      continue;
+    }
+    if (twoByte) {
+      const int code = MapDoubleByte(byte * 256 + ByteAt(result, pos + 1), direction);
       result[pos] = static_cast<char>(code >> 8);
       result[pos + 1] = static_cast<char>(code & 0xFF);
-      pos += 2;
-    } else {
-      result[pos] = static_cast<char>(table[ByteAt(result, pos)]);
-      ++pos;
     }
+    pos += 2;
   }
   return result;
 }
