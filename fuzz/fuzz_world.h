@@ -56,6 +56,7 @@ class BudgetClock final : public platform::Clock {
     if (armed && desktop_.NowMs() > kVirtualTimeLimitMs) throw ProgramEnd{kBudgetSpent};
   }
   uint32_t TickCount() override { return inner_.TickCount(); }
+  platform::LocalTime Now() override { return inner_.Now(); }
   bool armed = false;
 
  private:

@@ -3,7 +3,7 @@
 #
 #   fuzz/run.sh BUILD_DIR SECONDS
 #
-# BUILD_DIR is a build of the preset "fuzz" (it holds fuzz/fuzz_macro and
+# BUILD_DIR is a build of the preset "fuzz" (it holds fuzz/fuzz_macro, fuzz/fuzz_ini and
 # fuzz/fuzz_evaluate).  Each target runs for SECONDS on a copy of its corpus
 # in a temporary folder, so the repository stays as it is.  Inputs that
 # crash, hang, leak or run out of memory are kept in
@@ -22,7 +22,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 failed=0
-for target in fuzz_macro fuzz_evaluate; do
+for target in fuzz_macro fuzz_evaluate fuzz_ini; do
   binary=$build_dir/fuzz/$target
   if [[ ! -x $binary ]]; then
     echo "$target: not built ($binary missing)" >&2

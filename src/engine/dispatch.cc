@@ -35,9 +35,8 @@ constexpr KeywordHandler kStatements[] = {
     {"GETCLIPBRD", StmtNotYetAvailable}, {"PASTE", StmtNotYetAvailable}, {"AUTOPASTE", StmtNotYetAvailable},
     {"READJOYSTICK", StmtNotYetAvailable},
     // Files and INI values.
-    {"OPEN", StmtNotYetAvailable}, {"CLOSE", StmtNotYetAvailable}, {"READ", StmtNotYetAvailable},
-    {"WRITE", StmtNotYetAvailable}, {"LOG", StmtNotYetAvailable}, {"WRITEINI", StmtNotYetAvailable},
-    {"SAVEINI", StmtNotYetAvailable},
+    {"OPEN", StmtOpen}, {"CLOSE", StmtClose}, {"READ", StmtRead}, {"WRITE", StmtWrite}, {"LOG", StmtLog},
+    {"WRITEINI", StmtWriteIni}, {"SAVEINI", StmtSaveIni},
     // Screen capture and images.
     {"CAPTURE", StmtNotYetAvailable}, {"CAPTUREJPG", StmtNotYetAvailable},
     {"CAPTURESCREEN", StmtNotYetAvailable}, {"CAPTURESCREENJPG", StmtNotYetAvailable},

@@ -35,6 +35,13 @@ void StmtDelay(Engine&, const Statement&);
 void StmtAutoDelay(Engine&, const Statement&);
 void StmtBlockInput(Engine&, const Statement&);
 void StmtMessage(Engine&, const Statement&);
+void StmtOpen(Engine&, const Statement&);
+void StmtClose(Engine&, const Statement&);
+void StmtRead(Engine&, const Statement&);
+void StmtWrite(Engine&, const Statement&);
+void StmtLog(Engine&, const Statement&);
+void StmtWriteIni(Engine&, const Statement&);
+void StmtSaveIni(Engine&, const Statement&);
 // Statements this version does not carry out yet: reported, not fatal.
 void StmtNotYetAvailable(Engine&, const Statement&);
 

@@ -1,14 +1,26 @@
 #include "engine/engine.h"
 
 #include "engine/report.h"
+#include "values/date_format.h"
 #include "values/expression.h"
 
 namespace vendrix {
+namespace {
+
+// Milliseconds since 1970-01-01 in local time, wrapped to 32 bits.
+uint32_t SeedFromClock(const platform::LocalTime& now) {
+  const int64_t days = DaysFromCivil(now.year, now.month, now.day);
+  const int64_t ms = ((days * 24 + now.hour) * 60 + now.minute) * 60000 + now.second * 1000LL + now.millisecond;
+  return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+}
+
+}  // namespace
 
 Engine::Engine(platform::Platform& platformIn, Settings settingsIn)
     : platform(platformIn), settings(std::move(settingsIn)) {
   pacing.autoDelay = settings.autoDelay;
   keyNames = BuildKeyNameTable(platform.input);
+  randomSeed = SeedFromClock(platform.clock.Now());
   platform.messages.SetTimerSink(this);
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "desktop/keys.h"
+#include "engine/file_slots.h"
 #include "engine/messages.h"
 #include "engine/settings.h"
 #include "engine/statement_list.h"
@@ -113,6 +114,10 @@ class Engine : public platform::TimerSink {
   InputState input;
   Pacing pacing;
   KeyNameTable keyNames;
+  FileSlots fileSlots;
+  // The state of "random"; taken from the clock at start, so a fixed clock
+  // gives the same numbers.
+  uint32_t randomSeed = 0;
   std::vector<std::string> hotkeyLines;
 
   // Parsed forms of texts that are built at run time (one-line IF bodies

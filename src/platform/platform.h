@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,13 +42,30 @@ class Dialogs {
   // A modal message box with no owner window; returns the button pressed.
   // While it is open the program's timers keep ticking.
   virtual int MessageBox(std::string_view text, std::string_view caption, uint32_t flags) = 0;
+  // A modal input dialog: a caption, a prompt and an edit field holding
+  // `initial`.  The edited text on OK; nothing on Cancel or close.
+  virtual std::optional<std::string> InputBox(std::string_view caption, std::string_view prompt,
+                                              std::string_view initial) = 0;
 };
 
 // ---- time ----------------------------------------------------------------
 
+// The local date and time (GetLocalTime).
+struct LocalTime {
+  int year = 2000;
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int millisecond = 0;
+  int dayOfWeek = 6;  // 0 = Sunday
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
+  virtual LocalTime Now() = 0;
   // Blocks the program; no window message is handled meanwhile.
   virtual void Sleep(uint32_t ms) = 0;
   // Milliseconds since some fixed point (timeGetTime).
@@ -141,7 +159,33 @@ enum class ReadStatus { kOk, kNotFound, kUnreadable, kTooLarge };
 struct ReadResult {
   ReadStatus status = ReadStatus::kOk;
   std::string bytes;
+  std::string reason;  // on failure: the system's words (Shift-JIS), when known
 };
+
+// How a file stream opens its file.
+enum class StreamMode {
+  kRead,    // an existing file, from its start
+  kWrite,   // created, or emptied when it exists
+  kAppend,  // created, or written at its end when it exists
+};
+
+// One open file, as unbuffered bytes: the caller buffers.  A failing call
+// returns false and puts the system's reason (Shift-JIS) in *reason, so
+// a read from a stream opened for writing fails the way the system says.
+class FileStream {
+ public:
+  virtual ~FileStream() = default;  // closes, ignoring errors
+  // Up to `size` bytes; *got is 0 at the end of the file.
+  virtual bool Read(char* buffer, size_t size, size_t* got, std::string* reason) = 0;
+  // All of `bytes`, or false.
+  virtual bool Write(std::string_view bytes, std::string* reason) = 0;
+  // What was written is on the disk when this returns (fsync).
+  virtual bool Sync(std::string* reason) = 0;
+  // Closes; the last chance for a delayed write error.  Once only.
+  virtual bool Close(std::string* reason) = 0;
+};
+
+enum class EntryKind { kMissing, kFile, kFolder };
 
 class Files {
  public:
@@ -162,6 +206,32 @@ class Files {
   virtual std::string ProgramFile(std::string_view folder, std::string_view name) {
     return std::string(folder) + std::string(name);
   }
+
+  // As WriteFile (all or nothing: a temporary file renamed over the
+  // target), with the system's reason in *reason on failure.
+  virtual bool SaveFile(std::string_view name, std::string_view bytes, std::string* reason) = 0;
+  // Null on failure, with the system's reason in *reason.
+  virtual std::unique_ptr<FileStream> OpenStream(std::string_view name, StreamMode mode,
+                                                 std::string* reason) = 0;
+  // Whether the name is a file, a folder or nothing.  Where the system
+  // looks names up by pattern (Windows), a wildcard finds its first match.
+  virtual EntryKind KindOf(std::string_view name) = 0;
+  // A file's size in bytes (of the first match of a wildcard, as KindOf).
+  virtual std::optional<uint64_t> FileSize(std::string_view name) = 0;
+  // The file operations of the macro functions; each true on success.
+  // (Not named after the Windows calls: windows.h turns those into macros.)
+  // Copy replaces an existing target only when `overwrite` is set; Move
+  // never replaces one and moves folders too.
+  virtual bool Copy(std::string_view from, std::string_view to, bool overwrite) = 0;
+  virtual bool Delete(std::string_view name) = 0;
+  virtual bool Move(std::string_view from, std::string_view to) = 0;
+  // One level: the parent folder must exist.
+  virtual bool CreateFolder(std::string_view name) = 0;
+  // Only an empty folder.
+  virtual bool RemoveFolder(std::string_view name) = 0;
+  // Where an INI file named without a folder lives, ending in a separator:
+  // the Windows folder on Windows, the program's folder elsewhere.
+  virtual std::string DefaultIniFolder(std::string_view programFolder) = 0;
 };
 
 class Host {
@@ -173,6 +243,11 @@ class Host {
   virtual bool ResidentInstanceRunning() = 0;
   // Takes the single-instance lock for the life of the process.
   virtual void ClaimResidentInstance() = 0;
+  // The whole value of an environment variable; nothing when it is unset.
+  virtual std::optional<std::string> EnvironmentVariable(std::string_view name) = 0;
+  // The process's current folder, without a final separator except at a
+  // root.
+  virtual std::string CurrentFolder() = 0;
 };
 
 // ---- everything together -------------------------------------------------

@@ -84,11 +84,13 @@ int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
   return 0;
 }
 
-// Runs on every way out: nothing a macro pressed or blocked outlives it.
+// Runs on every way out: nothing a macro pressed or blocked outlives it,
+// and every line a macro wrote reaches its file.
 void Shutdown(Engine& engine) {
   ReleaseHeldInput(engine);
   engine.platform.input.BlockInput(false);
   engine.platform.messages.KillTimer(kWatchdogTimer);
+  CloseAllSlots(engine);
   engine.platform.messages.ProcessMessages();
 }
 

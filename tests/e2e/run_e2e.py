@@ -60,6 +60,16 @@ class Box:
 
 
 @dataclasses.dataclass
+class Input:
+    """An input dialog the program must show next (caption ASCII, so the
+    driver can name it), and what the user types: None presses Cancel."""
+    caption: str
+    prompt: str
+    initial: str
+    typed: Optional[str] = None
+
+
+@dataclasses.dataclass
 class Key:
     """The user pressing (down=True) or releasing a key."""
     vk: int
@@ -71,7 +81,7 @@ class Case:
     name: str
     macro: Optional[str] = None            # TEST.MAC; None: no such file
     args: list[str] = dataclasses.field(default_factory=lambda: ["-FILE=TEST.MAC"])
-    steps: list = dataclasses.field(default_factory=list)  # Box and Key, in order
+    steps: list = dataclasses.field(default_factory=list)  # Box, Input and Key, in order
     exit_code: int = 0
     options: str = ""                      # extra lines of [Options]
     zemlo: bool = True                     # write Zemlo.INI
@@ -159,11 +169,51 @@ CASES = [
          simulated=True, modes=("wine",),
          steps=[Box("シミュレーション", "NO"), Box("Err：不正な変数です：SET abc 1"), Box(ABORT)],
          exit_code=1),
+    Case("inputbox typed text reaches MESSAGE",
+         macro=crlf("DIM %a %b", 'SET %a (inputbox "Vendrix input" "名前を入れてください" "既定値")',
+                    "MESSAGE %b %a"),
+         steps=[Input("Vendrix input", "名前を入れてください", "既定値", "ソフト表示"),
+                Box("ソフト表示", "CANCEL")]),
+    Case("inputbox cancelled keeps the initial text",
+         macro=crlf("DIM %b", 'MESSAGE %b (inputbox "Vendrix input" "二行の\\n質問" "既定値")'),
+         steps=[Input("Vendrix input", "二行の\r\n質問", "既定値", None), Box("既定値", "CANCEL")]),
     Case("a resident instance refuses a second start",
          macro=crlf("SET abc 1"), resident_elsewhere=True, modes=("wine",),
          steps=[Box("既に常駐しています", caption="vendrix")]),
     Case("--help shows the usage", macro=None, args=["--help"],
          steps=[Box("Usage: vendrix*")], modes=("wine",)),
+    # Files: the statements and functions on the real file system.
+    Case("LOG writes Shift-JIS lines",
+         macro=crlf('LOG LOG.TXT "日本語の行です"', "LOG LOG.TXT (& 二行目 ソ表)"),
+         expect_files={"LOG.TXT": crlf("日本語の行です", "二行目ソ表")}),
+    Case("READ and WRITE copy a file line by line",
+         macro=crlf("DIM %line", "OPEN IN.TXT input 1", "OPEN OUT.TXT OUTPUT 2", ":loop",
+                    "IF (eof 1) GOTO :done", "READ 1 %line", "WRITE 2 %line", "GOTO :loop", ":done",
+                    "CLOSE 1", "CLOSE 2"),
+         files={"IN.TXT": "一行目\r\nsecond\rthird\nlast"},
+         expect_files={"OUT.TXT": crlf("一行目", "second", "third", "last")}),
+    Case("after a fatal file error earlier WRITE lines are in the file",
+         macro=crlf("BLOCKINPUT 30", "OPEN OUT.TXT OUTPUT 1", 'WRITE 1 "書いた行"', "WRITE 1 second",
+                    "OPEN NODIR/X.TXT OUTPUT 2", "WRITE 1 never"),
+         steps=[Box("Err：OPEN できません : NODIR/X.TXT (*"), Box(ABORT)],
+         exit_code=1,
+         expect_files={"OUT.TXT": crlf("書いた行", "second")}),
+    Case("a file left open is written out when the program ends",
+         macro=crlf("OPEN OUT.TXT APPEND 3", "WRITE 3 appended"),
+         files={"OUT.TXT": crlf("before")},
+         expect_files={"OUT.TXT": crlf("before", "appended")}),
+    Case("WRITEINI and readini, SAVEINI and loadini",
+         macro=crlf("DIM %a", "(createdir SUB)", "WRITEINI SUB/A.INI 節 鍵 値", "SAVEINI 回数 3",
+                    "MESSAGE %a (& (readini SUB/A.INI 節 鍵) (loadini 回数))"),
+         steps=[Box("値3", "CANCEL")],
+         expect_files={"SUB/A.INI": crlf("[節]", "鍵=値")}),
+    Case("file functions",
+         macro=crlf("DIM %a", "MESSAGE %a (& (copyfile A.TXT B.TXT) (comparefile A.TXT B.TXT) "
+                    "(copyfile A.TXT B.TXT) (getfilesize B.TXT) (fileexists B.TXT) (direxists SUB) "
+                    "(createdir SUB) (direxists SUB) (movefile B.TXT SUB/C.TXT) (deletefile SUB/C.TXT) "
+                    "(deletedir SUB) (getenv VENDRIX_NO_SUCH_VARIABLE))"),
+         files={"A.TXT": "12345"},
+         steps=[Box("TrueTrueFalse5TrueFalseTrueTrueTrueTrueTrueFalse", "CANCEL")]),
 ]
 
 
@@ -229,6 +279,7 @@ def write_desktop(case: Case, folder: Path) -> None:
     boxes = [step for step in case.steps if isinstance(step, Box)]
     desktop = {
         "answers": [box.press for box in boxes],
+        "inputs": [step.typed for step in case.steps if isinstance(step, Input)],
         "keys": [{"vk": vk, "down": 0} for vk in case.held_keys],
         "screen": {"width": SCREEN[0], "height": SCREEN[1]},
     }
@@ -280,6 +331,22 @@ def check_trace(case: Case, trace_path: Path, folder_text: str) -> list[str]:
     if len(shown) > len(boxes):
         extra = [entry.get("text") for _, entry in shown[len(boxes):]]
         problems.append(f"unexpected boxes: {extra!r}")
+    return problems + check_native_inputs(case, trace)
+
+
+def check_native_inputs(case: Case, trace: list[dict]) -> list[str]:
+    """The input dialogs the simulated desktop recorded.  Its prompt keeps
+    the program's lone CR, which Windows' static control shows as CR LF."""
+    inputs = [step for step in case.steps if isinstance(step, Input)]
+    shown = [entry for entry in trace if entry.get("call") == "InputBox"]
+    problems = []
+    if len(shown) != len(inputs):
+        problems.append(f"{len(shown)} input dialogs, expected {len(inputs)}")
+    for index, (step, entry) in enumerate(zip(inputs, shown), 1):
+        seen = (entry.get("caption"), entry.get("prompt"), entry.get("initial"))
+        expected = (step.caption, step.prompt.replace("\r\n", "\r"), step.initial)
+        if seen != expected:
+            problems.append(f"input dialog {index} shows {seen!r}, expected {expected!r}")
     return problems
 
 
@@ -465,6 +532,11 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
                 if reply.returncode != 0:
                     problems.append(f"key {step.vk} {flag} failed")
                 continue
+            if isinstance(step, Input):
+                problems += answer_wine_input(session, driver, folder, step)
+                if problems:
+                    return problems
+                continue
             boxes_seen += 1
             wait = ["box", "--timeout", str(BOX_TIMEOUT_S * 1000), "--caption", step.caption]
             if step.window is not None:
@@ -490,6 +562,24 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
             process.kill()
             process.wait()
     return problems + check_files(case, folder)
+
+
+def answer_wine_input(session: WineSession, driver: Path, folder: Path, step: Input) -> list[str]:
+    args = ["input", "--caption", step.caption, "--timeout", str(BOX_TIMEOUT_S * 1000),
+            "--press", "CANCEL" if step.typed is None else "OK"]
+    if step.typed is not None:
+        args += ["--type", step.typed.encode("utf-8").hex()]
+    reply, note = driver_json(session, driver, args, folder)
+    if reply is None:
+        return [f"input dialog {step.caption!r} not answered: {note}"]
+    problems = []
+    if reply["prompt"] != step.prompt:
+        problems.append(f"input prompt {reply['prompt']!r}, expected {step.prompt!r}")
+    if reply["text"] != step.initial:
+        problems.append(f"input field holds {reply['text']!r}, expected {step.initial!r}")
+    if not reply["selected"]:
+        problems.append("the initial text is not selected")
+    return problems
 
 
 class MutexHolder:

@@ -14,6 +14,13 @@
 //   vendrix_e2e_driver window --class NAME [--timeout MS]
 //       Waits for a visible top-level window of that class, prints its
 //       rectangle, topmost flag and the text of its first EDIT child.
+//   vendrix_e2e_driver input --caption TEXT [--timeout MS] [--type HEX]
+//                            --press OK|CANCEL
+//       Waits for a dialog with that caption and an EDIT field, prints
+//       {"prompt": ..., "text": ..., "selected": true|false} (the field's
+//       text and whether all of it is selected), replaces the field's text
+//       with the UTF-8 bytes written as HEX (if given), presses the button
+//       and waits until the dialog is gone.
 //
 // Texts to compare go out as UTF-8 on stdout; arguments stay ASCII, since
 // Wine converts console arguments through the ANSI code page.
@@ -175,6 +182,66 @@ int Box(int argc, char** argv) {
   return 0;
 }
 
+// "e697a5" -> the UTF-16 of those UTF-8 bytes; arguments stay ASCII.
+std::wstring WideFromHex(const char* hex) {
+  std::string bytes;
+  for (size_t i = 0; hex[i] != '\0' && hex[i + 1] != '\0'; i += 2) {
+    const char pair[3] = {hex[i], hex[i + 1], '\0'};
+    bytes += static_cast<char>(std::strtoul(pair, nullptr, 16));
+  }
+  if (bytes.empty()) return {};
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
+  return wide;
+}
+
+int Input(int argc, char** argv) {
+  const DWORD timeout = Timeout(argc, argv);
+  const char* asciiCaption = Option(argc, argv, "--caption");
+  const char* press = Option(argc, argv, "--press");
+  if (asciiCaption == nullptr || press == nullptr) return 64;
+  const std::wstring caption(asciiCaption, asciiCaption + std::strlen(asciiCaption));
+  HWND dialog = WaitFor(
+      [&caption] {
+        HWND found = ::FindWindowW(L"#32770", caption.c_str());
+        return found != nullptr && ::IsWindowVisible(found) &&
+                       ::FindWindowExW(found, nullptr, L"EDIT", nullptr) != nullptr
+                   ? found
+                   : nullptr;
+      },
+      timeout);
+  if (dialog == nullptr) {
+    PrintLine("{\"error\": \"no input dialog\"}");
+    return 2;
+  }
+  HWND edit = ::FindWindowExW(dialog, nullptr, L"EDIT", nullptr);
+  HWND prompt = ::FindWindowExW(dialog, nullptr, L"STATIC", nullptr);
+  const std::wstring text = WindowText(edit);
+  DWORD selStart = 0;
+  DWORD selEnd = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+  const bool selected = selStart == 0 && selEnd == text.size();
+  PrintLine("{\"prompt\": " + JsonString(prompt != nullptr ? Utf8(WindowText(prompt)) : std::string()) +
+            ", \"text\": " + JsonString(Utf8(text)) + ", \"selected\": " + (selected ? "true" : "false") + "}");
+  if (const char* hex = Option(argc, argv, "--type")) {
+    const std::wstring typed = WideFromHex(hex);
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  }
+  const int id = ButtonId(press);
+  HWND button = id != 0 ? ::GetDlgItem(dialog, id) : nullptr;
+  if (button == nullptr) {
+    std::fprintf(stderr, "no button %s\n", press);
+    return 3;
+  }
+  ::SendMessageW(button, BM_CLICK, 0, 0);
+  if (WaitFor([dialog] { return ::IsWindow(dialog) ? nullptr : dialog; }, timeout) == nullptr) {
+    std::fprintf(stderr, "dialog stayed open\n");
+    return 2;
+  }
+  return 0;
+}
+
 int Key(int argc, char** argv) {
   const char* vk = Option(argc, argv, "--vk");
   if (vk == nullptr) return 64;
@@ -228,6 +295,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "key") == 0) return Key(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "window") == 0) return Window(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "mutex") == 0) return HoldMutex();
-  std::fprintf(stderr, "usage: vendrix_e2e_driver box|key|mutex|window ...\n");
+  if (argc >= 2 && std::strcmp(argv[1], "input") == 0) return Input(argc, argv);
+  std::fprintf(stderr, "usage: vendrix_e2e_driver box|input|key|mutex|window ...\n");
   return 64;
 }

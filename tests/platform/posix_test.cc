@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <utility>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -215,6 +217,127 @@ TEST(PosixHostTest, ClaimInAnUnwritableFolderHoldsNothing) {
   host.ClaimResidentInstance();
   EXPECT_FALSE(host.HoldsResidentLock());
   EXPECT_FALSE(host.ResidentInstanceRunning());
+}
+
+// ---- streams and the operations of the file functions ------------------
+
+std::string ReadAllOf(platform::FileStream& stream, size_t block = 3) {
+  std::string all;
+  std::string buffer(block, '\0');
+  for (int guard = 0; guard < 1000; ++guard) {
+    size_t got = 0;
+    if (!stream.Read(buffer.data(), buffer.size(), &got, nullptr) || got == 0) break;
+    all.append(buffer.data(), got);
+  }
+  return all;
+}
+
+TEST(PosixStreamTest, ModesCreateEmptyAppendAndRead) {
+  TempFolder folder;
+  PosixFiles files;
+  const std::string name = folder / (kNihongoSjis + ".txt");
+  std::string reason;
+  using platform::StreamMode;
+  for (const auto& [mode, bytes] : std::vector<std::pair<StreamMode, std::string>>{
+           {StreamMode::kAppend, "one"}, {StreamMode::kAppend, "two"}, {StreamMode::kWrite, "three"},
+           {StreamMode::kAppend, "four"}}) {
+    auto stream = files.OpenStream(name, mode, &reason);
+    ASSERT_TRUE(stream) << reason;
+    EXPECT_TRUE(stream->Write(bytes, &reason)) << reason;
+    EXPECT_TRUE(stream->Sync(&reason)) << reason;
+    EXPECT_TRUE(stream->Close(&reason)) << reason;
+  }
+  auto reader = files.OpenStream(name, StreamMode::kRead, &reason);
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(ReadAllOf(*reader), "threefour");
+  EXPECT_EQ(Listing(folder.path()), std::vector<std::string>{kNihongoUtf8 + ".txt"});
+}
+
+TEST(PosixStreamTest, FailuresGiveTheSystemsWords) {
+  TempFolder folder;
+  PosixFiles files;
+  PutFile(folder / "in.txt", "x");
+  fs::create_directory(folder / "dir");
+  using platform::StreamMode;
+  struct Case {
+    std::string name;
+    StreamMode mode;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {folder / "missing.txt", StreamMode::kRead, "No such file or directory"},
+      {folder / "none/x.txt", StreamMode::kWrite, "No such file or directory"},
+      {folder / "dir", StreamMode::kRead, "Is a directory"},
+      {folder / "dir", StreamMode::kAppend, "Is a directory"},
+  };
+  for (const Case& c : cases) {
+    std::string reason;
+    EXPECT_FALSE(files.OpenStream(c.name, c.mode, &reason)) << c.name;
+    EXPECT_EQ(reason, c.reason) << c.name;
+  }
+  std::string reason;
+  auto input = files.OpenStream(folder / "in.txt", StreamMode::kRead, &reason);
+  ASSERT_TRUE(input);
+  EXPECT_FALSE(input->Write("y", &reason));
+  EXPECT_EQ(reason, "Bad file descriptor");
+  auto full = files.OpenStream("/dev/full", StreamMode::kWrite, &reason);
+  ASSERT_TRUE(full);
+  EXPECT_FALSE(full->Write("y", &reason));
+  EXPECT_EQ(reason, "No space left on device");
+  EXPECT_TRUE(full->Sync(&reason));  // a device has nothing to put on a disk
+  EXPECT_FALSE(files.SaveFile(folder / "none/a.ini", "x", &reason));
+  EXPECT_EQ(reason, "No such file or directory");
+  EXPECT_EQ(files.ReadFile(folder / "dir", 10).reason, "Is a directory");
+}
+
+TEST(PosixFilesTest, KindsAndSizes) {
+  TempFolder folder;
+  PosixFiles files;
+  PutFile(folder / "five.txt", "12345");
+  PutFile(folder / "a*b", "literal");
+  fs::create_directory(folder / "dir");
+  using platform::EntryKind;
+  EXPECT_EQ(files.KindOf(folder / "five.txt"), EntryKind::kFile);
+  EXPECT_EQ(files.KindOf(folder / "dir"), EntryKind::kFolder);
+  EXPECT_EQ(files.KindOf(folder / "dir/"), EntryKind::kFolder);
+  EXPECT_EQ(files.KindOf(folder / "five.txt/"), EntryKind::kMissing);
+  EXPECT_EQ(files.KindOf(folder / "none"), EntryKind::kMissing);
+  EXPECT_EQ(files.KindOf(""), EntryKind::kMissing);
+  EXPECT_EQ(files.KindOf(folder / "*.txt"), EntryKind::kMissing);  // no wildcards on Linux
+  EXPECT_EQ(files.KindOf(folder / "a*b"), EntryKind::kFile);
+  EXPECT_EQ(files.FileSize(folder / "five.txt"), 5u);
+  EXPECT_EQ(files.FileSize(folder / "dir"), std::nullopt);
+  EXPECT_EQ(files.FileSize(folder / "none"), std::nullopt);
+}
+
+// The outcomes of each call are covered through the macro functions
+// (functions_files_test.cc); here what those cannot see.
+TEST(PosixFilesTest, CopyKeepsPermissionsAndMoveNeverReplaces) {
+  TempFolder folder;
+  PosixFiles files;
+  PutFile(folder / "a", "alpha");
+  PutFile(folder / "b", "bravo");
+  ::chmod((folder / "a").c_str(), 0600);
+  EXPECT_TRUE(files.Copy(folder / "a", folder / "c", false));
+  struct stat info {};
+  ASSERT_EQ(::stat((folder / "c").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_FALSE(files.Copy(folder / "a", folder / "none/c", true));
+  EXPECT_FALSE(files.Move(folder / "a", folder / "b"));
+  EXPECT_EQ(files.ReadFile(folder / "b", 100).bytes, "bravo");
+  EXPECT_EQ(Listing(folder.path()), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(files.DefaultIniFolder("/opt/vendrix/"), "/opt/vendrix/");
+}
+
+TEST(PosixHostTest, EnvironmentAndCurrentFolderInShiftJis) {
+  PosixHost host;
+  ::setenv("VENDRIX_POSIX_TEST", kNihongoUtf8.c_str(), 1);
+  EXPECT_EQ(host.EnvironmentVariable("VENDRIX_POSIX_TEST"), kNihongoSjis);
+  ::unsetenv("VENDRIX_POSIX_TEST");
+  EXPECT_EQ(host.EnvironmentVariable("VENDRIX_POSIX_TEST"), std::nullopt);
+  EXPECT_EQ(host.EnvironmentVariable(""), std::nullopt);
+  EXPECT_EQ(host.CurrentFolder(), fs::current_path().string());
+  EXPECT_EQ(SystemReason(ENOENT), "No such file or directory");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // they reach the system; a name that does not convert is used as it is.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,7 +22,25 @@ class PosixFiles final : public platform::Files {
   char PathSeparator() override { return '/'; }
   bool CaseSensitiveNames() override { return true; }
   std::string ProgramFile(std::string_view folder, std::string_view name) override;
+
+  bool SaveFile(std::string_view name, std::string_view bytes, std::string* reason) override;
+  std::unique_ptr<platform::FileStream> OpenStream(std::string_view name, platform::StreamMode mode,
+                                                   std::string* reason) override;
+  // Names are taken as they are: '*' and '?' are ordinary characters here.
+  platform::EntryKind KindOf(std::string_view name) override;
+  std::optional<uint64_t> FileSize(std::string_view name) override;
+  bool Copy(std::string_view from, std::string_view to, bool overwrite) override;
+  bool Delete(std::string_view name) override;
+  // Across file systems a file is copied and the original removed.
+  bool Move(std::string_view from, std::string_view to) override;
+  bool CreateFolder(std::string_view name) override;
+  bool RemoveFolder(std::string_view name) override;
+  // The program's folder: Linux has no Windows folder.
+  std::string DefaultIniFolder(std::string_view programFolder) override { return std::string(programFolder); }
 };
+
+// The system's words for an error number (strerror), in Shift-JIS.
+std::string SystemReason(int error);
 
 // The UTF-8 form of a Shift-JIS name, for the system calls.
 std::string NativeName(std::string_view sjisName);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/posix/posix_files.h"
 #include "platform/posix/utf8.h"
@@ -91,6 +92,27 @@ void PosixHost::ClaimResidentInstance() {
     return;
   }
   lockFd_ = fd;
+}
+
+std::optional<std::string> PosixHost::EnvironmentVariable(std::string_view name) {
+  const std::string nativeName = NativeName(name);
+  if (nativeName.empty()) return std::nullopt;
+  const char* value = std::getenv(nativeName.c_str());
+  if (value == nullptr) return std::nullopt;
+  return Utf8ToSjis(value).value_or(std::string(value));
+}
+
+std::string PosixHost::CurrentFolder() {
+  std::string buffer(4096, '\0');
+  while (buffer.size() <= kMaxPathBytes) {
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+      buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+      return Utf8ToSjis(buffer).value_or(buffer);
+    }
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  return {};
 }
 
 }  // namespace vendrix::posix

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -27,6 +28,9 @@ class PosixHost final : public platform::Host {
   // Takes the lock if nobody holds it; does nothing otherwise.
   void ClaimResidentInstance() override;
   bool HoldsResidentLock() const { return lockFd_ >= 0; }
+  // Names and values are UTF-8 to the system, Shift-JIS to the program.
+  std::optional<std::string> EnvironmentVariable(std::string_view name) override;
+  std::string CurrentFolder() override;
 
  private:
   std::string programPath_;  // Shift-JIS

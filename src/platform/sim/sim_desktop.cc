@@ -3,6 +3,9 @@
 #include <limits>
 #include <utility>
 
+#include "platform/sim/sjis_utf8.h"
+#include "values/date_format.h"
+
 namespace vendrix::sim {
 namespace {
 
@@ -76,6 +79,25 @@ Answer ReadAnswer(const json& value, const std::string& field) {
   return answer;
 }
 
+// A text typed and OK pressed, or null for Cancel.
+std::optional<std::string> ReadInputText(const json& value, const std::string& field) {
+  if (value.is_null()) return std::nullopt;
+  if (!value.is_string()) Fail(field, "must be a text, or null for Cancel");
+  return Utf8ToSjis(value.get_ref<const std::string&>());
+}
+
+InputAnswer ReadInputAnswer(const json& value, const std::string& field) {
+  if (!value.is_object()) return InputAnswer{ReadInputText(value, field), 0};
+  RejectUnknownKeys(value, field, {"text", "after"});
+  if (!value.contains("text")) Fail(field, "needs a \"text\" (null for Cancel)");
+  InputAnswer answer{ReadInputText(value["text"], Member(field, "text")), 0};
+  if (value.contains("after")) {
+    answer.afterMs =
+        static_cast<uint32_t>(ReadInteger(value["after"], Member(field, "after"), 0, kMaxAfterMs));
+  }
+  return answer;
+}
+
 constexpr uint64_t kMaxKeyTimeMs = std::numeric_limits<int64_t>::max();
 
 KeyHold ReadKeyHold(const json& value, const std::string& field) {
@@ -105,6 +127,52 @@ void ReadScreen(const json& screen, DesktopDescription& description) {
     description.screenHeight =
         static_cast<int>(ReadInteger(screen["height"], "screen.height", 1, kMaxScreenSide));
   }
+}
+
+// Windows' clock starts in 1601; four digits end in 9999.
+constexpr int kMinClockYear = 1601;
+
+// Digits at fixed places of a text; -1 when any of them is no digit.
+int DigitsAt(std::string_view text, size_t pos, size_t count) {
+  int value = 0;
+  for (size_t i = pos; i < pos + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+// True when the text has these characters at these places.
+bool PunctuationFits(std::string_view text) {
+  const bool dateTimeSeparator = text[10] == 'T' || text[10] == ' ';
+  return text[4] == '-' && text[7] == '-' && dateTimeSeparator && text[13] == ':' && text[16] == ':' &&
+         (text.size() == 19 || text[19] == '.');
+}
+
+// "YYYY-MM-DDTHH:MM:SS" with an optional ".mmm"; a blank may stand for the T.
+platform::LocalTime ReadClock(const json& value) {
+  constexpr std::string_view kShape =
+      "must be a local time \"YYYY-MM-DDTHH:MM:SS\" or \"YYYY-MM-DDTHH:MM:SS.mmm\"";
+  if (!value.is_string()) Fail("clock", kShape);
+  const std::string_view text = value.get_ref<const std::string&>();
+  if ((text.size() != 19 && text.size() != 23) || !PunctuationFits(text)) Fail("clock", kShape);
+  platform::LocalTime time;
+  time.year = DigitsAt(text, 0, 4);
+  time.month = DigitsAt(text, 5, 2);
+  time.day = DigitsAt(text, 8, 2);
+  time.hour = DigitsAt(text, 11, 2);
+  time.minute = DigitsAt(text, 14, 2);
+  time.second = DigitsAt(text, 17, 2);
+  time.millisecond = text.size() == 23 ? DigitsAt(text, 20, 3) : 0;
+  for (int part : {time.year, time.month, time.day, time.hour, time.minute, time.second, time.millisecond}) {
+    if (part < 0) Fail("clock", kShape);
+  }
+  if (time.year < kMinClockYear || !IsValidDate(time.year, time.month, time.day) || time.hour > 23 ||
+      time.minute > 59 || time.second > 59) {
+    Fail("clock", "must be a real date from 1601-01-01 on, and a time of day");
+  }
+  time.dayOfWeek = DayOfWeek(time.year, time.month, time.day);
+  return time;
 }
 
 json ParseJson(std::string_view text) {
@@ -142,6 +210,13 @@ DesktopDescription ParseDesktopDescription(std::string_view text) {
       description.answers.push_back(ReadAnswer(answers[i], Indexed("answers", i)));
     }
   }
+  if (root.contains("inputs")) {
+    const json& inputs = RequireList(root, "inputs");
+    for (size_t i = 0; i < inputs.size(); ++i) {
+      description.inputs.push_back(ReadInputAnswer(inputs[i], Indexed("inputs", i)));
+    }
+  }
+  if (root.contains("clock")) description.clock = ReadClock(root["clock"]);
   if (root.contains("keys")) {
     const json& keys = RequireList(root, "keys");
     for (size_t i = 0; i < keys.size(); ++i) {
@@ -155,6 +230,9 @@ DesktopDescription ParseDesktopDescription(std::string_view text) {
 SimDesktop::SimDesktop(DesktopDescription description)
     : nowMs_(description.startMs),
       answers_(std::move(description.answers)),
+      inputs_(std::move(description.inputs)),
+      startMs_(description.startMs),
+      clockAtStart_(description.clock),
       keyHolds_(std::move(description.keys)),
       screenWidth_(description.screenWidth),
       screenHeight_(description.screenHeight) {}

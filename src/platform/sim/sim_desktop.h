@@ -44,6 +44,12 @@ struct Answer {
   uint32_t afterMs = 0;  // how long the box stays open first
 };
 
+// The user's answer to one input dialog.
+struct InputAnswer {
+  std::optional<std::string> text;  // Shift-JIS; none: Cancel
+  uint32_t afterMs = 0;             // how long the dialog stays open first
+};
+
 // The user holding a key from `downMs` until `upMs` (absolute virtual ms).
 struct KeyHold {
   int vk = 0;
@@ -51,13 +57,21 @@ struct KeyHold {
   std::optional<uint64_t> upMs;  // none: held for ever
 };
 
+// The local time the simulated clock shows at `startMs`.
+inline constexpr platform::LocalTime kDefaultClock{2000, 1, 1, 0, 0, 0, 0, 6};
+
 struct DesktopDescription {
   uint32_t startMs = 0;
+  platform::LocalTime clock = kDefaultClock;
   std::vector<Answer> answers;
+  std::vector<InputAnswer> inputs;
   std::vector<KeyHold> keys;
   int screenWidth = 1024;
   int screenHeight = 768;
 };
+
+// "YYYY-MM-DDTHH:MM:SS.mmm", as the description and the trace write it.
+std::string LocalTimeText(const platform::LocalTime& time);
 
 // Parses the UTF-8 JSON text of a desktop description.  Throws DesktopError.
 DesktopDescription ParseDesktopDescription(std::string_view json);
@@ -113,6 +127,7 @@ class SimDesktop final : private platform::Dialogs,
   const StepDisplayState& StepDisplay() const { return stepDisplay_; }
   bool TimerRunning(int timerId) const { return timers_.count(timerId) != 0; }
   size_t AnswersLeft() const { return answers_.size() - nextAnswer_; }
+  size_t InputsLeft() const { return inputs_.size() - nextInput_; }
 
  private:
   struct Timer {
@@ -122,7 +137,10 @@ class SimDesktop final : private platform::Dialogs,
 
   // platform::Dialogs
   int MessageBox(std::string_view text, std::string_view caption, uint32_t flags) override;
+  std::optional<std::string> InputBox(std::string_view caption, std::string_view prompt,
+                                      std::string_view initial) override;
   // platform::Clock
+  platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
   // platform::Input
@@ -154,6 +172,7 @@ class SimDesktop final : private platform::Dialogs,
   bool Tracing() const { return trace_.Enabled(); }
 
   Answer NextAnswer();
+  InputAnswer NextInput();
   bool HeldByUser(int vk) const;
   int16_t KeyState(int vk) const;
   void ApplyInjectedKey(int vk, uint32_t keyFlags);
@@ -167,6 +186,10 @@ class SimDesktop final : private platform::Dialogs,
   uint64_t nowMs_ = 0;
   std::vector<Answer> answers_;
   size_t nextAnswer_ = 0;
+  std::vector<InputAnswer> inputs_;
+  size_t nextInput_ = 0;
+  uint64_t startMs_ = 0;
+  platform::LocalTime clockAtStart_;
   std::vector<KeyHold> keyHolds_;
   std::array<bool, 256> injectedDown_{};
   bool inputBlocked_ = false;

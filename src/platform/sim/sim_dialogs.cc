@@ -58,4 +58,24 @@ int SimDesktop::MessageBox(std::string_view text, std::string_view caption, uint
   return ButtonId(pressed);
 }
 
+InputAnswer SimDesktop::NextInput() {
+  if (nextInput_ >= inputs_.size()) return InputAnswer{};
+  return inputs_[nextInput_++];
+}
+
+std::optional<std::string> SimDesktop::InputBox(std::string_view caption, std::string_view prompt,
+                                                std::string_view initial) {
+  const InputAnswer answer = NextInput();
+  if (Tracing()) {
+    nlohmann::ordered_json fields = {{"caption", SjisToUtf8(caption)},
+                                     {"prompt", SjisToUtf8(prompt)},
+                                     {"initial", SjisToUtf8(initial)},
+                                     {"answer", answer.text ? "OK" : "CANCEL"}};
+    fields["text"] = answer.text ? nlohmann::ordered_json(SjisToUtf8(*answer.text)) : nullptr;
+    Record("InputBox", std::move(fields));
+  }
+  if (answer.afterMs > 0) RunModalLoopUntil(nowMs_ + answer.afterMs);
+  return answer.text;
+}
+
 }  // namespace vendrix::sim

@@ -2,6 +2,13 @@
 
 namespace vendrix::win32 {
 
+platform::LocalTime Win32Clock::Now() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+          now.wDayOfWeek};
+}
+
 void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
 uint32_t Win32Clock::TickCount() { return ::timeGetTime(); }

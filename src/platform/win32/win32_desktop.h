@@ -12,10 +12,13 @@ namespace vendrix::win32 {
 class Win32Dialogs final : public platform::Dialogs {
  public:
   int MessageBox(std::string_view text, std::string_view caption, uint32_t flags) override;
+  std::optional<std::string> InputBox(std::string_view caption, std::string_view prompt,
+                                      std::string_view initial) override;
 };
 
 class Win32Clock final : public platform::Clock {
  public:
+  platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
 };

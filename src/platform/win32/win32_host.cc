@@ -57,4 +57,39 @@ void Win32Host::ClaimResidentInstance() {
   residentMutex_ = ::CreateMutexW(nullptr, FALSE, kResidentMutexName);
 }
 
+std::optional<std::string> Win32Host::EnvironmentVariable(std::string_view name) {
+  if (name.empty()) return std::nullopt;
+  const std::wstring wideName = WideFromSjis(name);
+  std::wstring value(256, L'\0');
+  // The value may change between the calls; a few tries are enough.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD length = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) {
+      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (length < value.size()) {
+      value.resize(length);
+      return SjisFromWide(value);
+    }
+    value.resize(length);  // the size needed, its final zero included
+  }
+  return std::nullopt;
+}
+
+std::string Win32Host::CurrentFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0) return {};
+    if (length < folder.size()) {
+      folder.resize(length);
+      return SjisFromWide(folder);
+    }
+    folder.resize(length);
+  }
+  return {};
+}
+
 }  // namespace vendrix::win32

@@ -2,8 +2,11 @@
 // single-instance mutex.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_api.h"
@@ -16,7 +19,24 @@ class Win32Files final : public platform::Files {
   platform::ReadResult ReadFile(std::string_view name, size_t maxBytes) override;
   bool WriteFile(std::string_view name, std::string_view bytes) override;
   char PathSeparator() override { return '\\'; }
+
+  bool SaveFile(std::string_view name, std::string_view bytes, std::string* reason) override;
+  std::unique_ptr<platform::FileStream> OpenStream(std::string_view name, platform::StreamMode mode,
+                                                   std::string* reason) override;
+  // A name with '*' or '?' is looked up as a pattern: its first match.
+  platform::EntryKind KindOf(std::string_view name) override;
+  std::optional<uint64_t> FileSize(std::string_view name) override;
+  bool Copy(std::string_view from, std::string_view to, bool overwrite) override;
+  bool Delete(std::string_view name) override;
+  bool Move(std::string_view from, std::string_view to) override;
+  bool CreateFolder(std::string_view name) override;
+  bool RemoveFolder(std::string_view name) override;
+  // The Windows folder, where the private-profile calls put such files.
+  std::string DefaultIniFolder(std::string_view programFolder) override;
 };
+
+// The system's words for an error code (FormatMessageW), in Shift-JIS.
+std::string SystemReason(DWORD error);
 
 class Win32Host final : public platform::Host {
  public:
@@ -29,6 +49,8 @@ class Win32Host final : public platform::Host {
   std::string ProgramPath() override;
   bool ResidentInstanceRunning() override;
   void ClaimResidentInstance() override;
+  std::optional<std::string> EnvironmentVariable(std::string_view name) override;
+  std::string CurrentFolder() override;
 
  private:
   std::optional<std::string> home_;
