@@ -57,6 +57,7 @@ struct ForLoop {
   int32_t step = 1;
   int32_t limit = 0;
   std::string header;  // the FOR statement's text, to find the line again
+  std::shared_ptr<const Statement> backJump;  // "GOTOBEFORE " + header, parsed once
 };
 
 struct ForStack {

@@ -143,14 +143,18 @@ void ExecuteStatement(Engine& engine, const Statement& statement) {
   }
 }
 
-void ExecuteText(Engine& engine, std::string_view text) {
+std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view text) {
   auto it = engine.builtStatements.find(text);
   if (it == engine.builtStatements.end()) {
     if (engine.builtStatements.size() >= kBuiltStatementCacheLimit) engine.builtStatements.clear();
     auto parsed = std::make_shared<const Statement>(ParseStatement(std::string(text)));
     it = engine.builtStatements.emplace(std::string(text), std::move(parsed)).first;
   }
-  std::shared_ptr<const Statement> statement = it->second;  // survives a cache clear
+  return it->second;
+}
+
+void ExecuteText(Engine& engine, std::string_view text) {
+  std::shared_ptr<const Statement> statement = BuiltStatement(engine, text);  // survives a cache clear
   ExecuteStatement(engine, *statement);
 }
 

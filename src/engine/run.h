@@ -1,6 +1,7 @@
 // Running a macro: the run driver and the statement executor.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,8 @@ void RunMacroLines(Engine& engine, int first, int last);
 void ExecuteStatement(Engine& engine, const Statement& statement);
 // Executes a statement that another statement built as text.
 void ExecuteText(Engine& engine, std::string_view text);
+// The parsed form of such a text, from the engine's bounded cache.
+std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view text);
 
 // The end of every run: input unblocked, held buttons and keys released.
 void EndRun(Engine& engine);

@@ -38,6 +38,7 @@ struct Statement {
   mutable std::shared_ptr<const Expr> afterKeywordExpr;
   mutable std::unique_ptr<Statement> inner;  // body of a one-line IF
   mutable std::shared_ptr<const VarRef> target;  // the variable operand 1 names
+  mutable std::optional<std::string> upperAfterKeyword;  // a jump's literal target
 };
 
 Statement ParseStatement(std::string text);

@@ -57,7 +57,8 @@ void IfOrUnless(Engine& engine, const Statement& statement, bool unless) {
 std::string JumpTarget(Engine& engine, const Statement& statement) {
   const std::string& text = statement.after[0];
   if (!text.empty() && text.front() == '(') return sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
-  return sjis::AnsiUpper(text);
+  if (!statement.upperAfterKeyword) statement.upperAfterKeyword = sjis::AnsiUpper(text);
+  return *statement.upperAfterKeyword;
 }
 
 enum class Direction { kFromTop, kForward, kBackward };
@@ -181,6 +182,7 @@ void StmtFor(Engine& engine, const Statement& statement) {
   if (fors.depth == kForStackSize) ReportError(engine, msg::kForTooDeep, true);
   ForLoop& loop = fors.loops[static_cast<size_t>(fors.depth++)];
   loop.header = statement.text;
+  loop.backJump = BuiltStatement(engine, "GOTOBEFORE " + loop.header);
   ForHeader header = ReadForHeader(engine, statement.after[0]);
   loop.variable = LookupVariable(engine, header.variable);
   if (loop.variable < 0) ReportError(engine, std::string(msg::kForVariableUndeclared) + statement.text, true);
@@ -204,7 +206,8 @@ void StmtNext(Engine& engine, const Statement&) {
     --fors.depth;
     return;
   }
-  ExecuteText(engine, "GOTOBEFORE " + loop.header);
+  std::shared_ptr<const Statement> backJump = loop.backJump;  // the loop record may be reused below
+  ExecuteStatement(engine, *backJump);
   ++engine.run.programCounter;
 }
 
