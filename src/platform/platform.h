@@ -125,6 +125,141 @@ class Messages {
   virtual void ProcessMessages() = 0;
 };
 
+// ---- the pointer ---------------------------------------------------------
+
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
+class Pointer {
+ public:
+  virtual ~Pointer() = default;
+  // SetCursorPos / GetCursorPos, in screen pixels.
+  virtual void SetCursorPos(Point where) = 0;
+  virtual Point GetCursorPos() = 0;
+};
+
+// ---- windows, focus, caret and the input method --------------------------
+
+// A window; 0 is none.  On Windows the value of its handle.
+using WindowId = uintptr_t;
+
+struct WindowRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
+// What the system reports of its version (GetVersionEx).
+struct OsVersion {
+  int platformId = 2;  // 1: the 9x family, 2: the NT family
+  int major = 10;
+  int minor = 0;
+};
+
+inline constexpr uint32_t kWmChar = 0x0102;
+inline constexpr uint32_t kWmImeChar = 0x0286;
+inline constexpr uint32_t kWmPaste = 0x0302;
+inline constexpr int kSwRestore = 9;
+
+// The names differ from the Windows calls they stand for only where
+// windows.h would turn a name into a macro; the trace uses the Windows names.
+class Windows {
+ public:
+  virtual ~Windows() = default;
+  virtual WindowId FindWindowByTitle(std::string_view title) = 0;  // FindWindowA(no class, title)
+  virtual WindowId GetForegroundWindow() = 0;
+  virtual bool SetForegroundWindow(WindowId window) = 0;
+  virtual bool BringWindowToTop(WindowId window) = 0;
+  virtual bool IsIconic(WindowId window) = 0;
+  virtual bool ShowWindow(WindowId window, int command) = 0;
+  virtual std::optional<WindowRect> GetWindowRect(WindowId window) = 0;
+  virtual int WindowTitleLength(WindowId window) = 0;  // GetWindowTextLengthA
+  // GetWindowTextA into a buffer of `bufferSize` bytes (the title cut to
+  // bufferSize - 1 bytes).
+  virtual std::string WindowTitle(WindowId window, int bufferSize) = 0;
+  virtual WindowId WindowFromPoint(Point where) = 0;
+  virtual WindowId GetFocus() = 0;
+  virtual std::optional<Point> GetCaretPos() = 0;
+  virtual WindowId GetActiveWindow() = 0;
+  virtual uint32_t GetCurrentThreadId() = 0;
+  virtual uint32_t WindowThreadId(WindowId window) = 0;  // GetWindowThreadProcessId
+  virtual bool AttachThreadInput(uint32_t thread, uint32_t toThread, bool attach) = 0;
+  // SystemParametersInfoA with SPI_GET/SETFOREGROUNDLOCKTIMEOUT.
+  virtual uint32_t ForegroundLockTimeout() = 0;
+  virtual void SetForegroundLockTimeout(uint32_t ms) = 0;
+  virtual OsVersion GetOsVersion() = 0;
+  virtual intptr_t SendWindowMessage(WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+  virtual bool PostWindowMessage(WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+  // ImmGetContext + ImmGetOpenStatus: nothing when the window has no
+  // input context.
+  virtual std::optional<bool> ImeOpenStatus(WindowId window) = 0;
+  virtual void SetImeOpenStatus(WindowId window, bool open) = 0;
+  virtual void DebugOutput(std::string_view text) = 0;  // OutputDebugStringA
+};
+
+// ---- the clipboard -------------------------------------------------------
+
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // Empties the clipboard.
+  virtual void Clear() = 0;
+  // Empties it and puts the text on it (Shift-JIS; Windows also gets the
+  // Unicode form, so other programs read it right in any locale).
+  virtual void SetText(std::string_view text) = 0;
+  // The clipboard's text; empty when it holds none.
+  virtual std::string GetText() = 0;
+};
+
+// ---- other programs ------------------------------------------------------
+
+// A started program; 0 is none.  On Windows its process handle.
+using ProcessId = uintptr_t;
+
+class Programs {
+ public:
+  virtual ~Programs() = default;
+  // CreateProcessA with the command line; 0 when it cannot start.
+  virtual ProcessId StartProgram(std::string_view commandLine) = 0;
+  // ShellExecuteExA "open"; false when it fails.  *process is the program
+  // that opened it, or 0 when the system reports none.
+  virtual bool OpenDocument(std::string_view file, WindowId owner, ProcessId* process) = 0;
+  // WaitForSingleObject(process, 0) gave WAIT_TIMEOUT.
+  virtual bool ProgramRunning(ProcessId process) = 0;
+  // WaitForSingleObject(process, INFINITE).
+  virtual void WaitForProgram(ProcessId process) = 0;
+  virtual void CloseProgram(ProcessId process) = 0;
+};
+
+// ---- sound ---------------------------------------------------------------
+
+class Sound {
+ public:
+  virtual ~Sound() = default;
+  // Returns when the tone has ended.
+  virtual void Beep(uint32_t frequency, uint32_t ms) = 0;
+};
+
+// ---- joysticks -----------------------------------------------------------
+
+struct JoystickState {
+  uint32_t x = 32767;
+  uint32_t y = 32767;
+  uint32_t z = 32767;
+  uint32_t buttons = 0;  // bit 0 = button 1
+};
+
+class Joysticks {
+ public:
+  virtual ~Joysticks() = default;
+  // joyGetPosEx for joystick 0 (JOYSTICKID1) or 1; nothing when it cannot
+  // be read.
+  virtual std::optional<JoystickState> Read(int joystick) = 0;
+};
+
 // ---- the main window as the step display --------------------------------
 
 struct Rect {
@@ -143,6 +278,11 @@ class ShellWindow {
   virtual void HideStepDisplay(int width, int height) = 0;
   // Appends one line to the step display's text area.
   virtual void AppendStepLine(std::string_view line) = 0;
+  // The program's own main window.
+  virtual WindowId MainWindow() = 0;
+  // The tooltip of the notification-area icon (Shell_NotifyIconA
+  // NIM_MODIFY, cut to 63 bytes); nothing happens while no icon is shown.
+  virtual void SetTrayTip(std::string_view tip) = 0;
 };
 
 class Display {

@@ -85,6 +85,8 @@ struct StepDisplayState {
   int menuHeight = 0;          // last HideStepDisplay
   std::deque<std::string> lines;   // the latest kKeptStepLines, Shift-JIS
   uint64_t linesAppended = 0;      // all lines ever appended
+  std::string trayTip;             // last SetTrayTip while an icon is shown, Shift-JIS
+  bool trayIconShown = false;
 };
 
 class SimDesktop final : private platform::Dialogs,
@@ -97,6 +99,8 @@ class SimDesktop final : private platform::Dialogs,
   // The step display keeps only this many lines, as a real text box would
   // not hold a million either.
   static constexpr size_t kKeptStepLines = 1000;
+  // The id of the program's own main window on the simulated desktop.
+  static constexpr platform::WindowId kMainWindow = 1;
 
   SimDesktop() : SimDesktop(DesktopDescription{}) {}
   explicit SimDesktop(DesktopDescription description);
@@ -162,6 +166,8 @@ class SimDesktop final : private platform::Dialogs,
   void ShowStepDisplay(const platform::Rect& where, int fontSize) override;
   void HideStepDisplay(int width, int height) override;
   void AppendStepLine(std::string_view line) override;
+  platform::WindowId MainWindow() override { return kMainWindow; }
+  void SetTrayTip(std::string_view tip) override;
   // platform::Display
   int ScreenWidth() override;
   int ScreenHeight() override;

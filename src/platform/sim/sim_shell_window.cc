@@ -29,4 +29,13 @@ void SimDesktop::AppendStepLine(std::string_view line) {
   ++stepDisplay_.linesAppended;
 }
 
+void SimDesktop::SetTrayTip(std::string_view tip) {
+  std::string_view cut = tip.substr(0, 63);  // what the icon record's tip field holds
+  if (Tracing()) {
+    Record("Shell_NotifyIconA", {{"message", "NIM_MODIFY"}, {"tip", SjisToUtf8(cut)},
+                                 {"shown", stepDisplay_.trayIconShown}});
+  }
+  if (stepDisplay_.trayIconShown) stepDisplay_.trayTip = std::string(cut);
+}
+
 }  // namespace vendrix::sim

@@ -51,13 +51,15 @@ class Win32Messages final : public platform::Messages {
 
 class Win32ShellWindow final : public platform::ShellWindow {
  public:
-  explicit Win32ShellWindow(MainWindow& window) : window_(window) {}
+  explicit Win32ShellWindow(win32::MainWindow& window) : window_(window) {}
   void ShowStepDisplay(const platform::Rect& where, int fontSize) override;
   void HideStepDisplay(int width, int height) override;
   void AppendStepLine(std::string_view line) override;
+  platform::WindowId MainWindow() override;
+  void SetTrayTip(std::string_view tip) override;
 
  private:
-  MainWindow& window_;
+  win32::MainWindow& window_;
 };
 
 class Win32Display final : public platform::Display {

@@ -106,4 +106,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+bool MainWindow::SetTrayTip(const std::wstring& tip) {
+  if (!trayIconShown_) return false;
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window_;
+  data.uID = 1;
+  data.uFlags = NIF_TIP;
+  tip.copy(data.szTip, std::size(data.szTip) - 1);
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 }  // namespace vendrix::win32

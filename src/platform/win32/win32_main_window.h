@@ -24,6 +24,11 @@ class MainWindow {
   // Replaces the text area's font; `points` at the screen's resolution.
   void SetFontPoints(int points);
 
+  // The notification-area icon, while it is shown (id 1 of this window).
+  bool TrayIconShown() const { return trayIconShown_; }
+  // Changes the icon's tooltip; false while no icon is shown.
+  bool SetTrayTip(const std::wstring& tip);
+
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -33,6 +38,7 @@ class MainWindow {
   HWND textArea_ = nullptr;
   HFONT font_ = nullptr;
   platform::TimerSink* timerSink_ = nullptr;
+  bool trayIconShown_ = false;
 };
 
 }  // namespace vendrix::win32

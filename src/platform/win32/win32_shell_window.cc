@@ -47,4 +47,10 @@ void Win32ShellWindow::AppendStepLine(std::string_view line) {
   ::SendMessageW(textArea, EM_SCROLLCARET, 0, 0);
 }
 
+platform::WindowId Win32ShellWindow::MainWindow() {
+  return reinterpret_cast<platform::WindowId>(window_.handle());
+}
+
+void Win32ShellWindow::SetTrayTip(std::string_view tip) { window_.SetTrayTip(WideFromSjis(tip.substr(0, 63))); }
+
 }  // namespace vendrix::win32
