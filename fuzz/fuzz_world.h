@@ -86,8 +86,10 @@ struct FuzzWorld {
       : desktop(kDesktopJson),
         clock(desktop.clock(), desktop),
         messages(desktop.messages()),
-        platform{desktop.dialogs(), clock, desktop.input(), messages, desktop.shellWindow(), desktop.display(),
-                 files,             host},
+        platform{desktop.dialogs(),   clock,              desktop.input(),     messages,
+                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
+                 desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
+                 files,                 host},
         engine(std::make_unique<Engine>(platform)) {
     files.Add(kIncludeName, kIncludeText);
   }
