@@ -33,7 +33,16 @@
 namespace vendrix::fuzz {
 
 // Escape goes down at 5 s of virtual time and stays down.
-inline constexpr std::string_view kDesktopJson = R"({"keys":[{"vk":27,"down":5000}]})";
+// Something of every kind on the desktop, so the window, program and
+// joystick statements reach past their failure paths.
+inline constexpr std::string_view kDesktopJson = R"({"keys":[{"vk":27,"down":5000}],
+  "windows":[{"id":100,"title":"fuzz","rect":[0,0,500,400],"thread":7,"caret":[4,4],"focus":101,"ime":false,
+              "children":[{"id":101,"rect":[10,30,490,390],"ime":true}]},
+             {"id":200,"title":"back","rect":[300,300,900,700],"refuses_foreground":true}],
+  "clipboard":"clip","pointer":[20,40],
+  "joysticks":[{"id":0,"states":[{"at":0},{"at":1000,"x":0,"buttons":3}]}],
+  "programs":[{"command":"x","match":"prefix","runs_ms":300}],
+  "documents":[{"file":"d","match":"prefix","runs_ms":200}]})";
 inline constexpr std::string_view kMacroName = "C:\\m\\fuzz.mac";
 // A second macro, for INCLUDE and CALL to find.
 inline constexpr std::string_view kIncludeName = "C:\\m\\sub.mac";

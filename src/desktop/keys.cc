@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "desktop/input.h"
+#include "engine/engine.h"
+#include "engine/report.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 
@@ -44,7 +47,88 @@ void PutAtLayoutCode(KeyNameTable& table, platform::Input& input, char character
   table[static_cast<size_t>(LayoutCode(input, character))] = std::move(name);
 }
 
+struct KeyAction {
+  std::string_view token;
+  bool press = true;
+  bool release = true;
+};
+
+KeyAction SplitSuffix(std::string_view token) {
+  KeyAction action{token};
+  if (token.size() >= 2 && token.substr(token.size() - 2) == "++") {
+    action.token.remove_suffix(2);
+    action.release = false;
+  } else if (token.size() >= 2 && token.substr(token.size() - 2) == "--") {
+    action.token.remove_suffix(2);
+    action.press = false;
+  }
+  return action;
+}
+
+// Only bracketed names and single characters name keys inside a key text.
+int KeyTextCode(platform::Input& input, std::string_view token) {
+  bool bracketed = !token.empty() && token.front() == '[' &&
+                   sjis::FindAtCharBoundary(token, "]", 1) != std::string::npos;
+  bool oneCharacter = !token.empty() && sjis::NextChar(token, 0) == token.size();
+  return bracketed || oneCharacter ? ParseKeyToken(input, token) : 0;
+}
+
+void SendButton(Engine& engine, const KeyAction& action, uint32_t down, uint32_t up, bool& held) {
+  if (action.press) {
+    MouseInput(engine, down, 0, 0, 0, 0);
+    held = true;
+  }
+  if (action.release) {
+    MouseInput(engine, up, 0, 0, 0, 0);
+    held = false;
+  }
+}
+
+void SendKey(Engine& engine, const KeyAction& action, int code) {
+  // Codes above 255 come only from "[OEM-n]"; the table has no slot for them.
+  bool* held = code < 256 ? &engine.input.heldKeys[static_cast<size_t>(code)] : nullptr;
+  if (action.press) {
+    KeyInput(engine, code, 0, 0);
+    if (held) *held = true;
+  }
+  if (action.release) {
+    KeyInput(engine, code, platform::kKeyEventKeyUp, 0);
+    if (held) *held = false;
+  }
+}
+
+void SendKeyToken(Engine& engine, std::string_view token) {
+  KeyAction action = SplitSuffix(token);
+  int code = KeyTextCode(engine.platform.input, action.token);
+  if (code < 0) {
+    ReportError(engine, std::string(msg::kBadKeyName) + std::string(action.token), false);
+    return;
+  }
+  if (code == 0) return;
+  InputState& held = engine.input;
+  if (action.token == "[LCLICK]") {
+    SendButton(engine, action, platform::kMouseEventLeftDown, platform::kMouseEventLeftUp, held.heldButtonLeft);
+  } else if (action.token == "[RCLICK]") {
+    SendButton(engine, action, platform::kMouseEventRightDown, platform::kMouseEventRightUp,
+               held.heldButtonRight);
+  } else {
+    SendKey(engine, action, code);
+  }
+}
+
 }  // namespace
+
+void SendKeyText(Engine& engine, std::string_view keyText) {
+  InputReleased released(engine);
+  std::string upper = sjis::AnsiUpper(keyText);
+  std::string_view rest = upper;
+  while (!rest.empty()) {
+    size_t space = rest.find(' ');  // never a trail byte in code page 932
+    std::string_view token = rest.substr(0, space);
+    rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+    SendKeyToken(engine, token);
+  }
+}
 
 KeyNameTable BuildKeyNameTable(platform::Input& input) {
   KeyNameTable table;

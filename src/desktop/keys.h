@@ -9,6 +9,8 @@
 
 namespace vendrix {
 
+class Engine;
+
 // Display names of virtual-key codes 1 to 256 (index 0 unused).
 using KeyNameTable = std::array<std::string, 257>;
 
@@ -19,5 +21,11 @@ KeyNameTable BuildKeyNameTable(platform::Input& input);
 // names nothing to send ("[OEM-x]" without a number), -1 for a bracketed
 // name that is no key.
 int ParseKeyToken(platform::Input& input, std::string_view token);
+
+// Types a key text: tokens separated by single spaces, each pressed and
+// released, or only pressed ("++") or only released ("--").  Presses are
+// recorded as held input until released.  Codes above 255 ("[OEM-n]") are
+// sent but not recorded: the held-key table covers 0 to 255 only.
+void SendKeyText(Engine& engine, std::string_view keyText);
 
 }  // namespace vendrix

@@ -24,16 +24,14 @@ constexpr KeywordHandler kStatements[] = {
     {"SET", StmtSet}, {"INC", StmtInc}, {"DEC", StmtDec},
     // Input and timing.
     {"DELAY", StmtDelay}, {"AUTODELAY", StmtAutoDelay}, {"BLOCKINPUT", StmtBlockInput},
-    {"LCLICK", StmtNotYetAvailable}, {"RCLICK", StmtNotYetAvailable}, {"MOVETO", StmtNotYetAvailable},
-    {"MOVERE", StmtNotYetAvailable}, {"WHEEL", StmtNotYetAvailable}, {"KEY", StmtNotYetAvailable},
-    {"PASTEKEY", StmtNotYetAvailable}, {"SEND", StmtNotYetAvailable}, {"SETORIGIN", StmtNotYetAvailable},
-    {"HOTKEY", StmtNotYetAvailable}, {"ACTIVATE-WINDOW", StmtNotYetAvailable}, {"BEEP", StmtNotYetAvailable},
-    {"SETBREAKKEY", StmtNotYetAvailable}, {"SET-IME", StmtNotYetAvailable},
+    {"LCLICK", StmtLClick}, {"RCLICK", StmtRClick}, {"MOVETO", StmtMoveTo}, {"MOVERE", StmtMoveRe},
+    {"WHEEL", StmtWheel}, {"KEY", StmtKey}, {"PASTEKEY", StmtPasteKey}, {"SEND", StmtSend},
+    {"SETORIGIN", StmtSetOrigin}, {"HOTKEY", StmtHotkey}, {"ACTIVATE-WINDOW", StmtActivateWindow},
+    {"BEEP", StmtBeep}, {"SETBREAKKEY", StmtSetBreakKey}, {"SET-IME", StmtSetIme},
     // Clipboard, messages and programs.
-    {"MESSAGE", StmtMessage}, {"EXEC", StmtNotYetAvailable}, {"SHELL", StmtNotYetAvailable},
-    {"GETTITLE", StmtNotYetAvailable}, {"HINTMESSAGE", StmtNotYetAvailable}, {"CLIPBRD", StmtNotYetAvailable},
-    {"GETCLIPBRD", StmtNotYetAvailable}, {"PASTE", StmtNotYetAvailable}, {"AUTOPASTE", StmtNotYetAvailable},
-    {"READJOYSTICK", StmtNotYetAvailable},
+    {"MESSAGE", StmtMessage}, {"EXEC", StmtExec}, {"SHELL", StmtShell}, {"GETTITLE", StmtGetTitle},
+    {"HINTMESSAGE", StmtHintMessage}, {"CLIPBRD", StmtClipbrd}, {"GETCLIPBRD", StmtGetClipbrd},
+    {"PASTE", StmtPaste}, {"AUTOPASTE", StmtAutoPaste}, {"READJOYSTICK", StmtReadJoystick},
     // Files and INI values.
     {"OPEN", StmtOpen}, {"CLOSE", StmtClose}, {"READ", StmtRead}, {"WRITE", StmtWrite}, {"LOG", StmtLog},
     {"WRITEINI", StmtWriteIni}, {"SAVEINI", StmtSaveIni},

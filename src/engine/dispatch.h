@@ -34,7 +34,30 @@ void StmtDec(Engine&, const Statement&);
 void StmtDelay(Engine&, const Statement&);
 void StmtAutoDelay(Engine&, const Statement&);
 void StmtBlockInput(Engine&, const Statement&);
+void StmtLClick(Engine&, const Statement&);
+void StmtRClick(Engine&, const Statement&);
+void StmtMoveTo(Engine&, const Statement&);
+void StmtMoveRe(Engine&, const Statement&);
+void StmtWheel(Engine&, const Statement&);
+void StmtKey(Engine&, const Statement&);
+void StmtPasteKey(Engine&, const Statement&);
+void StmtSend(Engine&, const Statement&);
+void StmtSetOrigin(Engine&, const Statement&);
+void StmtHotkey(Engine&, const Statement&);
+void StmtActivateWindow(Engine&, const Statement&);
+void StmtBeep(Engine&, const Statement&);
+void StmtSetBreakKey(Engine&, const Statement&);
+void StmtSetIme(Engine&, const Statement&);
 void StmtMessage(Engine&, const Statement&);
+void StmtExec(Engine&, const Statement&);
+void StmtShell(Engine&, const Statement&);
+void StmtGetTitle(Engine&, const Statement&);
+void StmtHintMessage(Engine&, const Statement&);
+void StmtClipbrd(Engine&, const Statement&);
+void StmtGetClipbrd(Engine&, const Statement&);
+void StmtPaste(Engine&, const Statement&);
+void StmtAutoPaste(Engine&, const Statement&);
+void StmtReadJoystick(Engine&, const Statement&);
 void StmtOpen(Engine&, const Statement&);
 void StmtClose(Engine&, const Statement&);
 void StmtRead(Engine&, const Statement&);
@@ -42,6 +65,9 @@ void StmtWrite(Engine&, const Statement&);
 void StmtLog(Engine&, const Statement&);
 void StmtWriteIni(Engine&, const Statement&);
 void StmtSaveIni(Engine&, const Statement&);
+// The pause that LCLICK, RCLICK, MOVETO, MOVERE, KEY and PASTE take after
+// their action when the per-statement delay is skipped.
+void AutoDelayStep(Engine& engine);
 // Statements this version does not carry out yet: reported, not fatal.
 void StmtNotYetAvailable(Engine&, const Statement&);
 

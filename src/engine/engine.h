@@ -94,6 +94,31 @@ struct Pacing {
   int stepDelayAfter = 500;
 };
 
+// One registered hotkey of resident mode.
+struct HotkeyEntry {
+  int hotkeyId = 0;  // 0: its registration failed
+  std::string definitionText;
+};
+
+// Resident mode's hotkeys, in registration order; empty while not resident.
+using HotkeyTable = std::vector<HotkeyEntry>;
+
+// What the desktop statements set; kept from run to run.
+struct DesktopState {
+  int32_t originX = 0;
+  int32_t originY = 0;
+  std::string pasteKey;
+  bool autoPaste = false;
+  // The last foreground-window rectangle getheight/getwidth could read.
+  platform::WindowRect measured;
+};
+
+inline DesktopState StartupDesktopState(const Settings& settings) {
+  DesktopState state;
+  state.autoPaste = settings.autoPaste;
+  return state;
+}
+
 class Engine : public platform::TimerSink {
  public:
   explicit Engine(platform::Platform& platform, Settings settings = {});
@@ -114,6 +139,8 @@ class Engine : public platform::TimerSink {
   RunState run;
   InputState input;
   Pacing pacing;
+  DesktopState desktop = StartupDesktopState(settings);
+  HotkeyTable hotkeys;
   KeyNameTable keyNames;
   FileSlots fileSlots;
   // The state of "random"; taken from the clock at start, so a fixed clock

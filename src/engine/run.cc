@@ -1,6 +1,7 @@
 #include "engine/run.h"
 
 #include "desktop/input.h"
+#include "desktop/paste.h"
 #include "engine/dispatch.h"
 #include "engine/engine.h"
 #include "engine/loader.h"
@@ -25,9 +26,8 @@ bool Skipping(const Engine& engine) {
 // reported.
 void RunFallback(Engine& engine, const Statement& statement) {
   const std::string& text = statement.text;
-  if (engine.settings.autoPaste) {
-    // Auto-paste needs the paste routine of a later version.
-    ReportError(engine, std::string(msg::kNotYetAvailable) + "AUTOPASTE", false);
+  if (engine.desktop.autoPaste) {
+    PasteText(engine, EvaluateText(engine, text));
     return;
   }
   if (!text.empty() && text.front() == '(') {

@@ -399,6 +399,12 @@ struct Platform {
   Messages& messages;
   ShellWindow& shellWindow;
   Display& display;
+  Pointer& pointer;
+  Windows& windows;
+  Clipboard& clipboard;
+  Programs& programs;
+  Sound& sound;
+  Joysticks& joysticks;
   Files& files;
   Host& host;
 };

@@ -152,7 +152,7 @@ TEST(RunTest, FallbackForLinesThatAreNoStatement) {
       {"SHIFT", "Err：不正なコマンドです : SHIFT"},
       {"KEY\tabc", "Err：不正なコマンドです : KEY\tabc"},
       {"(hello world)", "Err：不正な関数です : (hello world)"},
-      {"LCLICK", "Err：この版ではまだ使えません : LCLICK"},
+      {"CAPTURE", "Err：この版ではまだ使えません : CAPTURE"},
   };
   for (const Case& c : cases) {
     TestWorld world;

@@ -13,7 +13,7 @@ TEST(SimDesktopJson, ReadsEveryKnownKey) {
       "answers": ["YES", {"button": "CANCEL", "after": 1500}, {"button": "NO"}],
       "keys": [{"vk": 27, "down": 100, "up": 200}, {"vk": 16, "down": 0}],
       "screen": {"width": 800, "height": 600},
-      "windows": [], "clipboard": "later versions"})");
+      "clipboard": "x", "a_later_version_key": {"anything": [1, 2]}})");
   EXPECT_EQ(d.startMs, 5000u);
   ASSERT_EQ(d.answers.size(), 3u);
   EXPECT_EQ(d.answers[0].button, Button::kYes);

@@ -224,8 +224,10 @@ std::string FileBytes(const std::string& path) {
 class PosixWorld {
  public:
   PosixWorld()
-      : platform{desktop.dialogs(), desktop.clock(),       desktop.input(), desktop.messages(),
-                 desktop.shellWindow(), desktop.display(), files,           host},
+      : platform{desktop.dialogs(),     desktop.clock(),   desktop.input(),     desktop.messages(),
+                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
+                 desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
+                 files,                 host},
         engine(std::make_unique<Engine>(platform)) {
     desktop.KeepTrace(true);
     engine->programFolder = folder.path() + "/";

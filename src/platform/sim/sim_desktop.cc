@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/sim/desktop_json.h"
 #include "platform/sim/sjis_utf8.h"
 #include "values/date_format.h"
 
@@ -10,50 +11,12 @@ namespace vendrix::sim {
 namespace {
 
 using nlohmann::json;
-
-[[noreturn]] void Fail(const std::string& field, std::string_view problem) {
-  throw DesktopError("desktop description: \"" + field + "\" " + std::string(problem));
-}
-
-std::string Indexed(std::string_view list, size_t index) {
-  return std::string(list) + "[" + std::to_string(index) + "]";
-}
-
-std::string Member(const std::string& parent, std::string_view key) {
-  return parent + "." + std::string(key);
-}
-
-uint64_t ReadInteger(const json& value, const std::string& field, uint64_t min, uint64_t max) {
-  const std::string range =
-      "must be an integer from " + std::to_string(min) + " to " + std::to_string(max);
-  if (!value.is_number_integer()) Fail(field, range);
-  if (value.is_number_unsigned()) {
-    const auto number = value.get<uint64_t>();
-    if (number < min || number > max) Fail(field, range);
-    return number;
-  }
-  const auto number = value.get<int64_t>();
-  if (number < 0 || static_cast<uint64_t>(number) < min || static_cast<uint64_t>(number) > max) {
-    Fail(field, range);
-  }
-  return static_cast<uint64_t>(number);
-}
-
-// Objects inside lists are closed: a misspelt key is an error, not a default.
-void RejectUnknownKeys(const json& object, const std::string& field,
-                       std::initializer_list<std::string_view> known) {
-  for (const auto& [key, value] : object.items()) {
-    bool isKnown = false;
-    for (std::string_view name : known) isKnown = isKnown || key == name;
-    if (!isKnown) Fail(field, "has an unknown key \"" + key + "\"");
-  }
-}
-
-const json& RequireList(const json& root, const char* key) {
-  const json& list = root.at(key);
-  if (!list.is_array()) Fail(key, "must be a list");
-  return list;
-}
+using desktop_json::Fail;
+using desktop_json::Indexed;
+using desktop_json::Member;
+using desktop_json::ReadInteger;
+using desktop_json::RejectUnknownKeys;
+using desktop_json::RequireList;
 
 Button ReadButton(const json& value, const std::string& field) {
   if (value.is_string()) {
@@ -224,6 +187,7 @@ DesktopDescription ParseDesktopDescription(std::string_view text) {
     }
   }
   if (root.contains("screen")) ReadScreen(root["screen"], description);
+  desktop_json::ReadWorld(root, description);
   return description;
 }
 
@@ -235,6 +199,28 @@ SimDesktop::SimDesktop(DesktopDescription description)
       clockAtStart_(description.clock),
       keyHolds_(std::move(description.keys)),
       screenWidth_(description.screenWidth),
-      screenHeight_(description.screenHeight) {}
+      screenHeight_(description.screenHeight),
+      foreground_(description.foreground),
+      active_(description.active),
+      foregroundLockMs_(description.foregroundLockMs),
+      os_(description.os),
+      pointer_(description.pointer),
+      clipboard_(std::move(description.clipboard)),
+      programEntries_(std::move(description.programs)),
+      documentEntries_(std::move(description.documents)),
+      joystickSamples_(std::move(description.joysticks)) {
+  SimWindow main;
+  main.id = kMainWindow;
+  main.title = std::string(kMainTitle);
+  main.thread = kProgramThread;
+  main.focus = kMainWindow;
+  windows_.push_back(std::move(main));
+  for (SimWindow& window : description.windows) {
+    if (window.parent == 0) zOrder_.push_back(window.id);
+    windows_.push_back(std::move(window));
+  }
+  zOrder_.push_back(kMainWindow);
+  if (foreground_ != 0) Raise(foreground_);
+}
 
 }  // namespace vendrix::sim

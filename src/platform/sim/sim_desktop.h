@@ -1,8 +1,11 @@
 // A simulated desktop for running macros on Linux and in tests.
 //
 // Time is virtual: it moves only when the program sleeps, a message box
-// stays open, or a timer tick is waited for, so a macro that sleeps for an
-// hour runs in microseconds.  The user's side of the desktop (which button
+// stays open, a timer tick is waited for, a beep sounds or a started
+// program is waited for, so a macro that sleeps for an hour runs in
+// microseconds.  The desktop holds a model of the windows, the pointer, the
+// clipboard and other programs, and the program's calls change it as they
+// would change a real desktop, so tests can check outcomes.  The user's side of the desktop (which button
 // each message box gets, which keys are held when) comes from a JSON
 // description; see docs/desktop-json.md.  Every call is traced as one JSON
 // line; see docs/trace.md.
@@ -60,6 +63,40 @@ struct KeyHold {
 // The local time the simulated clock shows at `startMs`.
 inline constexpr platform::LocalTime kDefaultClock{2000, 1, 1, 0, 0, 0, 0, 6};
 
+// A window of the simulated desktop, as described and as it stands.
+struct SimWindow {
+  platform::WindowId id = 0;
+  platform::WindowId parent = 0;  // 0: a top-level window
+  std::string title;              // Shift-JIS
+  platform::WindowRect rect;      // screen coordinates
+  uint32_t thread = 0;            // a child has its top-level window's
+  bool iconic = false;
+  std::string text;  // Shift-JIS bytes it received (WM_CHAR and the like)
+  // Of a top-level window: its thread's caret (client coordinates) and
+  // focus window (itself, a descendant, or 0 for none).
+  std::optional<platform::Point> caret;
+  platform::WindowId focus = 0;
+  std::optional<bool> ime;  // none: no input context
+  bool refusesForeground = false;
+};
+
+// A program EXEC may start, or a document SHELL may open.
+struct ProgramEntry {
+  std::string name;     // the command line or the file, Shift-JIS
+  bool prefix = false;  // also matches names that start with it
+  uint32_t runsMs = 0;  // how long it runs once started
+  bool fails = false;   // the system cannot start it
+  bool reportsProcess = true;  // documents: the system hands back a process
+};
+
+// A joystick's position from `atMs` on (absolute virtual ms).
+struct JoystickSample {
+  uint64_t atMs = 0;
+  platform::JoystickState state;
+};
+
+inline constexpr uint32_t kDefaultForegroundLockMs = 200000;
+
 struct DesktopDescription {
   uint32_t startMs = 0;
   platform::LocalTime clock = kDefaultClock;
@@ -68,6 +105,19 @@ struct DesktopDescription {
   std::vector<KeyHold> keys;
   int screenWidth = 1024;
   int screenHeight = 768;
+  // Top-level windows and their children, each parent before its children;
+  // the top-level ones front first.  The main window is not among them.
+  std::vector<SimWindow> windows;
+  platform::WindowId foreground = 0;
+  platform::WindowId active = 0;  // of the program's own thread
+  platform::Point pointer;
+  std::optional<std::string> clipboard;  // Shift-JIS; none: no text
+  std::vector<ProgramEntry> programs;
+  std::vector<ProgramEntry> documents;
+  // JOYSTICKID1 and JOYSTICKID2; none: not plugged in.  Samples by time.
+  std::array<std::optional<std::vector<JoystickSample>>, 2> joysticks;
+  platform::OsVersion os;
+  uint32_t foregroundLockMs = kDefaultForegroundLockMs;
 };
 
 // "YYYY-MM-DDTHH:MM:SS.mmm", as the description and the trace write it.
@@ -89,18 +139,51 @@ struct StepDisplayState {
   bool trayIconShown = false;
 };
 
+// A program started on the simulated desktop.
+struct SimProcess {
+  platform::ProcessId id = 0;
+  std::string name;  // command line or document, Shift-JIS
+  uint64_t endMs = 0;
+  bool handleOpen = true;
+};
+
+// A message posted to a window, waiting for the next ProcessMessages.
+struct PostedMessage {
+  platform::WindowId window = 0;
+  uint32_t message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+};
+
 class SimDesktop final : private platform::Dialogs,
                          private platform::Clock,
                          private platform::Input,
                          private platform::Messages,
                          private platform::ShellWindow,
-                         private platform::Display {
+                         private platform::Display,
+                         private platform::Pointer,
+                         private platform::Windows,
+                         private platform::Clipboard,
+                         private platform::Programs,
+                         private platform::Sound,
+                         private platform::Joysticks {
  public:
   // The step display keeps only this many lines, as a real text box would
   // not hold a million either.
   static constexpr size_t kKeptStepLines = 1000;
   // The id of the program's own main window on the simulated desktop.
   static constexpr platform::WindowId kMainWindow = 1;
+  // The thread of the program, which owns the main window.
+  static constexpr uint32_t kProgramThread = 1;
+  // The main window's title.
+  static constexpr std::string_view kMainTitle = "Vendrix V0.74a";
+  // A window's received text stops growing here, as an edit control
+  // refuses input at its limit.
+  static constexpr size_t kMaxWindowText = 1 << 20;
+  // Windows' limit of posted messages waiting in one queue.
+  static constexpr size_t kMaxPostedMessages = 10000;
+  // Programs started and not yet both ended and closed.
+  static constexpr size_t kMaxProcesses = 10000;
 
   SimDesktop() : SimDesktop(DesktopDescription{}) {}
   explicit SimDesktop(DesktopDescription description);
@@ -117,6 +200,12 @@ class SimDesktop final : private platform::Dialogs,
   platform::Messages& messages() { return *this; }
   platform::ShellWindow& shellWindow() { return *this; }
   platform::Display& display() { return *this; }
+  platform::Pointer& pointer() { return *this; }
+  platform::Windows& windows() { return *this; }
+  platform::Clipboard& clipboard() { return *this; }
+  platform::Programs& programs() { return *this; }
+  platform::Sound& sound() { return *this; }
+  platform::Joysticks& joysticks() { return *this; }
 
   // ---- trace
   void SetTraceStream(std::ostream* out) { trace_.SetStream(out); }
@@ -132,6 +221,21 @@ class SimDesktop final : private platform::Dialogs,
   bool TimerRunning(int timerId) const { return timers_.count(timerId) != 0; }
   size_t AnswersLeft() const { return answers_.size() - nextAnswer_; }
   size_t InputsLeft() const { return inputs_.size() - nextInput_; }
+  platform::Point PointerAt() const { return pointer_; }
+  platform::WindowId Foreground() const { return foreground_; }
+  // Top-level windows, front first.
+  const std::vector<platform::WindowId>& ZOrder() const { return zOrder_; }
+  // Null when there is no such window.
+  const SimWindow* Window(platform::WindowId id) const;
+  // The text a window received; empty for no window.
+  std::string WindowText(platform::WindowId id) const;
+  const std::optional<std::string>& ClipboardText() const { return clipboard_; }
+  const std::deque<PostedMessage>& PendingPosted() const { return posted_; }
+  // Names of the started programs still running now.
+  std::vector<std::string> RunningPrograms() const;
+  size_t OpenProgramHandles() const;
+  bool ThreadsShareInput(uint32_t a, uint32_t b) const;
+  uint32_t ForegroundLockMs() const { return foregroundLockMs_; }
 
  private:
   struct Timer {
@@ -171,6 +275,50 @@ class SimDesktop final : private platform::Dialogs,
   // platform::Display
   int ScreenWidth() override;
   int ScreenHeight() override;
+  // platform::Pointer
+  void SetCursorPos(platform::Point where) override;
+  platform::Point GetCursorPos() override;
+  // platform::Windows
+  platform::WindowId FindWindowByTitle(std::string_view title) override;
+  platform::WindowId GetForegroundWindow() override;
+  bool SetForegroundWindow(platform::WindowId window) override;
+  bool BringWindowToTop(platform::WindowId window) override;
+  bool IsIconic(platform::WindowId window) override;
+  bool ShowWindow(platform::WindowId window, int command) override;
+  std::optional<platform::WindowRect> GetWindowRect(platform::WindowId window) override;
+  int WindowTitleLength(platform::WindowId window) override;
+  std::string WindowTitle(platform::WindowId window, int bufferSize) override;
+  platform::WindowId WindowFromPoint(platform::Point where) override;
+  platform::WindowId GetFocus() override;
+  std::optional<platform::Point> GetCaretPos() override;
+  platform::WindowId GetActiveWindow() override;
+  uint32_t GetCurrentThreadId() override;
+  uint32_t WindowThreadId(platform::WindowId window) override;
+  bool AttachThreadInput(uint32_t thread, uint32_t toThread, bool attach) override;
+  uint32_t ForegroundLockTimeout() override;
+  void SetForegroundLockTimeout(uint32_t ms) override;
+  platform::OsVersion GetOsVersion() override;
+  intptr_t SendWindowMessage(platform::WindowId window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) override;
+  bool PostWindowMessage(platform::WindowId window, uint32_t message, uintptr_t wParam,
+                         intptr_t lParam) override;
+  std::optional<bool> ImeOpenStatus(platform::WindowId window) override;
+  void SetImeOpenStatus(platform::WindowId window, bool open) override;
+  void DebugOutput(std::string_view text) override;
+  // platform::Clipboard
+  void Clear() override;
+  void SetText(std::string_view text) override;
+  std::string GetText() override;
+  // platform::Programs
+  platform::ProcessId StartProgram(std::string_view commandLine) override;
+  bool OpenDocument(std::string_view file, platform::WindowId owner, platform::ProcessId* process) override;
+  bool ProgramRunning(platform::ProcessId process) override;
+  void WaitForProgram(platform::ProcessId process) override;
+  void CloseProgram(platform::ProcessId process) override;
+  // platform::Sound
+  void Beep(uint32_t frequency, uint32_t ms) override;
+  // platform::Joysticks
+  std::optional<platform::JoystickState> Read(int joystick) override;
 
   void Record(std::string_view call, nlohmann::ordered_json fields) {
     trace_.Write(nowMs_, call, std::move(fields));
@@ -188,6 +336,23 @@ class SimDesktop final : private platform::Dialogs,
   // The running timer due first, by due time then id.
   std::optional<int> EarliestTimer() const;
   void DeliverTick(int timerId);
+  void DeliverPostedMessages();
+
+  SimWindow* FindWindowState(platform::WindowId id);
+  SimWindow* TopLevelOf(platform::WindowId id);
+  void Raise(platform::WindowId topLevel);
+  bool ForegroundAllowed(const SimWindow& target) const;
+  bool ProgramSharesForegroundInput() const;
+  const SimWindow* ForegroundState() const;
+  platform::WindowId DeepestChildAt(platform::WindowId parent, platform::Point where) const;
+  // What a window does with a message; the result SendMessageA gives.
+  intptr_t HandleMessage(SimWindow& window, uint32_t message, uintptr_t wParam);
+  void AppendText(SimWindow& window, std::string_view bytes);
+  void MoveMainWindow(int64_t left, int64_t top, int64_t width, int64_t height);
+  void MovePointer(int32_t dx, int32_t dy, uint32_t mouseFlags);
+  bool ThreadExists(uint32_t thread) const;
+  SimProcess* FindProcess(platform::ProcessId id);
+  platform::ProcessId Launch(std::string_view name, uint32_t runsMs);
 
   uint64_t nowMs_ = 0;
   std::vector<Answer> answers_;
@@ -204,6 +369,21 @@ class SimDesktop final : private platform::Dialogs,
   StepDisplayState stepDisplay_;
   int screenWidth_;
   int screenHeight_;
+  std::vector<SimWindow> windows_;  // the main window first; parents before children
+  std::vector<platform::WindowId> zOrder_;
+  platform::WindowId foreground_;
+  platform::WindowId active_;
+  std::vector<std::pair<uint32_t, uint32_t>> attachments_;
+  uint32_t foregroundLockMs_;
+  platform::OsVersion os_;
+  std::deque<PostedMessage> posted_;
+  platform::Point pointer_;
+  std::optional<std::string> clipboard_;
+  std::vector<ProgramEntry> programEntries_;
+  std::vector<ProgramEntry> documentEntries_;
+  std::vector<SimProcess> processes_;
+  platform::ProcessId nextProcess_ = 0x100;
+  std::array<std::optional<std::vector<JoystickSample>>, 2> joystickSamples_;
   TraceWriter trace_;
 };
 

@@ -97,6 +97,7 @@ void SimDesktop::SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t f
     Record("SendInput", {{"type", "mouse"}, {"dx", dx}, {"dy", dy}, {"data", data},
                          {"flags", flags}, {"extra", extra}});
   }
+  MovePointer(dx, dy, flags);
   ApplyInjectedMouse(flags);
 }
 
@@ -112,6 +113,7 @@ void SimDesktop::MouseEvent(uint32_t flags, int32_t dx, int32_t dy, int32_t data
     Record("mouse_event", {{"flags", flags}, {"dx", dx}, {"dy", dy}, {"data", data},
                            {"extra", extra}});
   }
+  MovePointer(dx, dy, flags);
   ApplyInjectedMouse(flags);
 }
 

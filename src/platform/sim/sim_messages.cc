@@ -35,7 +35,10 @@ void SimDesktop::DeliverTick(int timerId) {
 
 // WM_TIMER coalesces: however long the program kept away from the queue, a
 // timer has at most one tick waiting.
+// Posted messages come first: Windows hands out WM_TIMER only when no
+// other message waits.
 void SimDesktop::ProcessMessages() {
+  DeliverPostedMessages();
   std::vector<std::pair<uint64_t, int>> pending;
   for (const auto& [id, timer] : timers_) {
     if (nowMs_ >= timer.dueMs) pending.emplace_back(timer.dueMs, id);

@@ -1,14 +1,28 @@
 #include "platform/sim/sim_desktop.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "platform/sim/sjis_utf8.h"
 
 namespace vendrix::sim {
+
+// The main window stands where the step display or the menu window puts it.
+// Sizes below 0 count as 0; edges stay within an int.
+void SimDesktop::MoveMainWindow(int64_t left, int64_t top, int64_t width, int64_t height) {
+  auto edge = [](int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  };
+  windows_.front().rect = {edge(left), edge(top), edge(left + std::max<int64_t>(width, 0)),
+                           edge(top + std::max<int64_t>(height, 0))};
+}
 
 void SimDesktop::ShowStepDisplay(const platform::Rect& where, int fontSize) {
   if (Tracing()) {
     Record("ShowStepDisplay", {{"left", where.left}, {"top", where.top}, {"width", where.width},
                                {"height", where.height}, {"font_size", fontSize}});
   }
+  MoveMainWindow(where.left, where.top, where.width, where.height);
   stepDisplay_.shown = true;
   stepDisplay_.rect = where;
   stepDisplay_.fontSize = fontSize;
@@ -16,6 +30,7 @@ void SimDesktop::ShowStepDisplay(const platform::Rect& where, int fontSize) {
 
 void SimDesktop::HideStepDisplay(int width, int height) {
   if (Tracing()) Record("HideStepDisplay", {{"width", width}, {"height", height}});
+  MoveMainWindow(windows_.front().rect.left, windows_.front().rect.top, width, height);
   stepDisplay_.shown = false;
   stepDisplay_.menuWidth = width;
   stepDisplay_.menuHeight = height;

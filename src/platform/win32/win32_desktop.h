@@ -1,6 +1,7 @@
 // The real Windows desktop behind the platform interfaces: message boxes,
 // time, injected input, the message pump with the program's timers, the main
-// window as step display, and the screen size.
+// window as step display, the screen size, the pointer, other windows, the
+// clipboard, other programs, the speaker and the joysticks.
 #pragma once
 
 #include "platform/platform.h"
@@ -68,6 +69,77 @@ class Win32Display final : public platform::Display {
   int ScreenHeight() override;
 };
 
+class Win32Pointer final : public platform::Pointer {
+ public:
+  void SetCursorPos(platform::Point where) override;
+  platform::Point GetCursorPos() override;
+};
+
+// Titles cross as UTF-16 and are converted with code page 932, so they are
+// right whatever the system's ANSI code page.
+class Win32Windows final : public platform::Windows {
+ public:
+  platform::WindowId FindWindowByTitle(std::string_view title) override;
+  platform::WindowId GetForegroundWindow() override;
+  bool SetForegroundWindow(platform::WindowId window) override;
+  bool BringWindowToTop(platform::WindowId window) override;
+  bool IsIconic(platform::WindowId window) override;
+  bool ShowWindow(platform::WindowId window, int command) override;
+  std::optional<platform::WindowRect> GetWindowRect(platform::WindowId window) override;
+  int WindowTitleLength(platform::WindowId window) override;
+  std::string WindowTitle(platform::WindowId window, int bufferSize) override;
+  platform::WindowId WindowFromPoint(platform::Point where) override;
+  platform::WindowId GetFocus() override;
+  std::optional<platform::Point> GetCaretPos() override;
+  platform::WindowId GetActiveWindow() override;
+  uint32_t GetCurrentThreadId() override;
+  uint32_t WindowThreadId(platform::WindowId window) override;
+  bool AttachThreadInput(uint32_t thread, uint32_t toThread, bool attach) override;
+  uint32_t ForegroundLockTimeout() override;
+  void SetForegroundLockTimeout(uint32_t ms) override;
+  platform::OsVersion GetOsVersion() override;
+  intptr_t SendWindowMessage(platform::WindowId window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) override;
+  bool PostWindowMessage(platform::WindowId window, uint32_t message, uintptr_t wParam,
+                         intptr_t lParam) override;
+  std::optional<bool> ImeOpenStatus(platform::WindowId window) override;
+  void SetImeOpenStatus(platform::WindowId window, bool open) override;
+  void DebugOutput(std::string_view text) override;
+};
+
+// The text goes on as CF_UNICODETEXT (Windows makes the CF_TEXT form), so
+// Japanese pastes right in any locale.
+class Win32Clipboard final : public platform::Clipboard {
+ public:
+  explicit Win32Clipboard(win32::MainWindow& window) : window_(window) {}
+  void Clear() override;
+  void SetText(std::string_view text) override;
+  std::string GetText() override;
+
+ private:
+  win32::MainWindow& window_;
+};
+
+class Win32Programs final : public platform::Programs {
+ public:
+  platform::ProcessId StartProgram(std::string_view commandLine) override;
+  bool OpenDocument(std::string_view file, platform::WindowId owner,
+                    platform::ProcessId* process) override;
+  bool ProgramRunning(platform::ProcessId process) override;
+  void WaitForProgram(platform::ProcessId process) override;
+  void CloseProgram(platform::ProcessId process) override;
+};
+
+class Win32Sound final : public platform::Sound {
+ public:
+  void Beep(uint32_t frequency, uint32_t ms) override;
+};
+
+class Win32Joysticks final : public platform::Joysticks {
+ public:
+  std::optional<platform::JoystickState> Read(int joystick) override;
+};
+
 // Owns the main window and the desktop interfaces over it.
 class Win32Desktop {
  public:
@@ -81,6 +153,12 @@ class Win32Desktop {
   platform::Messages& messages() { return messages_; }
   platform::ShellWindow& shellWindow() { return shellWindow_; }
   platform::Display& display() { return display_; }
+  platform::Pointer& pointer() { return pointer_; }
+  platform::Windows& windows() { return windows_; }
+  platform::Clipboard& clipboard() { return clipboard_; }
+  platform::Programs& programs() { return programs_; }
+  platform::Sound& sound() { return sound_; }
+  platform::Joysticks& joysticks() { return joysticks_; }
 
   HWND mainWindow() const { return window_.handle(); }
   HWND textArea() const { return window_.textArea(); }
@@ -93,6 +171,12 @@ class Win32Desktop {
   Win32Messages messages_{window_};
   Win32ShellWindow shellWindow_{window_};
   Win32Display display_;
+  Win32Pointer pointer_;
+  Win32Windows windows_;
+  Win32Clipboard clipboard_{window_};
+  Win32Programs programs_;
+  Win32Sound sound_;
+  Win32Joysticks joysticks_;
 };
 
 }  // namespace vendrix::win32
