@@ -34,10 +34,7 @@ constexpr std::string_view kMacroName = "C:\\m\\bench.mac";
 // A fresh engine over a fresh simulated desktop; nothing is traced.
 struct World {
   World()
-      : platform{desktop.dialogs(),     desktop.clock(),   desktop.input(),     desktop.messages(),
-                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
-                 desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
-                 files,                 host},
+      : platform{desktop.PlatformWith(files, host)},
         engine(std::make_unique<Engine>(platform)) {}
 
   // Runs the macro; returns the exit code the program would end with.

@@ -42,10 +42,7 @@ constexpr uint64_t kFileBytes = 100u * 1000 * 1000;
 // A fresh engine over the simulated desktop and the real files; no trace.
 struct World {
   World()
-      : platform{desktop.dialogs(),     desktop.clock(),   desktop.input(),     desktop.messages(),
-                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
-                 desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
-                 files,                 host},
+      : platform{desktop.PlatformWith(files, host)},
         engine(std::make_unique<Engine>(platform)) {}
 
   int Run(const std::string& macro) {

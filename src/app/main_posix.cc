@@ -49,11 +49,7 @@ int Run(const LaunchArguments& launch) {
   }
   vendrix::posix::PosixFiles files;
   vendrix::posix::PosixHost host(launch.home);
-  vendrix::platform::Platform platform{desktop->dialogs(),   desktop->clock(),     desktop->input(),
-                                       desktop->messages(),  desktop->shellWindow(), desktop->display(),
-                                       desktop->pointer(),   desktop->windows(),   desktop->clipboard(),
-                                       desktop->programs(),  desktop->sound(),     desktop->joysticks(),
-                                       files,                host};
+  vendrix::platform::Platform platform{desktop->PlatformWith(files, host)};
   int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
   std::cout.flush();
   return exitCode;

@@ -93,20 +93,7 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
     }
     desktop->SetTraceStream(trace.stream());
   }
-  vendrix::platform::Platform platform{desktop->dialogs(),
-                                       desktop->clock(),
-                                       desktop->input(),
-                                       desktop->messages(),
-                                       desktop->shellWindow(),
-                                       desktop->display(),
-                                       desktop->pointer(),
-                                       desktop->windows(),
-                                       desktop->clipboard(),
-                                       desktop->programs(),
-                                       desktop->sound(),
-                                       desktop->joysticks(),
-                                       files,
-                                       host};
+  vendrix::platform::Platform platform{desktop->PlatformWith(files, host)};
   const int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
   if (trace.stream() != nullptr) trace.stream()->flush();
   return exitCode;
@@ -115,20 +102,7 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
 int RunOnWindows(HINSTANCE instance, const vendrix::shell::LaunchArguments& launch,
                  vendrix::win32::Win32Files& files, vendrix::win32::Win32Host& host) {
   vendrix::win32::Win32Desktop desktop(instance);
-  vendrix::platform::Platform platform{desktop.dialogs(),
-                                       desktop.clock(),
-                                       desktop.input(),
-                                       desktop.messages(),
-                                       desktop.shellWindow(),
-                                       desktop.display(),
-                                       desktop.pointer(),
-                                       desktop.windows(),
-                                       desktop.clipboard(),
-                                       desktop.programs(),
-                                       desktop.sound(),
-                                       desktop.joysticks(),
-                                       files,
-                                       host};
+  vendrix::platform::Platform platform{desktop.PlatformWith(files, host)};
   return vendrix::shell::RunProgram(platform, launch.programArgs);
 }
 

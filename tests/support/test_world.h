@@ -34,10 +34,7 @@ class TestWorld {
  public:
   explicit TestWorld(std::string_view desktopJson = "{}", Settings settings = {})
       : desktop(desktopJson),
-        platform{desktop.dialogs(),     desktop.clock(),   desktop.input(),     desktop.messages(),
-                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
-                 desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
-                 files,                 host},
+        platform{desktop.PlatformWith(files, host)},
         engine(std::make_unique<Engine>(platform, settings)) {
     desktop.KeepTrace(true);
   }

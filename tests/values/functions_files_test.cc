@@ -224,10 +224,7 @@ std::string FileBytes(const std::string& path) {
 class PosixWorld {
  public:
   PosixWorld()
-      : platform{desktop.dialogs(),     desktop.clock(),   desktop.input(),     desktop.messages(),
-                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
-                 desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
-                 files,                 host},
+      : platform{desktop.PlatformWith(files, host)},
         engine(std::make_unique<Engine>(platform)) {
     desktop.KeepTrace(true);
     engine->programFolder = folder.path() + "/";

@@ -206,6 +206,11 @@ class SimDesktop final : private platform::Dialogs,
   platform::Programs& programs() { return *this; }
   platform::Sound& sound() { return *this; }
   platform::Joysticks& joysticks() { return *this; }
+  // Every interface of this desktop, with the given host side.
+  platform::Platform PlatformWith(platform::Files& files, platform::Host& host) {
+    return {dialogs(), clock(),    input(),    messages(), shellWindow(), display(), pointer(),
+            windows(), clipboard(), programs(), sound(),   joysticks(),   files,     host};
+  }
 
   // ---- trace
   void SetTraceStream(std::ostream* out) { trace_.SetStream(out); }

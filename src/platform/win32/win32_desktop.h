@@ -159,6 +159,11 @@ class Win32Desktop {
   platform::Programs& programs() { return programs_; }
   platform::Sound& sound() { return sound_; }
   platform::Joysticks& joysticks() { return joysticks_; }
+  // Every interface of this desktop, with the given host side.
+  platform::Platform PlatformWith(platform::Files& files, platform::Host& host) {
+    return {dialogs(), clock(),    input(),    messages(), shellWindow(), display(), pointer(),
+            windows(), clipboard(), programs(), sound(),   joysticks(),   files,     host};
+  }
 
   HWND mainWindow() const { return window_.handle(); }
   HWND textArea() const { return window_.textArea(); }
