@@ -22,7 +22,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 failed=0
-for target in fuzz_macro fuzz_evaluate fuzz_ini fuzz_patterns; do
+for target in fuzz_macro fuzz_evaluate fuzz_ini fuzz_patterns fuzz_bmp; do
   binary=$build_dir/fuzz/$target
   if [[ ! -x $binary ]]; then
     echo "$target: not built ($binary missing)" >&2

@@ -1,0 +1,283 @@
+// Picture search: the fast search must give exactly what trying every
+// place in column order gives, on random pictures, on needles cut from
+// every edge of the haystack, and on repeating and near-miss patterns that
+// make row fingerprints useless as a filter.
+#include "desktop/image_search.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vendrix::desktop {
+namespace {
+
+using platform::Colour;
+using platform::Image;
+using image_search_internal::SearchImageWithBase;
+
+// Fixed seeds: a failure names its seed and reproduces.
+using Random = std::mt19937_64;
+
+int Uniform(Random& random, int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+
+// A picture of `colours` distinct colours; few colours make matches and
+// near matches likely.
+Image RandomImage(Random& random, int width, int height, int colours) {
+  Image image(width, height);
+  for (Colour& pixel : image.pixels) pixel = static_cast<Colour>(Uniform(random, 0, colours - 1)) * 0x010203u;
+  return image;
+}
+
+Image Cut(const Image& image, int x, int y, int width, int height) {
+  Image part(width, height);
+  for (int j = 0; j < height; ++j)
+    for (int i = 0; i < width; ++i) part.Set(i, j, image.At(x + i, y + j));
+  return part;
+}
+
+void Paste(Image& image, const Image& part, int x, int y) {
+  for (int j = 0; j < part.height; ++j)
+    for (int i = 0; i < part.width; ++i) image.Set(x + i, y + j, part.At(i, j));
+}
+
+Image Pattern(int width, int height, const std::function<Colour(int, int)>& colour) {
+  Image image(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.Set(x, y, colour(x, y));
+  return image;
+}
+
+std::string Show(const std::optional<ImagePoint>& point) {
+  return point ? "(" + std::to_string(point->x) + "," + std::to_string(point->y) + ")" : "none";
+}
+
+// The fast search with a random base and with bases whose fingerprints
+// collide for many different rows, against the plain search.
+void ExpectSameAsStraightforward(const Image& large, const Image& small, const std::string& what) {
+  const std::optional<ImagePoint> expected = SearchImageStraightforward(large, small);
+  EXPECT_EQ(Show(SearchImage(large, small)), Show(expected)) << what;
+  for (uint64_t base : {0u, 1u, 2u})
+    EXPECT_EQ(Show(SearchImageWithBase(large, small, base)), Show(expected)) << what << " base " << base;
+}
+
+TEST(ImageSearchTest, SizesThatNeedNoSearch) {
+  const Image large(7, 5, 0x123456);
+  struct Case {
+    int width;
+    int height;
+    std::optional<ImagePoint> expected;
+  };
+  const Case cases[] = {
+      {0, 0, ImagePoint{0, 0}}, {0, 5, ImagePoint{0, 0}}, {7, 0, ImagePoint{0, 0}},
+      {0, 6, std::nullopt},     {8, 0, std::nullopt},     {8, 5, std::nullopt},
+      {7, 6, std::nullopt},     {8, 6, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const Image small(c.width, c.height, 0x123456);
+    const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height);
+    EXPECT_EQ(Show(SearchImage(large, small)), Show(c.expected)) << what;
+    EXPECT_EQ(Show(SearchImageStraightforward(large, small)), Show(c.expected)) << what;
+  }
+  EXPECT_EQ(Show(SearchImage(Image(), Image())), "(0,0)");
+  EXPECT_EQ(Show(SearchImage(Image(), Image(1, 1))), "none");
+}
+
+TEST(ImageSearchTest, BrokenSizesFindNothing) {
+  Image shortPixels(4, 4, 1);
+  shortPixels.pixels.resize(15);
+  Image negative;
+  negative.width = -1;
+  negative.height = 2;
+  const Image ones(4, 4, 1);
+  const Image* const pairs[][2] = {
+      {&shortPixels, &ones}, {&ones, &shortPixels}, {&ones, &negative}, {&negative, &ones}};
+  for (const auto& [large, small] : pairs) {
+    EXPECT_FALSE(SearchImage(*large, *small));
+    EXPECT_FALSE(SearchImageStraightforward(*large, *small));
+  }
+}
+
+TEST(ImageSearchTest, LeftmostColumnWinsOverTopmostRow) {
+  Random random(11);
+  Image large = RandomImage(random, 80, 60, 200);
+  const Image small = RandomImage(random, 9, 7, 200);
+  Paste(large, small, 6, 3);
+  Paste(large, small, 5, 40);
+  EXPECT_EQ(Show(SearchImage(large, small)), "(5,40)");
+  EXPECT_EQ(Show(SearchImageStraightforward(large, small)), "(5,40)");
+
+  // In one column the top place wins.
+  Paste(large, small, 5, 12);
+  EXPECT_EQ(Show(SearchImage(large, small)), "(5,12)");
+}
+
+TEST(ImageSearchTest, WholeHaystackAndSinglePixels) {
+  Random random(12);
+  const Image large = RandomImage(random, 33, 21, 5);
+  EXPECT_EQ(Show(SearchImage(large, large)), "(0,0)");
+
+  // A one-pixel needle is the first pixel of its colour in column order.
+  for (Colour colour = 0; colour < 5; ++colour) {
+    const Image pixel(1, 1, colour * 0x010203u);
+    ExpectSameAsStraightforward(large, pixel, "pixel " + std::to_string(colour));
+  }
+  ExpectSameAsStraightforward(Image(1, 1, 9), Image(1, 1, 9), "1x1 in 1x1");
+  ExpectSameAsStraightforward(Image(1, 1, 9), Image(1, 1, 8), "1x1 not in 1x1");
+}
+
+TEST(ImageSearchTest, NeedlesCutAtEveryBorderAndCorner) {
+  Random random(13);
+  for (int round = 0; round < 40; ++round) {
+    const int width = Uniform(random, 1, 40), height = Uniform(random, 1, 40);
+    const Image large = RandomImage(random, width, height, Uniform(random, 2, 6));
+    const int w = Uniform(random, 1, width), h = Uniform(random, 1, height);
+    const int xs[] = {0, (width - w) / 2, width - w};
+    const int ys[] = {0, (height - h) / 2, height - h};
+    for (int x : xs) {
+      for (int y : ys) {
+        const Image small = Cut(large, x, y, w, h);
+        const std::string what = "round " + std::to_string(round) + " cut at " + std::to_string(x) + "," +
+                                 std::to_string(y) + " size " + std::to_string(w) + "x" + std::to_string(h);
+        const std::optional<ImagePoint> found = SearchImage(large, small);
+        ASSERT_TRUE(found) << what;
+        EXPECT_TRUE(found->x < x || (found->x == x && found->y <= y)) << what << " found " << Show(found);
+        EXPECT_EQ(Show(found), Show(SearchImageStraightforward(large, small))) << what;
+      }
+    }
+  }
+}
+
+TEST(ImageSearchTest, RandomPairsWithFewColours) {
+  Random random(14);
+  for (int round = 0; round < 2000; ++round) {
+    const int colours = Uniform(random, 1, 4);
+    const int width = Uniform(random, 0, 40), height = Uniform(random, 0, 40);
+    const Image large = RandomImage(random, width, height, colours);
+    // Needles a little larger than the haystack now and then.
+    const Image small = RandomImage(random, Uniform(random, 0, std::min(width + 1, 6)),
+                                    Uniform(random, 0, std::min(height + 1, 6)), colours);
+    ExpectSameAsStraightforward(large, small, "round " + std::to_string(round));
+  }
+}
+
+TEST(ImageSearchTest, NearMissesOfPlantedNeedles) {
+  // The needle is planted several times, each copy but the last spoilt in
+  // one pixel, so checking stops late and the answer hides behind misses.
+  Random random(15);
+  for (int round = 0; round < 60; ++round) {
+    const int width = Uniform(random, 20, 70), height = Uniform(random, 20, 70);
+    Image large = RandomImage(random, width, height, 3);
+    const Image small = RandomImage(random, Uniform(random, 2, 12), Uniform(random, 2, 12), 3);
+    for (int copy = Uniform(random, 1, 6); copy > 0; --copy) {
+      const int x = Uniform(random, 0, width - small.width), y = Uniform(random, 0, height - small.height);
+      Paste(large, small, x, y);
+      if (copy > 1) {
+        const int i = Uniform(random, 0, small.width - 1), j = Uniform(random, 0, small.height - 1);
+        large.Set(x + i, y + j, large.At(x + i, y + j) ^ 0x800000u);
+      }
+    }
+    ExpectSameAsStraightforward(large, small, "round " + std::to_string(round));
+  }
+}
+
+// Pictures on which every sampled row is full of candidate places, big
+// enough that the search gives up checking them one by one and reads every
+// row instead.
+TEST(ImageSearchTest, RepeatingAndFlatPictures) {
+  const auto checker = [](int period) {
+    return [period](int x, int y) { return ((x / period + y / period) % 2) ? Colour{0xFFFFFF} : Colour{0}; };
+  };
+  const auto stripes = [](int period) {
+    return [period](int x, int) { return static_cast<Colour>(x % period) * 0x111111u; };
+  };
+  const auto flat = [](int, int) { return Colour{0xF0F0F0}; };
+  struct Case {
+    const char* name;
+    std::function<Colour(int, int)> large;
+    std::function<Colour(int, int)> small;
+    int width;
+    int height;
+  };
+  const std::vector<Case> cases = {
+      {"flat, needle differs in its last pixel", flat,
+       [](int x, int y) { return x == 15 && y == 15 ? Colour{0xF0F0F1} : Colour{0xF0F0F0}; }, 16, 16},
+      {"flat, needle differs in its first pixel", flat,
+       [](int x, int y) { return x == 0 && y == 0 ? Colour{1} : Colour{0xF0F0F0}; }, 16, 16},
+      {"flat needle on flat screen", flat, flat, 16, 16},
+      {"checkerboard 2, one pixel flipped", checker(2),
+       [&](int x, int y) { return (x == 9 && y == 13) ? ~checker(2)(x, y) & 0xFFFFFF : checker(2)(x, y); }, 16,
+       16},
+      {"checkerboard 3 in checkerboard 3", checker(3), checker(3), 16, 16},
+      {"checkerboard 3, needle shifted by one", checker(3), [&](int x, int y) { return checker(3)(x + 1, y); },
+       16, 16},
+      {"stripes 5, bottom row spoilt", stripes(5),
+       [&](int x, int y) { return y == 15 ? Colour{0x123} : stripes(5)(x, y); }, 16, 16},
+      {"stripes 4 in stripes 4", stripes(4), stripes(4), 12, 16},
+  };
+  for (const Case& c : cases) {
+    const Image large = Pattern(240, 120, c.large);
+    const Image small = Pattern(c.width, c.height, c.small);
+    ExpectSameAsStraightforward(large, small, c.name);
+  }
+}
+
+TEST(ImageSearchTest, TiledHaystackWithSpoiltNeedle) {
+  // The haystack repeats one tile; the needle is a tile-sized window with
+  // one pixel changed, except in the round where one tile is changed to
+  // match it far to the right.
+  Random random(16);
+  for (int round = 0; round < 8; ++round) {
+    const int tile = Uniform(random, 3, 10);
+    const Image pattern = RandomImage(random, tile, tile, 3);
+    Image large = Pattern(200, 90, [&](int x, int y) { return pattern.At(x % tile, y % tile); });
+    Image small = Cut(large, 1, 2, 12, 12);
+    small.Set(Uniform(random, 0, 11), Uniform(random, 0, 11), 0x00ABCDEF);
+    if (round % 2 == 1) Paste(large, small, 180, Uniform(random, 0, 78));
+    ExpectSameAsStraightforward(large, small, "round " + std::to_string(round));
+  }
+}
+
+TEST(ImageSearchTest, TallNeedleWithManyDifferentRows) {
+  // 1100 different rows, one of them busy: every row of the haystack is
+  // read, and the row sequence is matched without a full table.
+  const int height = 1100;
+  const auto needleColour = [](int x, int y) {
+    return y == 700 ? static_cast<Colour>(x * 0x10101) : static_cast<Colour>(y + 1);
+  };
+  const Image small = Pattern(3, height, needleColour);
+  // The same rows shifted down by 1 to 130 in different columns: near
+  // misses in all but one column.
+  Image large = Pattern(40, height + 140, [&](int x, int y) {
+    const int shift = x * 7 % 131;
+    return y >= shift && y < shift + height ? needleColour(0, y - shift) : Colour{0xABCDEF};
+  });
+  ExpectSameAsStraightforward(large, small, "shifted rows");
+  Paste(large, small, 31, 17);
+  ExpectSameAsStraightforward(large, small, "planted");
+}
+
+TEST(ImageSearchTest, PixelsOutsideTheColourRange) {
+  // Colour values beyond 24 bits that equal the needle's modulo 2^31-1
+  // give every window the needle's fingerprints in the fast arithmetic;
+  // the search must notice the failed comparisons and still be exact.
+  const Colour twin = 5 + 0x7FFFFFFFu;
+  Image large(300, 120, twin);
+  const Image small(8, 8, 5);
+  ExpectSameAsStraightforward(large, small, "no match among twins");
+  Paste(large, small, 250, 100);
+  ExpectSameAsStraightforward(large, small, "one match among twins");
+  EXPECT_EQ(Show(SearchImage(large, small)), "(250,100)");
+
+  Image busy = small;
+  busy.Set(3, 3, 0xFFFFFFFF);
+  Image twins(200, 90, twin);
+  for (int y = 0; y < 90; ++y) twins.Set(y * 2, y, 0xFFFFFFFF - 0x7FFFFFFFu);
+  ExpectSameAsStraightforward(twins, busy, "busy needle among twins");
+}
+
+}  // namespace
+}  // namespace vendrix::desktop
