@@ -12,7 +12,10 @@ files the macro wrote.
                                          step display from the trace
   run_e2e.py --wine BUILD/Vendrix.exe    the Windows build under Wine on a
                                          private Xvfb: a driver program finds
-                                         and answers the real message boxes
+                                         and answers the real message boxes,
+                                         starts the programs a macro drives
+                                         (Wine's notepad) and reads back what
+                                         the macro did to them
 
 Both may be given.  The last line printed is "N passed, N failed"; the exit
 status is non-zero when anything failed.  Only the standard library is used.
@@ -21,6 +24,7 @@ status is non-zero when anything failed.  Only the standard library is used.
 from __future__ import annotations
 
 import argparse
+import contextlib
 import dataclasses
 import json
 import os
@@ -36,9 +40,15 @@ from typing import Callable, Optional
 
 CAPTION = "Vendrix V0.74a"
 ESCAPE = 27
+SHIFT, CONTROL, ALT = 16, 17, 18
+KEYEVENTF_KEYUP = 2
 BOX_TIMEOUT_S = 20
 EXIT_TIMEOUT_S = 20
+TEXT_TIMEOUT_S = 5
 SCREEN = (1024, 768)
+# Places of the notepads a case starts (left, top, width, height): side by
+# side, since Wine brings a window to the front without raising it.
+NOTEPAD_PLACES = [(0, 0, 500, 360), (512, 0, 500, 360)]
 
 # ---------------------------------------------------------------------------
 # Cases
@@ -77,6 +87,24 @@ class Key:
 
 
 @dataclasses.dataclass
+class Document:
+    """A notepad a macro opened shows this text.  Then `written` files exist
+    and `not_written` ones do not yet; with `close`, the notepad is closed."""
+    text: str
+    written: list[str] = dataclasses.field(default_factory=list)
+    not_written: list[str] = dataclasses.field(default_factory=list)
+    close: bool = False
+
+
+@dataclasses.dataclass
+class HeldThenGo:
+    """The keys the macro holds are down (under Wine as GetAsyncKeyState sees
+    them); then GO.TXT lets the macro go on (see WAIT_FOR_GO).  Natively the
+    file is there from the start."""
+    vks: list[int]
+
+
+@dataclasses.dataclass
 class Case:
     name: str
     macro: Optional[str] = None            # TEST.MAC; None: no such file
@@ -92,6 +120,15 @@ class Case:
     modes: tuple[str, ...] = ("native", "wine")
     simulated: bool = False                # under Wine too: --sim, checked by its trace
     resident_elsewhere: bool = False       # Wine: another process holds the resident mutex
+    # Wine: notepads started before the run, in this order, each with this
+    # title and a place of its own (none overlaps another); the last is in
+    # front.
+    notepads: list[str] = dataclasses.field(default_factory=list)
+    expect_text: dict[str, str] = dataclasses.field(default_factory=dict)  # notepad title: its text
+    expect_clipboard: Optional[str] = None  # the clipboard's text after the run
+    holds: list[int] = dataclasses.field(default_factory=list)  # keys the macro holds with "++"
+    helper: bool = False                   # Wine: the driver beside Vendrix.exe, for EXEC
+    check_folder: Optional[Callable[[Path], list[str]]] = None  # more checks of what was written
 
 
 def crlf(*lines: str) -> str:
@@ -102,6 +139,36 @@ ABORT = "マクロを中断します"
 CONTINUE = "マクロを継続しますか？"
 EMPTY = "マクロが１行もありません。終了します"
 BROKEN = "マクロの実行を中断します"
+
+# Titles the driver gives the notepads: "ソ" and "表" end in the byte of a
+# backslash.
+NOTEPAD = "ソ表の窓 - 試験"
+OTHER_NOTEPAD = "前の窓"
+PASTED = "貼り付けソ表示ｶﾀｶﾅ、ABC"
+DRIVER = "vendrix_e2e_driver.exe"
+GO_FILE = "GO.TXT"
+# Macro lines that wait until the suite lets the macro go on.
+WAIT_FOR_GO = (":WAIT", "DELAY 20", f"IF (not (fileexists {GO_FILE})) GOTO :WAIT")
+HOLD_KEYS = "KEY [SHIFT]++ [CTRL]++ [ALT]++ Q++ [F8]++"
+HELD = [SHIFT, CONTROL, ALT, ord("Q"), 119]
+CLIPBOARD_READ = "CLIP.JSON"
+# Reading the clipboard takes milliseconds; Wine makes a program that opens
+# it wait 5 s for an owner that answers no messages.
+CLIPBOARD_READ_LIMIT_MS = 2000
+
+
+def check_clipboard_read(folder: Path) -> list[str]:
+    """What the driver, run by EXEC, read from the clipboard and how long it took."""
+    path = folder / CLIPBOARD_READ
+    if not path.exists():
+        return [f"{CLIPBOARD_READ} was not written"]
+    read = json.loads(path.read_text(encoding="utf-8"))
+    problems = []
+    if read["unicode"] != PASTED or read["ansi"] != PASTED.encode("cp932").hex():
+        problems.append(f"the program read {read['unicode']!r} and CF_TEXT {read['ansi']}")
+    if read["ms"] > CLIPBOARD_READ_LIMIT_MS:
+        problems.append(f"reading the clipboard took the program {read['ms']} ms")
+    return problems
 
 CASES = [
     Case("normal end",
@@ -214,6 +281,106 @@ CASES = [
                     "(deletedir SUB) (getenv VENDRIX_NO_SUCH_VARIABLE))"),
          files={"A.TXT": "12345"},
          steps=[Box("TrueTrueFalse5TrueFalseTrueTrueTrueTrueTrueFalse", "CANCEL")]),
+    Case("MESSAGE answered CANCEL",
+         macro=crlf("DIM %a %b", 'MESSAGE %a "続けますか？"', "MESSAGE %b %a"),
+         steps=[Box("続けますか？", "CANCEL"), Box("CANCEL", "CANCEL")]),
+    # Each answer takes its own branch of a block IF.
+    *[Case(f"MESSAGE answered {answer} takes its branch",
+           macro=crlf("DIM %a", 'MESSAGE %a "保存しますか？"', "IF (= %a YES) THEN",
+                      "LOG BRANCH.TXT はい", "ELSEIF (= %a NO)", "LOG BRANCH.TXT いいえ", "ELSE",
+                      "LOG BRANCH.TXT 取消", "ENDIF"),
+           steps=[Box("保存しますか？", answer, ["YES", "NO", "CANCEL"])],
+           expect_files={"BRANCH.TXT": crlf(branch)})
+      for answer, branch in (("YES", "はい"), ("NO", "いいえ"), ("CANCEL", "取消"))],
+    # Driving the desktop.  Under Wine these work on real notepads; the
+    # driver reads their text and the clipboard back.
+    *[Case(f"ACTIVATE-WINDOW of a missing window, {answer} to the question",
+           macro=crlf('ACTIVATE-WINDOW "無い窓"', "LOG AFTER.TXT 続けた"),
+           steps=[Box("Activate-Window で [ 無い窓 ] が見つかりません。*", answer, ["YES", "NO"])],
+           exit_code=exit_code, expect_files=files)
+      for answer, exit_code, files in (("YES", 1, {}), ("NO", 0, {"AFTER.TXT": crlf("続けた")}))],
+    # The window's own thread completes the activation; until it has, no
+    # window is in front and the title reads empty (the one of the window
+    # before would fail the case).
+    Case("ACTIVATE-WINDOW brings a window to the front, GETTITLE reads its title",
+         macro=crlf("DIM %t %a %n", f'ACTIVATE-WINDOW "{NOTEPAD}"', ":TITLE", "GETTITLE %t",
+                    "INC %n", 'IF (and (= %t "") (< %n 500)) THEN', "DELAY 10", "EXITIF",
+                    "GOTO :TITLE", "ENDIF", "LOG TITLE.TXT %t", "MESSAGE %a %t"),
+         notepads=[NOTEPAD, OTHER_NOTEPAD], steps=[Box(NOTEPAD, "CANCEL")],
+         expect_files={"TITLE.TXT": crlf(NOTEPAD)}, modes=("wine",)),
+    Case("GETTITLE reads the title of the window in front",
+         macro=crlf("DIM %t %a", "GETTITLE %t TRUE", "LOG TITLE.TXT %t", "MESSAGE %a %t"),
+         notepads=[NOTEPAD, OTHER_NOTEPAD], steps=[Box(OTHER_NOTEPAD, "CANCEL")],
+         expect_files={"TITLE.TXT": crlf(OTHER_NOTEPAD)}, modes=("wine",)),
+    # Letters go without Shift; "++" holds a key, "--" lets it go.  Only
+    # symbols that US and Japanese keyboards share.
+    Case("KEY types capitals and shifted symbols between [SHIFT]++ and [SHIFT]--",
+         macro=crlf("DIM %k", "SET %k vendrix",
+                    "KEY [SHIFT]++ %k [SHIFT]-- 2026 [SHIFT]++ 1 [SHIFT]-- [ENTER]",
+                    "KEY a++ a-- [SHIFT]++ b [SHIFT]-- [SPACE] [SHIFT]++ 345 [SHIFT]--"),
+         notepads=[NOTEPAD], expect_text={NOTEPAD: "VENDRIX2026!\r\naB #$%"}, modes=("wine",)),
+    *[Case(f"PASTE of Japanese text through the clipboard, {how}",
+           macro=crlf(*setup, f'PASTE "{PASTED}"'),
+           notepads=[NOTEPAD], expect_text={NOTEPAD: PASTED}, expect_clipboard=PASTED,
+           modes=("wine",))
+      for how, setup in (("Shift+Insert", ()),
+                         ("a key text", ('PASTEKEY "[CTRL]++ v [CTRL]--"',)),
+                         ("WM_PASTE at the caret", ("PASTEKEY API-CARET",)),
+                         # The notepad's edit lies under this point (NOTEPAD_PLACES).
+                         ("WM_PASTE under the pointer", ("PASTEKEY API-MOUSE", "MOVETO 250,200")))],
+    # The edit control turns WM_IME_CHAR into a WM_CHAR it posts to itself,
+    # while WM_CHAR is handled as it is sent: a one-byte character sent after
+    # a two-byte one may overtake it.  So each kind comes in a run of its own.
+    Case("SEND types into the window under the caret",
+         macro=crlf('SEND "xyz" CHAR', 'SEND "!" 1', 'SEND "abcｶﾅソ表漢字"', 'SEND "かなｶﾅ" IMECHAR',
+                    'SEND "語" 2'),
+         notepads=[NOTEPAD], expect_text={NOTEPAD: "xyz!abcｶﾅソ表漢字かなｶﾅ語"}, modes=("wine",)),
+    # The first program is still asleep when the macro looks; the second has
+    # ended, since EXEC waited for it.
+    Case("EXEC with TRUE goes on only after the program has ended",
+         macro=crlf("DIM %a %b", f'EXEC "{DRIVER} sleep --ms 1000 --touch NOWAIT.TXT"',
+                    "SET %a (fileexists NOWAIT.TXT)",
+                    f'EXEC "{DRIVER} sleep --ms 1000 --touch WAITED.TXT" TRUE',
+                    "SET %b (fileexists WAITED.TXT)", 'LOG EXEC.TXT (& %a "," %b)'),
+         helper=True, expect_files={"EXEC.TXT": crlf("False,True")}, modes=("wine",)),
+    Case("EXEC with TRUE waits for a program that reads the clipboard",
+         macro=crlf(f'CLIPBRD "{PASTED}"', f'EXEC "{DRIVER} clipboard --out {CLIPBOARD_READ}" TRUE',
+                    f"LOG AFTER.TXT (fileexists {CLIPBOARD_READ})"),
+         helper=True, expect_files={"AFTER.TXT": crlf("True")}, check_folder=check_clipboard_read,
+         modes=("wine",)),
+    # SHELL without TRUE goes on at once; with TRUE it waits until the
+    # program it opened the document in has ended.
+    Case("SHELL opens documents, and with TRUE waits until their program has ended",
+         macro=crlf("SHELL 一つ目.TXT", "LOG AFTER1.TXT 続けた", "SHELL 二つ目.TXT TRUE",
+                    "LOG AFTER2.TXT 続けた"),
+         files={"一つ目.TXT": "一つ目の文書", "二つ目.TXT": "二つ目の文書"},
+         steps=[Document("一つ目の文書"),
+                Document("二つ目の文書", written=["AFTER1.TXT"], not_written=["AFTER2.TXT"],
+                         close=True),
+                Document("一つ目の文書", close=True)],
+         expect_files={"AFTER2.TXT": crlf("続けた")}, modes=("wine",)),
+    Case("EXEC of a missing program asks to continue",
+         macro=crlf("EXEC no-such-program-vendrix.exe", "LOG AFTER.TXT 続けた"),
+         steps=[Box("Err：実行できません：EXEC no-such-program-vendrix.exe"), Box(CONTINUE, "YES")],
+         expect_files={"AFTER.TXT": crlf("続けた")}),
+    # However a run ends, no key the macro held stays down.  Each macro holds
+    # keys, waits until the suite has seen them down, then ends its way.
+    *[Case(f"held keys are released: {how}",
+           macro=crlf(HOLD_KEYS, *WAIT_FOR_GO, *ending),
+           steps=[HeldThenGo(HELD)] + steps, holds=HELD, exit_code=exit_code)
+      for how, ending, steps, exit_code in (
+          ("after the last line", ("DELAY 1",), [], 0),
+          ("at END", ("END", "SET abc 1"), [], 0),
+          ("at a fatal error", ("SET abc 1",),
+           [Box("Err：不正な変数です：SET abc 1"), Box(ABORT)], 1),
+          ("after No to the continue question", ("NOSUCHSTATEMENT",),
+           [Box("Err：不正なコマンドです : NOSUCHSTATEMENT"), Box(CONTINUE, "NO")], 1),
+          ("after a failed file operation", ("OPEN NODIR/X.TXT OUTPUT 1",),
+           [Box("Err：OPEN できません : NODIR/X.TXT (*"), Box(ABORT)], 1))],
+    Case("held keys are released: at the break key",
+         macro=crlf(HOLD_KEYS, *WAIT_FOR_GO, ":LOOP", "DELAY 20", "GOTO :LOOP"),
+         held_keys=[ESCAPE], holds=HELD,
+         steps=[HeldThenGo(HELD), Key(ESCAPE, True), Box(BROKEN), Key(ESCAPE, False)]),
 ]
 
 
@@ -259,7 +426,7 @@ def text_matches(expected: str, actual: str) -> bool:
 
 
 def check_files(case: Case, folder: Path) -> list[str]:
-    problems = []
+    problems = case.check_folder(folder) if case.check_folder else []
     for name, text in case.expect_files.items():
         path = folder / name
         if not path.exists():
@@ -288,6 +455,8 @@ def write_desktop(case: Case, folder: Path) -> None:
 
 def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
     write_desktop(case, folder)
+    if any(isinstance(step, HeldThenGo) for step in case.steps):
+        (folder / GO_FILE).write_bytes(b"")
     trace_path = folder / "trace.jsonl"
     command = [str(binary), f"--sim={folder / 'desktop.json'}", f"--trace={trace_path}",
                f"--home={folder}"] + case.args
@@ -331,7 +500,32 @@ def check_trace(case: Case, trace_path: Path, folder_text: str) -> list[str]:
     if len(shown) > len(boxes):
         extra = [entry.get("text") for _, entry in shown[len(boxes):]]
         problems.append(f"unexpected boxes: {extra!r}")
-    return problems + check_native_inputs(case, trace)
+    problems += check_native_inputs(case, trace)
+    return problems + check_released(case.holds, native_key_events(trace))
+
+
+def native_key_events(trace: list[dict]) -> list[tuple[int, str]]:
+    """The key events the program injected, as (vk, "down" or "up")."""
+    events = []
+    for entry in trace:
+        keyboard = entry.get("call") == "keybd_event" or (
+            entry.get("call") == "SendInput" and entry.get("type") == "keyboard")
+        if keyboard:
+            up = entry.get("flags", 0) & KEYEVENTF_KEYUP
+            events.append((entry.get("vk"), "up" if up else "down"))
+    return events
+
+
+def check_released(holds: list[int], events: list[tuple[int, str]]) -> list[str]:
+    """Each held key was pressed, and its last event lets it go."""
+    problems = []
+    for vk in holds:
+        kinds = [kind for code, kind in events if code == vk]
+        if "down" not in kinds:
+            problems.append(f"key {vk} was never pressed")
+        elif kinds[-1] != "up":
+            problems.append(f"key {vk} was left down: {kinds}")
+    return problems
 
 
 def check_native_inputs(case: Case, trace: list[dict]) -> list[str]:
@@ -364,9 +558,14 @@ def check_native_window(trace: list[dict], window: dict) -> list[str]:
     return problems
 
 
-def run_native(binary: Path, results: Results, only: Optional[str]) -> None:
+def selected(name: str, only: list[str]) -> bool:
+    """No -k: every case; else the cases whose name holds one of the texts."""
+    return not only or any(text in name for text in only)
+
+
+def run_native(binary: Path, results: Results, only: list[str]) -> None:
     for case in CASES:
-        if "native" not in case.modes or (only and only not in case.name):
+        if "native" not in case.modes or not selected(case.name, only):
             continue
         with tempfile.TemporaryDirectory(prefix="vendrix-e2e-") as temp:
             folder = Path(temp) / case.subfolder
@@ -452,16 +651,23 @@ class WineSession:
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=240,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        reg = self.root / "fonts.reg"
+        reg = self.root / "settings.reg"
         lines = ["Windows Registry Editor Version 5.00", "",
                  r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
         lines += [f'"{name}"="{font}"' for name, font in FONT_REPLACEMENTS.items()]
+        # A new prefix knows how to open a text file (txtfile) but not that a
+        # .txt file is one: SHELL would get Wine's "no program" box.
+        lines += ["", r"[HKEY_CLASSES_ROOT\.txt]", '@="txtfile"']
         reg.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-16"))
         self.wine(["regedit", "/S", str(reg)], timeout=60)
 
     def wine(self, args: list[str], timeout: float, cwd: Optional[Path] = None,
-             ) -> subprocess.CompletedProcess:
-        return subprocess.run(["wine"] + args, env=self.env, cwd=cwd, capture_output=True,
+             stderr: bool = True) -> subprocess.CompletedProcess:
+        """Runs a program to its end.  Wine hands a program's standard error
+        on to the programs it starts: without `stderr`, the output ends when
+        this program ends, not when its last such child does."""
+        return subprocess.run(["wine"] + args, env=self.env, cwd=cwd, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE if stderr else subprocess.DEVNULL,
                               timeout=timeout)
 
     def start_program(self, args: list[str], cwd: Path) -> subprocess.Popen:
@@ -487,9 +693,10 @@ class WineSession:
 
 
 def driver_json(session: WineSession, driver: Path, args: list[str], cwd: Path,
-                ) -> tuple[Optional[dict], str]:
+                stderr: bool = True) -> tuple[Optional[dict], str]:
     try:
-        finished = session.wine([str(driver)] + args, timeout=BOX_TIMEOUT_S + 30, cwd=cwd)
+        finished = session.wine([str(driver)] + args, timeout=BOX_TIMEOUT_S + 30, cwd=cwd,
+                                stderr=stderr)
     except subprocess.TimeoutExpired:
         return None, "driver hung"
     out = finished.stdout.decode("utf-8", "replace").strip().splitlines()
@@ -497,7 +704,8 @@ def driver_json(session: WineSession, driver: Path, args: list[str], cwd: Path,
         reply = json.loads(out[-1]) if out else None
     except json.JSONDecodeError:
         reply = None
-    note = f"driver exit {finished.returncode}: {finished.stderr.decode('utf-8', 'replace')[-200:]}"
+    errors = finished.stderr.decode("utf-8", "replace")[-200:] if finished.stderr else ""
+    note = f"driver exit {finished.returncode}: {errors}"
     if finished.returncode != 0 or reply is None or "error" in reply:
         return None, f"{note} {out[-1] if out else ''}".strip()
     return reply, note
@@ -507,19 +715,34 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
                   folder: Path) -> list[str]:
     program = folder / exe.name
     shutil.copy2(exe, program)
+    if case.helper:
+        shutil.copy2(driver, folder / DRIVER)
     folder_text = "Z:" + str(folder).replace("/", "\\") + "\\"
     if case.simulated:
         return run_wine_simulated(session, program, case, folder, folder_text)
-    if case.resident_elsewhere:
-        with MutexHolder(session, driver, folder) as held:
-            if not held:
+    with contextlib.ExitStack() as stack:
+        if case.resident_elsewhere:
+            if not stack.enter_context(MutexHolder(session, driver, folder)):
                 return ["the driver could not take the resident mutex"]
-            return run_wine_program(session, program, driver, case, folder, folder_text)
-    return run_wine_program(session, program, driver, case, folder, folder_text)
+        notepads = stack.enter_context(Notepads(session, driver, folder))
+        for title in case.notepads:
+            problem = notepads.start(title)
+            if problem:
+                return [problem]
+        watcher = stack.enter_context(KeyWatcher(session, driver, folder)) if case.holds else None
+        if watcher is not None and not watcher.ready():
+            return ["the driver could not watch the keyboard"]
+        problems = run_wine_program(session, program, driver, case, folder, folder_text)
+        problems += check_wine_desktop(session, driver, case, folder, notepads)
+        if watcher is not None:
+            events, note = watcher.events()
+            problems += [note] if events is None else check_released(case.holds, events)
+    return problems + check_files(case, folder)
 
 
 def run_wine_program(session: WineSession, program: Path, driver: Path, case: Case,
                      folder: Path, folder_text: str) -> list[str]:
+    """Runs the program through the case's steps until it ends."""
     process = session.start_program([str(program)] + case.args, cwd=folder)
     problems: list[str] = []
     boxes_seen = 0
@@ -536,6 +759,20 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
                 problems += answer_wine_input(session, driver, folder, step)
                 if problems:
                     return problems
+                continue
+            if isinstance(step, Document):
+                problems += check_document(session, driver, folder, step)
+                if problems:
+                    return problems
+                continue
+            if isinstance(step, HeldThenGo):
+                reply, note = driver_json(session, driver, ["keys", "--vk", key_list(step.vks),
+                                                            "--wait", "down", "--timeout",
+                                                            str(BOX_TIMEOUT_S * 1000)], folder)
+                if reply is None or sorted(reply["down"]) != sorted(step.vks):
+                    problems.append(f"keys {step.vks} not held: {reply['down'] if reply else note}")
+                    return problems
+                (folder / GO_FILE).write_bytes(b"")
                 continue
             boxes_seen += 1
             wait = ["box", "--timeout", str(BOX_TIMEOUT_S * 1000), "--caption", step.caption]
@@ -561,7 +798,128 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
         if process.poll() is None:
             process.kill()
             process.wait()
-    return problems + check_files(case, folder)
+    return problems
+
+
+def check_document(session: WineSession, driver: Path, folder: Path, step: Document) -> list[str]:
+    wait = ["document", "--expect", utf8_hex(step.text), "--timeout", str(BOX_TIMEOUT_S * 1000)]
+    reply, note = driver_json(session, driver, wait, folder)
+    if reply is None:
+        return [f"no notepad shows {step.text!r}: {note}"]
+    problems = [f"{name} not written while {step.text!r} is open" for name in step.written
+                if not (folder / name).exists()]
+    problems += [f"{name} written while {step.text!r} is open" for name in step.not_written
+                 if (folder / name).exists()]
+    if step.close:
+        reply, note = driver_json(session, driver, wait + ["--close"], folder)
+        if reply is None:
+            problems.append(f"cannot close the notepad showing {step.text!r}: {note}")
+    return problems
+
+
+def key_list(vks: list[int]) -> str:
+    return ",".join(str(vk) for vk in vks)
+
+
+def utf8_hex(text: str) -> str:
+    return text.encode("utf-8").hex()
+
+
+def check_wine_desktop(session: WineSession, driver: Path, case: Case, folder: Path,
+                       notepads: "Notepads") -> list[str]:
+    """What the macro left in the notepads, on the clipboard and on the keyboard."""
+    problems = []
+    for title, text in case.expect_text.items():
+        # Typed keys may still be on their way when the program has ended.
+        reply, note = driver_json(session, driver, ["text", "--hwnd", str(notepads.hwnd[title]),
+                                                    "--expect", utf8_hex(text), "--timeout",
+                                                    str(TEXT_TIMEOUT_S * 1000)], folder)
+        if reply is None:
+            problems.append(f"cannot read notepad {title!r}: {note}")
+        elif reply["text"] != text:
+            problems.append(f"notepad {title!r} holds {reply['text']!r}, expected {text!r}")
+    if case.expect_clipboard is not None:
+        reply, note = driver_json(session, driver, ["clipboard"], folder)
+        ansi = case.expect_clipboard.encode("cp932").hex()
+        if reply is None:
+            problems.append(f"cannot read the clipboard: {note}")
+        elif reply["unicode"] != case.expect_clipboard or reply["ansi"] != ansi:
+            problems.append(f"the clipboard holds {reply['unicode']!r} and CF_TEXT "
+                            f"{reply['ansi']}, expected {case.expect_clipboard!r} and {ansi}")
+    if case.holds or case.notepads:
+        keys = [SHIFT, CONTROL, ALT] + [vk for vk in case.holds if vk not in (SHIFT, CONTROL, ALT)]
+        reply, note = driver_json(session, driver, ["keys", "--vk", key_list(keys)], folder)
+        if reply is None or reply["down"]:
+            problems.append(f"keys down after the run: {reply['down'] if reply else note}")
+    return problems
+
+
+class Notepads:
+    """Wine's notepads for one case, each on a place of its own; all are
+    ended again."""
+
+    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
+        self.session = session
+        self.driver = driver
+        self.folder = folder
+        self.hwnd: dict[str, int] = {}
+        self.pids: list[int] = []
+
+    def start(self, title: str) -> Optional[str]:
+        left, top, width, height = NOTEPAD_PLACES[len(self.pids)]
+        reply, note = driver_json(self.session, self.driver,
+                                  ["notepad", "--title", utf8_hex(title), "--at",
+                                   f"{left},{top},{width},{height}", "--timeout",
+                                   str(BOX_TIMEOUT_S * 1000)], self.folder, stderr=False)
+        if reply is None:
+            return f"notepad {title!r} did not start: {note}"
+        self.hwnd[title] = reply["hwnd"]
+        self.pids.append(reply["pid"])
+        return None
+
+    def __enter__(self) -> "Notepads":
+        return self
+
+    def __exit__(self, *exc) -> None:
+        for pid in self.pids:
+            self.session.wine([str(self.driver), "kill", "--pid", str(pid)], timeout=30,
+                              cwd=self.folder)
+
+
+class KeyWatcher:
+    """A driver process that records the key events meanwhile."""
+
+    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
+        self.process = subprocess.Popen(["wine", str(driver), "watch"], env=session.env, cwd=folder,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL)
+
+    def ready(self) -> bool:
+        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S)
+        return bool(ready) and b"ready" in self.process.stdout.readline()
+
+    def events(self) -> tuple[Optional[list[tuple[int, str]]], str]:
+        """The injected key events, as (vk, "down" or "up"), once it has stopped."""
+        try:
+            out, _ = self.process.communicate(timeout=30)
+        except subprocess.TimeoutExpired:
+            return None, "the key watcher did not stop"
+        try:
+            reply = json.loads(out.decode("utf-8", "replace").strip().splitlines()[-1])
+        except (IndexError, json.JSONDecodeError):
+            return None, f"the key watcher said {out[-200:]!r}"
+        if reply.get("dropped"):
+            return None, f"the key watcher dropped {reply['dropped']} events"
+        # Wine's own key state changes are not injected, and not ours to check.
+        return [(vk, kind) for vk, kind, injected in reply["events"] if injected], ""
+
+    def __enter__(self) -> "KeyWatcher":
+        return self
+
+    def __exit__(self, *exc) -> None:
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
 
 
 def answer_wine_input(session: WineSession, driver: Path, folder: Path, step: Input) -> list[str]:
@@ -665,21 +1023,23 @@ def run_backend_tests(session: WineSession, tests: Path, results: Results) -> No
 
 
 def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Results,
-             only: Optional[str], arch: str) -> None:
+             only: list[str], arch: str) -> None:
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="vendrix-wine-") as temp:
         with WineSession(Path(temp), arch) as session:
             print(f"wine: prefix ready after {time.monotonic() - started:.1f} s", flush=True)
-            if backend_tests is not None and (not only or only in "Windows backend checks"):
+            if backend_tests is not None and selected("Windows backend checks", only):
                 run_backend_tests(session, backend_tests, results)
             for case in CASES:
-                if "wine" not in case.modes or (only and only not in case.name):
+                if "wine" not in case.modes or not selected(case.name, only):
                     continue
                 folder = Path(temp) / f"case{CASES.index(case):02d}" / case.subfolder
                 folder.mkdir(parents=True)
                 write_case_folder(case, folder)
-                results.record(f"wine: {case.name}",
-                               run_wine_case(session, exe, driver, case, folder))
+                case_started = time.monotonic()
+                problems = run_wine_case(session, exe, driver, case, folder)
+                results.record(f"wine: {case.name} ({time.monotonic() - case_started:.1f} s)",
+                               problems)
     print(f"wine: {time.monotonic() - started:.1f} s in all", flush=True)
 
 
@@ -696,7 +1056,8 @@ def main() -> int:
                         help="vendrix_win32_tests.exe (default: beside Vendrix.exe)")
     parser.add_argument("--wine-arch", choices=("win32", "win64"), default="win32",
                         help="the Wine prefix's kind (win64 runs both builds, slower to set up)")
-    parser.add_argument("-k", dest="only", help="run only cases whose name holds this text")
+    parser.add_argument("-k", dest="only", action="append", default=[],
+                        help="run only cases whose name holds this text (may be repeated)")
     options = parser.parse_args()
     if not options.native and not options.wine:
         parser.error("give --native, --wine or both")

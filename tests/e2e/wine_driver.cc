@@ -1,5 +1,6 @@
 // The end-to-end suite's hands under Wine: finds Vendrix.exe's message
-// boxes, reports their text, presses their buttons, and holds keys.
+// boxes, reports their text, presses their buttons, holds keys, and drives
+// and reads the other programs a macro works on.
 //
 //   vendrix_e2e_driver box [--timeout MS] [--press OK|YES|NO|CANCEL]
 //   (--caption TEXT: another ASCII caption)
@@ -21,6 +22,34 @@
 //       text and whether all of it is selected), replaces the field's text
 //       with the UTF-8 bytes written as HEX (if given), presses the button
 //       and waits until the dialog is gone.
+//   vendrix_e2e_driver notepad --title HEX --at X,Y,W,H [--timeout MS]
+//       Starts Wine's notepad, waits until its window is in front with the
+//       keyboard focus settled (see MoveFocusAndSettle), gives it the title
+//       written as UTF-8 HEX, moves it to that rectangle and prints
+//       {"hwnd": N, "pid": N}.  The program keeps running; "kill" ends it.
+//   vendrix_e2e_driver text --hwnd N [--expect HEX] [--timeout MS]
+//       Prints {"text": ...}, the text of the window's first EDIT child
+//       (WM_GETTEXT); with --expect, first waits until it reads so.
+//   vendrix_e2e_driver document --expect HEX [--close] [--timeout MS]
+//       Waits for a notepad whose text reads so (a document a macro opened)
+//       and prints {"hwnd": N}; with --close, closes it and waits until it
+//       is gone.
+//   vendrix_e2e_driver clipboard [--out FILE]
+//       Prints {"unicode": ..., "ansi": HEX, "ms": N}: CF_UNICODETEXT as
+//       UTF-8, the bytes of CF_TEXT and how long opening and reading the
+//       clipboard took; with --out, writes that line to FILE instead (a
+//       program for EXEC that uses the clipboard).
+//   vendrix_e2e_driver keys --vk N,N,... [--wait down|up] [--timeout MS]
+//       Prints {"down": [...]}, the keys GetAsyncKeyState finds down; with
+//       --wait, first waits until all are down or all are up.
+//   vendrix_e2e_driver watch
+//       Records every key event on the desktop (a low-level keyboard hook)
+//       until standard input ends; prints {"ready": true} once the hook is
+//       in, then {"events": [[vk, "down"|"up", injected], ...]}.
+//   vendrix_e2e_driver sleep --ms N --touch FILE
+//       Sleeps, then creates FILE: a program for EXEC to wait for.
+//   vendrix_e2e_driver kill --pid N
+//       Ends that process.
 //
 // Texts to compare go out as UTF-8 on stdout; arguments stay ASCII, since
 // Wine converts console arguments through the ANSI code page.
@@ -30,6 +59,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -288,14 +318,348 @@ int Window(int argc, char** argv) {
   return 0;
 }
 
+// ---- other programs' windows ---------------------------------------------
+
+constexpr size_t kMaxKeys = 32;
+constexpr size_t kMaxEvents = 20000;
+constexpr UINT kKeyEventMessage = WM_APP + 1;
+
+HWND HwndOption(int argc, char** argv) {
+  const char* value = Option(argc, argv, "--hwnd");
+  return value != nullptr ? reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(value, nullptr, 10)))
+                          : nullptr;
+}
+
+std::string HwndText(HWND window) {
+  return std::to_string(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+}
+
+void InjectKey(WORD vk, bool up) {
+  INPUT record{};
+  record.type = INPUT_KEYBOARD;
+  record.ki.wVk = vk;
+  record.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  ::SendInput(1, &record, sizeof record);
+}
+
+bool KeyIsDown(int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+// Under Wine, a window that takes the X keyboard focus (a new one does, from
+// the window manager) sets the key state to the X server's, and the X server
+// never saw injected keys: a Shift a macro presses just after such a focus
+// change may be dropped a moment later.  So the focus counts as settled once
+// `target` is in front and a Shift injected before `change` has been
+// dropped.  Gives the target, or null on timeout.
+template <typename Change, typename Finder>
+HWND MoveFocusAndSettle(Change change, Finder target, DWORD timeoutMs) {
+  InjectKey(VK_SHIFT, false);
+  change();
+  HWND settled = WaitFor(
+      [&target] {
+        HWND found = target();
+        return found != nullptr && ::GetForegroundWindow() == found && !KeyIsDown(VK_SHIFT) ? found : nullptr;
+      },
+      timeoutMs);
+  InjectKey(VK_SHIFT, true);
+  return settled;
+}
+
+// "1,2,3"; at most kMaxKeys numbers.
+std::vector<int> NumberList(const char* text) {
+  std::vector<int> keys;
+  for (const char* at = text; at != nullptr && *at != '\0' && keys.size() < kMaxKeys;) {
+    char* end = nullptr;
+    keys.push_back(static_cast<int>(std::strtol(at, &end, 10)));
+    if (end == at) break;
+    at = *end == ',' ? end + 1 : end;
+  }
+  return keys;
+}
+
+HWND EditOf(HWND window) { return ::FindWindowExW(window, nullptr, L"Edit", nullptr); }
+
+struct ProcessWindow {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<ProcessWindow*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !::IsWindowVisible(window) || EditOf(window) == nullptr) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+int Notepad(int argc, char** argv) {
+  const char* title = Option(argc, argv, "--title");
+  const std::vector<int> at = NumberList(Option(argc, argv, "--at"));
+  if (title == nullptr || at.size() != 4) return 64;
+  const DWORD timeout = Timeout(argc, argv);
+  wchar_t command[] = L"notepad.exe";
+  // Without our standard handles: the suite reads our output to its end,
+  // which must not wait for notepad.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION started{};
+  bool created = false;
+  HWND window = MoveFocusAndSettle(
+      [&] {
+        created = ::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &started) != FALSE;
+      },
+      [&]() -> HWND {
+        if (!created) return nullptr;
+        ProcessWindow search{started.dwProcessId, nullptr};
+        ::EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+      },
+      timeout);
+  if (created) {
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+  }
+  if (window == nullptr) {
+    PrintLine(created ? "{\"error\": \"notepad did not come to the front\"}" : "{\"error\": \"cannot start notepad\"}");
+    return 2;
+  }
+  ::SetWindowTextW(window, WideFromHex(title).c_str());
+  ::MoveWindow(window, at[0], at[1], at[2], at[3], TRUE);
+  PrintLine("{\"hwnd\": " + HwndText(window) + ", \"pid\": " + std::to_string(started.dwProcessId) + "}");
+  return 0;
+}
+
+int Text(int argc, char** argv) {
+  HWND edit = EditOf(HwndOption(argc, argv));
+  if (edit == nullptr) {
+    PrintLine("{\"error\": \"no EDIT child\"}");
+    return 2;
+  }
+  // Typed keys reach the other program after the macro has sent them.
+  if (const char* expected = Option(argc, argv, "--expect")) {
+    const std::wstring wanted = WideFromHex(expected);
+    WaitFor([&] { return WindowText(edit) == wanted ? edit : nullptr; }, Timeout(argc, argv));
+  }
+  PrintLine("{\"text\": " + JsonString(Utf8(WindowText(edit))) + "}");
+  return 0;
+}
+
+struct NotepadText {
+  const std::wstring& text;
+  HWND found;
+};
+
+BOOL CALLBACK FindNotepadWithText(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<NotepadText*>(param);
+  wchar_t className[32] = L"";
+  ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+  HWND edit = EditOf(window);
+  if (std::wcscmp(className, L"Notepad") != 0 || !::IsWindowVisible(window) || edit == nullptr ||
+      WindowText(edit) != search->text) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+// A document another program (SHELL) opened in a notepad.
+int Document(int argc, char** argv) {
+  const char* expected = Option(argc, argv, "--expect");
+  if (expected == nullptr) return 64;
+  const std::wstring text = WideFromHex(expected);
+  const DWORD timeout = Timeout(argc, argv);
+  HWND window = WaitFor(
+      [&text] {
+        NotepadText search{text, nullptr};
+        ::EnumWindows(FindNotepadWithText, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+      },
+      timeout);
+  if (window == nullptr) {
+    PrintLine("{\"error\": \"no notepad shows the document\"}");
+    return 2;
+  }
+  PrintLine("{\"hwnd\": " + HwndText(window) + "}");
+  if (!Flag(argc, argv, "--close")) return 0;
+  // The document is unchanged: notepad closes without asking.
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  if (WaitFor([window] { return ::IsWindow(window) ? nullptr : window; }, timeout) == nullptr) {
+    std::fprintf(stderr, "notepad stayed open\n");
+    return 2;
+  }
+  return 0;
+}
+
+std::string HexBytes(const std::string& bytes) {
+  std::string out;
+  char pair[3];
+  for (unsigned char c : bytes) {
+    std::snprintf(pair, sizeof pair, "%02x", c);
+    out += pair;
+  }
+  return out;
+}
+
+int Clipboard(int argc, char** argv) {
+  const DWORD start = ::GetTickCount();
+  // Another program may hold it for a moment.
+  if (WaitFor([] { return ::OpenClipboard(nullptr) ? ::GetDesktopWindow() : nullptr; }, 10000) == nullptr) {
+    PrintLine("{\"error\": \"cannot open the clipboard\"}");
+    return 2;
+  }
+  std::string unicode;
+  std::string ansiBytes;
+  if (HANDLE block = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(block))) {
+      unicode = Utf8(std::wstring(chars, ::wcsnlen(chars, ::GlobalSize(block) / sizeof(wchar_t))));
+      ::GlobalUnlock(block);
+    }
+  }
+  if (HANDLE block = ::GetClipboardData(CF_TEXT)) {
+    if (const auto* chars = static_cast<const char*>(::GlobalLock(block))) {
+      ansiBytes.assign(chars, ::strnlen(chars, ::GlobalSize(block)));
+      ::GlobalUnlock(block);
+    }
+  }
+  ::CloseClipboard();
+  const std::string line = "{\"unicode\": " + JsonString(unicode) + ", \"ansi\": " + JsonString(HexBytes(ansiBytes)) +
+                           ", \"ms\": " + std::to_string(::GetTickCount() - start) + "}\n";
+  const char* out = Option(argc, argv, "--out");
+  if (out == nullptr) {
+    PrintLine(line.substr(0, line.size() - 1));
+    return 0;
+  }
+  HANDLE file = ::CreateFileA(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 2;
+  DWORD written = 0;
+  ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  ::CloseHandle(file);
+  return written == line.size() ? 0 : 2;
+}
+
+int Keys(int argc, char** argv) {
+  const std::vector<int> keys = NumberList(Option(argc, argv, "--vk"));
+  if (keys.empty()) return 64;
+  if (const char* wait = Option(argc, argv, "--wait")) {
+    const bool down = std::strcmp(wait, "down") == 0;
+    WaitFor(
+        [&] {
+          return std::all_of(keys.begin(), keys.end(), [down](int vk) { return KeyIsDown(vk) == down; })
+                     ? ::GetDesktopWindow()
+                     : nullptr;
+        },
+        Timeout(argc, argv));
+  }
+  std::string down;
+  for (int vk : keys) {
+    if (!KeyIsDown(vk)) continue;
+    if (!down.empty()) down += ", ";
+    down += std::to_string(vk);
+  }
+  PrintLine("{\"down\": [" + down + "]}");
+  return 0;
+}
+
+// The hook runs in the thread that set it, inside its message loop: it
+// hands each event to that loop as a thread message.
+LRESULT CALLBACK RecordKeyEvent(int code, WPARAM message, LPARAM data) {
+  if (code == HC_ACTION) {
+    const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+    ::PostThreadMessageW(::GetCurrentThreadId(), kKeyEventMessage, event->vkCode, event->flags);
+  }
+  return ::CallNextHookEx(nullptr, code, message, data);
+}
+
+DWORD WINAPI DrainInput(void*) {
+  char buffer[64];
+  while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
+  }
+  return 0;
+}
+
+int Watch() {
+  MSG message;
+  ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists
+  HHOOK hook = ::SetWindowsHookExW(WH_KEYBOARD_LL, RecordKeyEvent, ::GetModuleHandleW(nullptr), 0);
+  if (hook == nullptr) {
+    PrintLine("{\"error\": \"no keyboard hook\"}");
+    return 2;
+  }
+  HANDLE reader = ::CreateThread(nullptr, 0, DrainInput, nullptr, 0, nullptr);
+  if (reader == nullptr) return 2;
+  PrintLine("{\"ready\": true}");
+  std::string events;
+  size_t count = 0;
+  for (bool inputEnded = false; !inputEnded;) {
+    inputEnded = ::MsgWaitForMultipleObjects(1, &reader, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message != kKeyEventMessage) {
+        ::DispatchMessageW(&message);
+        continue;
+      }
+      if (++count > kMaxEvents) continue;
+      const DWORD flags = static_cast<DWORD>(message.lParam);
+      if (!events.empty()) events += ", ";
+      events += "[" + std::to_string(message.wParam) + ", " + ((flags & LLKHF_UP) != 0 ? "\"up\"" : "\"down\"") +
+                ", " + ((flags & LLKHF_INJECTED) != 0 ? "true" : "false") + "]";
+    }
+  }
+  ::UnhookWindowsHookEx(hook);
+  ::CloseHandle(reader);
+  const size_t dropped = count > kMaxEvents ? count - kMaxEvents : 0;
+  PrintLine("{\"events\": [" + events + "], \"dropped\": " + std::to_string(dropped) + "}");
+  return 0;
+}
+
+int SleepAndTouch(int argc, char** argv) {
+  const char* ms = Option(argc, argv, "--ms");
+  const char* file = Option(argc, argv, "--touch");
+  if (ms == nullptr || file == nullptr) return 64;
+  ::Sleep(static_cast<DWORD>(std::strtoul(ms, nullptr, 10)));
+  HANDLE created = ::CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created == INVALID_HANDLE_VALUE) return 2;
+  ::CloseHandle(created);
+  return 0;
+}
+
+int Kill(int argc, char** argv) {
+  const char* pid = Option(argc, argv, "--pid");
+  if (pid == nullptr) return 64;
+  HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, std::strtoul(pid, nullptr, 10));
+  if (process == nullptr) return 2;
+  ::TerminateProcess(process, 9);
+  ::WaitForSingleObject(process, 10000);
+  ::CloseHandle(process);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "box") == 0) return Box(argc, argv);
-  if (argc >= 2 && std::strcmp(argv[1], "key") == 0) return Key(argc, argv);
-  if (argc >= 2 && std::strcmp(argv[1], "window") == 0) return Window(argc, argv);
-  if (argc >= 2 && std::strcmp(argv[1], "mutex") == 0) return HoldMutex();
-  if (argc >= 2 && std::strcmp(argv[1], "input") == 0) return Input(argc, argv);
-  std::fprintf(stderr, "usage: vendrix_e2e_driver box|input|key|mutex|window ...\n");
+  struct Command {
+    const char* name;
+    int (*run)(int, char**);
+  };
+  static constexpr Command kCommands[] = {
+      {"box", Box},
+      {"key", Key},
+      {"window", Window},
+      {"mutex", [](int, char**) { return HoldMutex(); }},
+      {"input", Input},
+      {"notepad", Notepad},
+      {"text", Text},
+      {"document", Document},
+      {"clipboard", Clipboard},
+      {"keys", Keys},
+      {"watch", [](int, char**) { return Watch(); }},
+      {"sleep", SleepAndTouch},
+      {"kill", Kill},
+  };
+  for (const Command& command : kCommands) {
+    if (argc >= 2 && std::strcmp(argv[1], command.name) == 0) return command.run(argc, argv);
+  }
+  std::fprintf(stderr, "usage: vendrix_e2e_driver COMMAND ...; see the top of wine_driver.cc\n");
   return 64;
 }

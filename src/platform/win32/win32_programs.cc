@@ -8,6 +8,16 @@ HANDLE ProcessHandle(platform::ProcessId process) { return reinterpret_cast<HAND
 
 platform::ProcessId ProcessIdOf(HANDLE handle) { return reinterpret_cast<platform::ProcessId>(handle); }
 
+// Answers the messages other programs wait on (sent ones) while we wait for
+// a program: it may send us one itself or through a broadcast, and Wine
+// makes the next program that opens the clipboard wait up to 5 s for its
+// owner to answer one.  Posted messages, input and timers stay queued, so
+// a wait still runs none of our own handling.
+void AnswerSentMessages() {
+  MSG message;
+  ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 }  // namespace
 
 platform::ProcessId Win32Programs::StartProgram(std::string_view commandLine) {
@@ -48,11 +58,17 @@ bool Win32Programs::OpenDocument(std::string_view file, platform::WindowId owner
 
 bool Win32Programs::ProgramRunning(platform::ProcessId process) {
   if (process == 0) return false;
+  AnswerSentMessages();
   return ::WaitForSingleObject(ProcessHandle(process), 0) == WAIT_TIMEOUT;
 }
 
 void Win32Programs::WaitForProgram(platform::ProcessId process) {
-  if (process != 0) ::WaitForSingleObject(ProcessHandle(process), INFINITE);
+  if (process == 0) return;
+  const HANDLE handle = ProcessHandle(process);
+  // Wakes when the program ends, and for each message sent to us meanwhile.
+  while (::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    AnswerSentMessages();
+  }
 }
 
 void Win32Programs::CloseProgram(platform::ProcessId process) {

@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "platform/win32/win32_desktop.h"
@@ -33,6 +34,24 @@ std::string CutToBytes(const std::string& text, size_t limit) {
     end = next;
   }
   return text.substr(0, end);
+}
+
+// WM_IME_CHAR carries one code page 932 character, lead * 256 + trail or a
+// single byte.  As a UTF-16 unit in the W form it arrives right in any
+// locale: the A form leaves the conversion to the system, with the code page
+// of the keyboard layout, not 932 on a system of another language (and
+// Wine, across processes, converts the lead byte alone).  Null for a code
+// that is no one character of the code page, which goes on in the A form.
+std::optional<wchar_t> WideImeChar(uintptr_t code) {
+  if (code > 0xFFFF) return std::nullopt;
+  char bytes[2];
+  int length = 0;
+  if (code > 0xFF) bytes[length++] = static_cast<char>(code >> 8);
+  bytes[length++] = static_cast<char>(code & 0xFF);
+  wchar_t wide[2];
+  const int got = ::MultiByteToWideChar(kShiftJisCodePage, MB_ERR_INVALID_CHARS, bytes, length, wide, 2);
+  if (got != 1) return std::nullopt;
+  return wide[0];
 }
 
 using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
@@ -134,17 +153,27 @@ platform::OsVersion Win32Windows::GetOsVersion() {
 }
 
 // The A forms on purpose: macros send WM_CHAR with code page 932 bytes (a
-// lead byte, then a trail byte) and WM_IME_CHAR with lead * 256 + trail.
-// Those are ANSI character messages; through the A forms Windows turns them
+// lead byte, then a trail byte), ANSI character messages that Windows turns
 // into the characters they stand for, where the W forms would take each
-// byte for a UTF-16 unit.
+// byte for a UTF-16 unit.  WM_IME_CHAR holds a whole character, which is
+// converted here (WideImeChar).
 intptr_t Win32Windows::SendWindowMessage(platform::WindowId window, uint32_t message, uintptr_t wParam,
                                          intptr_t lParam) {
+  if (message == platform::kWmImeChar) {
+    if (const std::optional<wchar_t> wide = WideImeChar(wParam)) {
+      return ::SendMessageW(HandleOf(window), message, *wide, lParam);
+    }
+  }
   return ::SendMessageA(HandleOf(window), message, wParam, lParam);
 }
 
 bool Win32Windows::PostWindowMessage(platform::WindowId window, uint32_t message, uintptr_t wParam,
                                      intptr_t lParam) {
+  if (message == platform::kWmImeChar) {
+    if (const std::optional<wchar_t> wide = WideImeChar(wParam)) {
+      return ::PostMessageW(HandleOf(window), message, *wide, lParam) != FALSE;
+    }
+  }
   return ::PostMessageA(HandleOf(window), message, wParam, lParam) != FALSE;
 }
 
