@@ -35,9 +35,11 @@ std::string ReadTextFile(const std::string& path) {
 }
 
 int Run(const LaunchArguments& launch) {
+  vendrix::posix::PosixFiles files;
   std::unique_ptr<vendrix::sim::SimDesktop> desktop =
       launch.simDesktopFile
-          ? std::make_unique<vendrix::sim::SimDesktop>(ReadTextFile(vendrix::posix::NativeName(*launch.simDesktopFile)))
+          ? std::make_unique<vendrix::sim::SimDesktop>(ReadTextFile(vendrix::posix::NativeName(*launch.simDesktopFile)),
+                                                       vendrix::sim::FilesBeside(files, *launch.simDesktopFile))
           : std::make_unique<vendrix::sim::SimDesktop>();
   std::ofstream traceFile;
   if (launch.traceFile && *launch.traceFile == "-") {
@@ -47,7 +49,6 @@ int Run(const LaunchArguments& launch) {
     if (!traceFile) throw std::runtime_error("cannot write the trace file " + *launch.traceFile);
     desktop->SetTraceStream(&traceFile);
   }
-  vendrix::posix::PosixFiles files;
   vendrix::posix::PosixHost host(launch.home);
   vendrix::platform::Platform platform{desktop->PlatformWith(files, host)};
   int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);

@@ -80,7 +80,8 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
   }
   std::optional<vendrix::sim::SimDesktop> desktop;
   try {
-    desktop.emplace(std::string_view(description));
+    desktop.emplace(std::string_view(description),
+                    vendrix::sim::FilesBeside(files, launch.simDesktopFile.value_or(std::string())));
   } catch (const std::exception& error) {
     ShowText(L"Bad desktop description: " + WideFromAscii(error.what()), MB_ICONERROR);
     return 1;

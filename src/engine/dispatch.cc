@@ -36,9 +36,9 @@ constexpr KeywordHandler kStatements[] = {
     {"OPEN", StmtOpen}, {"CLOSE", StmtClose}, {"READ", StmtRead}, {"WRITE", StmtWrite}, {"LOG", StmtLog},
     {"WRITEINI", StmtWriteIni}, {"SAVEINI", StmtSaveIni},
     // Screen capture and images.
-    {"CAPTURE", StmtNotYetAvailable}, {"CAPTUREJPG", StmtNotYetAvailable},
-    {"CAPTURESCREEN", StmtNotYetAvailable}, {"CAPTURESCREENJPG", StmtNotYetAvailable},
-    {"OPENGRAPH", StmtNotYetAvailable}, {"CLOSEGRAPH", StmtNotYetAvailable},
+    {"CAPTURE", StmtCapture}, {"CAPTUREJPG", StmtCaptureJpg},
+    {"CAPTURESCREEN", StmtCaptureScreen}, {"CAPTURESCREENJPG", StmtCaptureScreenJpg},
+    {"OPENGRAPH", StmtOpenGraph}, {"CLOSEGRAPH", StmtCloseGraph},
 };
 
 using HandlerIndex = std::unordered_map<std::string, StatementHandler, TextHash, std::equal_to<>>;

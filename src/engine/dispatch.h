@@ -65,10 +65,14 @@ void StmtWrite(Engine&, const Statement&);
 void StmtLog(Engine&, const Statement&);
 void StmtWriteIni(Engine&, const Statement&);
 void StmtSaveIni(Engine&, const Statement&);
+void StmtCapture(Engine&, const Statement&);
+void StmtCaptureJpg(Engine&, const Statement&);
+void StmtCaptureScreen(Engine&, const Statement&);
+void StmtCaptureScreenJpg(Engine&, const Statement&);
+void StmtOpenGraph(Engine&, const Statement&);
+void StmtCloseGraph(Engine&, const Statement&);
 // The pause that LCLICK, RCLICK, MOVETO, MOVERE, KEY and PASTE take after
 // their action when the per-statement delay is skipped.
 void AutoDelayStep(Engine& engine);
-// Statements this version does not carry out yet: reported, not fatal.
-void StmtNotYetAvailable(Engine&, const Statement&);
 
 }  // namespace vendrix

@@ -28,6 +28,7 @@ Engine::~Engine() { platform.messages.SetTimerSink(nullptr); }
 
 void Engine::OnTimer(int timerId) {
   if (timerId == kWatchdogTimer) WatchdogTick(*this);
+  if (timerId == kMenuTimer && shell != nullptr) shell->MenuTimerTick();
 }
 
 }  // namespace vendrix

@@ -16,8 +16,10 @@
 
 #include "desktop/keys.h"
 #include "engine/file_slots.h"
+#include "engine/image_slots.h"
 #include "engine/messages.h"
 #include "engine/settings.h"
+#include "engine/shell_hooks.h"
 #include "engine/statement_list.h"
 #include "platform/platform.h"
 #include "values/variables.h"
@@ -141,8 +143,12 @@ class Engine : public platform::TimerSink {
   Pacing pacing;
   DesktopState desktop = StartupDesktopState(settings);
   HotkeyTable hotkeys;
+  // The shell of menu and resident mode; none in file mode and in tests of
+  // the engine alone.
+  ShellHooks* shell = nullptr;
   KeyNameTable keyNames;
   FileSlots fileSlots;
+  ImageSlots imageSlots;
   // The state of "random"; taken from the clock at start, so a fixed clock
   // gives the same numbers.
   uint32_t randomSeed = 0;

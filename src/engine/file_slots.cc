@@ -16,11 +16,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-[[noreturn]] void ReportFatal(Engine& engine, const std::string& message) {
-  ReportError(engine, message, true);
-  throw ProgramEnd{1};  // ReportError has thrown already; this tells the compiler
-}
-
 platform::StreamMode StreamModeOf(SlotMode mode) {
   switch (mode) {
     case SlotMode::kInput: return platform::StreamMode::kRead;
@@ -264,13 +259,22 @@ std::string IniPath(Engine& engine, std::string_view name) {
 }
 
 std::string MacroIniPath(Engine& engine, std::string_view macroFileName) {
-  const char separator = engine.platform.files.PathSeparator();
+  return IniPath(engine, WithExtension(macroFileName, ".ini", engine.platform.files.PathSeparator()));
+}
+
+size_t ExtensionStart(std::string_view name, char separator) {
   size_t dot = std::string_view::npos;
-  for (size_t pos = 0; pos < macroFileName.size(); pos = sjis::NextChar(macroFileName, pos)) {
-    if (IsFolderMark(macroFileName, pos, separator)) dot = std::string_view::npos;
-    if (macroFileName[pos] == '.' && !sjis::IsLeadByteAt(macroFileName, pos)) dot = pos;
+  for (size_t pos = 0; pos < name.size(); pos = sjis::NextChar(name, pos)) {
+    if (IsFolderMark(name, pos, separator)) dot = std::string_view::npos;
+    if (name[pos] == '.' && !sjis::IsLeadByteAt(name, pos)) dot = pos;
   }
-  return IniPath(engine, std::string(macroFileName.substr(0, dot)) + ".ini");
+  return dot == std::string_view::npos ? name.size() : dot;
+}
+
+std::string WithExtension(std::string_view name, std::string_view extension, char separator) {
+  std::string result(name.substr(0, ExtensionStart(name, separator)));
+  result += extension;
+  return result;
 }
 
 void WriteIniValue(Engine& engine, std::string_view what, std::string_view path, std::string_view section,

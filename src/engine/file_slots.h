@@ -92,6 +92,12 @@ std::string IniPath(Engine& engine, std::string_view name);
 // The macro's own INI file: its name with the extension replaced by ".ini"
 // (or ".ini" appended), as an INI path.
 std::string MacroIniPath(Engine& engine, std::string_view macroFileName);
+
+// Where a file name's extension (its last '.' after the last folder mark)
+// starts; the name's length when it has none.
+size_t ExtensionStart(std::string_view name, char separator);
+// The name with its extension, if any, replaced by `extension` (".bmp").
+std::string WithExtension(std::string_view name, std::string_view extension, char separator);
 // WRITEINI and SAVEINI: the file replaced as a whole (temporary file, then
 // rename), so a failure never leaves half a file.  Reports failures.
 void WriteIniValue(Engine& engine, std::string_view what, std::string_view path, std::string_view section,

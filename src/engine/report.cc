@@ -54,6 +54,11 @@ void ReportError(Engine& engine, std::string_view message, bool fatal) {
   if (answer == platform::kIdNo) throw ProgramEnd{1};
 }
 
+void ReportFatal(Engine& engine, std::string_view message) {
+  ReportError(engine, message, true);
+  throw ProgramEnd{1};  // not reached: a fatal ReportError has thrown
+}
+
 void BlockInputFor(Engine& engine, int seconds) {
   engine.input.blockLevel = seconds;
   if (seconds == 0) {

@@ -12,6 +12,8 @@ class Engine;
 // question, ends the program with exit code 1 (throws ProgramEnd); after
 // Yes this returns and the caller goes on.
 void ReportError(Engine& engine, std::string_view message, bool fatal);
+// ReportError, fatal: never returns.
+[[noreturn]] void ReportFatal(Engine& engine, std::string_view message);
 
 // A message box with the program's caption.  While a macro has input
 // blocked, input is released around the box.

@@ -69,6 +69,7 @@ void RunLoadedMacro(Engine& engine) {
   do {
     ++run.programCounter;
     engine.platform.messages.ProcessMessages();
+    if (engine.shell != nullptr) engine.shell->AfterMessages();
     ExecuteStatement(engine, run.statements[static_cast<size_t>(run.programCounter)]);
     if (BreakKeyDown(engine)) {
       ShowMessageBox(engine, msg::kBreakMessage, platform::kMbSetForeground);
@@ -120,6 +121,10 @@ void RunMacroLines(Engine& engine, int first, int last) {
 }
 
 void EndRun(Engine& engine) {
+  // An input block ends with its run: in resident mode a later message box
+  // (the icon's question, another run's) must not block the user again.
+  engine.input.blockLevel = 0;
+  engine.platform.messages.KillTimer(kWatchdogTimer);
   engine.platform.input.BlockInput(false);
   engine.run.idle = true;
   ReleaseHeldInput(engine);

@@ -254,6 +254,7 @@ void StmtStep(Engine& engine, const Statement& statement) {
     if (where.top < 0) where.top += engine.platform.display.ScreenHeight() - settings.stepHeight;
     if (where.left < 0) where.left += engine.platform.display.ScreenWidth() - settings.stepWidth;
     window.ShowStepDisplay(where, settings.stepFontSize);
+    if (engine.shell != nullptr) engine.shell->MainWindowChanged();
     engine.pacing.stepDelayBefore = OperandInteger(engine, statement, 1, 1000);
     engine.pacing.stepDelayAfter = OperandInteger(engine, statement, 2, 500);
     const RunState& run = engine.run;
@@ -263,6 +264,7 @@ void StmtStep(Engine& engine, const Statement& statement) {
   } else if (mode == "OFF") {
     engine.pacing.stepMode = false;
     window.HideStepDisplay(settings.menuWidth, settings.menuHeight);
+    if (engine.shell != nullptr) engine.shell->MainWindowChanged();
   } else {
     AppendStepLine(engine, mode);
   }

@@ -32,8 +32,4 @@ void StmtMessage(Engine& engine, const Statement& statement) {
   if (index >= 0) engine.variables.Store(index, AnswerText(answer));
 }
 
-void StmtNotYetAvailable(Engine& engine, const Statement& statement) {
-  ReportError(engine, std::string(msg::kNotYetAvailable) + statement.keyword, false);
-}
-
 }  // namespace vendrix

@@ -20,6 +20,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/image.h"
 
 namespace vendrix::platform {
 
@@ -269,9 +272,64 @@ struct Rect {
   int height = 0;
 };
 
+// What the user did to the program's own window, queued by the platform
+// while it delivers window messages and taken by the shell.
+enum class ShellEventKind {
+  kMenuPick,        // value: the item's index in the last SetMenuItems list
+  kHotkey,          // value: the id the hotkey was registered under
+  kJoystickButton,  // value: 1 or 2, the joystick whose button went down
+  kTrayRightClick,  // the notification-area icon was right-clicked
+  kPaint,           // the main window is to be painted (shown, restored)
+  kQuit,            // the session ends: nothing more will come
+};
+
+struct ShellEvent {
+  ShellEventKind kind = ShellEventKind::kPaint;
+  int value = 0;
+};
+
+// Modifier bits of a global hotkey.
+inline constexpr uint32_t kModAlt = 1;
+inline constexpr uint32_t kModControl = 2;
+inline constexpr uint32_t kModShift = 4;
+
 class ShellWindow {
  public:
   virtual ~ShellWindow() = default;
+
+  // ---- the menu window, its icon and its hotkeys
+  // The items of the menu bar's one drop-down menu, in order; replaces the
+  // items of an earlier call.
+  virtual void SetMenuItems(const std::vector<std::string>& captions) = 0;
+  // Shows the main window as the small borderless, not topmost menu window
+  // at `where` and brings it to the front.
+  virtual void ShowMenuWindow(const Rect& where) = 0;
+  // Minimises the main window and keeps it out of the taskbar (resident
+  // mode); hotkeys and the icon stay.
+  virtual void MinimiseMainWindow() = 0;
+  virtual bool MainWindowMinimised() = 0;
+  // Closes the drop-down menu if it is open (the break key in menu mode).
+  virtual void CloseMenu() = 0;
+  // The notification-area icon (id 1 of the main window) with its tooltip.
+  virtual bool AddTrayIcon(std::string_view tip) = 0;
+  virtual void DeleteTrayIcon() = 0;
+  // A system-wide hotkey of the main window; false when the system refuses
+  // it (another program holds it).
+  virtual bool RegisterHotKey(int id, uint32_t modifiers, int vk) = 0;
+  virtual void UnregisterHotKey(int id) = 0;
+  // Joystick button messages to the main window (JOYSTICKID1 is 0): 100 ms
+  // period, changes only; false when the joystick is absent.
+  virtual bool CaptureJoystick(int joystickId) = 0;
+  virtual void ReleaseJoystick(int joystickId) = 0;
+  // The file-open dialog with a filter "Name|*.A;*.B"; none when cancelled.
+  virtual std::optional<std::string> ChooseFile(std::string_view filter) = 0;
+  // The next queued event, without waiting.
+  virtual std::optional<ShellEvent> TakeShellEvent() = 0;
+  // Delivers window messages (timers included) until an event is queued or
+  // `timeoutMs` have passed.
+  virtual void WaitForShellEvent(uint32_t timeoutMs) = 0;
+
+  // ---- the step display
   // Shows the main window as a sizeable, topmost step display.
   virtual void ShowStepDisplay(const Rect& where, int fontSize) = 0;
   // Back to the small borderless, not topmost menu window.
@@ -290,6 +348,12 @@ class Display {
   virtual ~Display() = default;
   virtual int ScreenWidth() = 0;
   virtual int ScreenHeight() = 0;
+  // The pixels of a screen area of the primary screen (in physical pixels)
+  // in one piece; parts off the screen come out as the system gives them.
+  // None when the system cannot (too little memory, no screen).
+  virtual std::optional<Image> CaptureScreen(const Rect& area) = 0;
+  // One screen pixel's colour; kInvalidColour off the screen.
+  virtual Colour ScreenPixel(Point at) = 0;
 };
 
 // ---- host: files, the program itself, the single-instance lock ----------

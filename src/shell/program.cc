@@ -6,6 +6,7 @@
 #include "engine/report.h"
 #include "engine/run.h"
 #include "shell/command_line.h"
+#include "shell/main_form.h"
 #include "shell/options.h"
 #include "values/sjis.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr std::string_view kOptionsFile = "Vendrix.INI";
 constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
-constexpr std::string_view kMenuFile = "Vendrix.MNU";
+constexpr std::string_view kHotkeyFile = "Vendrix.hot";
 
 // The folder part of a path, ending in the separator.  Scans by characters,
 // so the trail byte of a double-byte character is never taken for "\\".
@@ -57,12 +58,18 @@ void ApplyPresets(Engine& engine, const CommandLine& line) {
   }
 }
 
-// Menu mode, until the menu window is built: the menu file must exist.
-void RunMenuMode(Engine& engine) {
-  if (!engine.platform.files.FileExists(ProgramFile(engine, kMenuFile))) {
-    ReportError(engine, engine.programFolder + std::string(msg::kMenuFileMissing), true);
+// Menu and resident mode: the window, its menu and icon, the hotkeys, and
+// then whatever the user does until the program ends.
+[[noreturn]] void RunWindowModes(Engine& engine, const CommandLine& line) {
+  MainForm form(engine);
+  if (engine.residentMode) {
+    // A hotkey file named on the command line, or the program's own.
+    form.ReadHotkeyFile(line.fileName.empty() ? ProgramFile(engine, kHotkeyFile) : line.fileName);
+    form.CaptureJoysticks();
+    form.RegisterHotkeys();
   }
-  ReportError(engine, msg::kMenuNotAvailable, true);
+  form.FormCreate();
+  form.Run();
 }
 
 // The one-time start-up, then the mode the command line asks for.
@@ -72,16 +79,12 @@ int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
   ReadOptionsFiles(engine);
   CommandLine line = ScanCommandLine(args, files.CaseSensitiveNames());
   ApplyPresets(engine, line);
-  if (line.resident) {
-    engine.residentMode = true;
-    ReportError(engine, msg::kResidentNotAvailable, true);
-  }
-  if (!line.fileName.empty()) {
+  engine.residentMode = line.resident;
+  if (!engine.residentMode && !line.fileName.empty()) {
     RunMacro(engine, line.fileName);
     return 0;
   }
-  RunMenuMode(engine);
-  return 0;
+  RunWindowModes(engine, line);
 }
 
 // Runs on every way out: nothing a macro pressed or blocked outlives it,

@@ -66,9 +66,6 @@ std::string OpNot(Engine&, const CallArgs&);
 std::string OpDiv(Engine&, const CallArgs&);
 std::string OpMod(Engine&, const CallArgs&);
 
-// A function of a later version: reported (not fatal), gives the empty text.
-std::string ReportNotYetAvailable(Engine& engine, std::string_view name);
-
 // Texts (functions_text.cc).
 std::string FnLen(Engine&, const CallArgs&);
 std::string FnPos(Engine&, const CallArgs&);

@@ -88,9 +88,4 @@ std::string OpMod(Engine& engine, const CallArgs& a) {
   return IntegerText(dividend % divisor);
 }
 
-std::string ReportNotYetAvailable(Engine& engine, std::string_view name) {
-  ReportError(engine, std::string(msg::kNotYetAvailable) + std::string(name), false);
-  return {};
-}
-
 }  // namespace vendrix

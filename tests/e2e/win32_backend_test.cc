@@ -628,7 +628,12 @@ class ForeignEdit {
 void TestForeignCharacters(Tally& tally, platform::Windows& windows) {
   ForeignEdit foreign;
   CHECK(tally, foreign.edit() != nullptr);
+  // A character message may reach the edit control as a message the window
+  // posts to itself (the IME form does under Wine), so wait for the text.
   const auto typed = [&](const std::wstring& expected, const char* what) {
+    windows.SendWindowMessage(foreign.id(), WM_NULL, 0, 0);
+    const DWORD start = ::GetTickCount();
+    while (EditText(foreign.edit()) != expected && ::GetTickCount() - start < 2000) ::Sleep(5);
     const std::wstring text = EditText(foreign.edit());
     CHECK_THAT(tally, text == expected, std::string(what) + ": " + win32::Utf8FromWide(text));
   };
@@ -642,10 +647,6 @@ void TestForeignCharacters(Tally& tally, platform::Windows& windows) {
   // ロ posted, byte by byte.
   CHECK(tally, windows.PostWindowMessage(foreign.id(), platform::kWmChar, 0x83, 1));
   CHECK(tally, windows.PostWindowMessage(foreign.id(), platform::kWmChar, 0x8D, 1));
-  // A sent message after the posted ones is handled after them.
-  windows.SendWindowMessage(foreign.id(), WM_NULL, 0, 0);
-  const DWORD start = ::GetTickCount();
-  while (EditText(foreign.edit()).size() < 3 && ::GetTickCount() - start < 2000) ::Sleep(5);
   typed(L"\u30DE\u30AF\u30ED", "posted WM_CHAR 0x83 then 0x8D types \u30ED");
 }
 
@@ -770,6 +771,557 @@ void TestSoundAndJoysticks(Tally& tally, win32::Win32Desktop& desktop) {
   CHECK(tally, !desktop.joysticks().Read(-1));
 }
 
+// ---- the shell window ------------------------------------------------------
+
+using platform::ShellEvent;
+using platform::ShellEventKind;
+
+// What the system delivers for the icon's callback (0x0464).
+constexpr UINT kIconCallback = 0x0464;
+// A hotkey id no check registers: posted last, it marks the end of a batch.
+constexpr int kMarkerHotkey = 4242;
+
+std::string Describe(const std::vector<ShellEvent>& events) {
+  static const char* const kNames[] = {"menu", "hotkey", "joystick", "icon", "paint", "quit"};
+  std::string out;
+  for (const ShellEvent& e : events) {
+    out += out.empty() ? "" : ", ";
+    out += kNames[static_cast<int>(e.kind)] + std::string(" ") + std::to_string(e.value);
+  }
+  return out.empty() ? "none" : out;
+}
+
+std::vector<ShellEvent> TakeAll(platform::ShellWindow& shell) {
+  std::vector<ShellEvent> events;
+  for (size_t i = 0; i <= win32::kMaxPendingEvents; ++i) {
+    const auto event = shell.TakeShellEvent();
+    if (!event) break;
+    events.push_back(*event);
+  }
+  return events;
+}
+
+std::vector<ShellEvent> WithoutPaints(const std::vector<ShellEvent>& events) {
+  std::vector<ShellEvent> out;
+  for (const ShellEvent& e : events) {
+    if (e.kind != ShellEventKind::kPaint) out.push_back(e);
+  }
+  return out;
+}
+
+// Waits for the events up to the marker hotkey, paints left out; a missing
+// marker shows as "quit -1".
+std::vector<ShellEvent> EventsUpToMarker(platform::ShellWindow& shell, DWORD timeoutMs) {
+  std::vector<ShellEvent> seen;
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < timeoutMs) {
+    shell.WaitForShellEvent(200);
+    while (const auto event = shell.TakeShellEvent()) {
+      if (event->kind == ShellEventKind::kHotkey && event->value == kMarkerHotkey) return seen;
+      if (event->kind != ShellEventKind::kPaint) seen.push_back(*event);
+    }
+  }
+  seen.push_back({ShellEventKind::kQuit, -1});
+  return seen;
+}
+
+void PressKeys(platform::Input& input, std::initializer_list<int> down, std::initializer_list<int> tapped) {
+  for (int vk : down) input.KeybdEvent(static_cast<uint8_t>(vk), 0, 0, 0);
+  for (int vk : tapped) {
+    input.KeybdEvent(static_cast<uint8_t>(vk), 0, 0, 0);
+    input.KeybdEvent(static_cast<uint8_t>(vk), 0, platform::kKeyEventKeyUp, 0);
+  }
+  for (auto vk = std::rbegin(down); vk != std::rend(down); ++vk) {
+    input.KeybdEvent(static_cast<uint8_t>(*vk), 0, platform::kKeyEventKeyUp, 0);
+  }
+}
+
+bool DropDownOpen() {
+  HWND popup = ::FindWindowW(L"#32768", nullptr);
+  return popup != nullptr && ::IsWindowVisible(popup);
+}
+
+std::wstring MenuText(HMENU menu, UINT position) {
+  wchar_t text[256] = L"";
+  ::GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+  return text;
+}
+
+// SetMenuItems fills the one drop-down; WM_MENUCHAR picks by first character.
+const std::vector<std::string> kMenuCaptions = {
+    "\x83\x7D\x83\x4E\x83\x8D 1",  // マクロ 1
+    "Beta",
+    "banana",
+    "\xB6\xC5",     // ｶﾅ, half-width
+    "Tom & Jerry",  // shown with its '&', no underline
+    "\x83\x5C\x83\x7C",  // ソポ: trail bytes 0x5C and 0x7C
+};
+
+void TestShellMenuItems(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  HWND window = desktop.mainWindow();
+  shell.SetMenuItems({"old 1", "old 2", "old 3", "old 4", "old 5", "old 6", "old 7"});
+  shell.SetMenuItems(kMenuCaptions);
+  HMENU bar = ::GetMenu(window);
+  CHECK_THAT(tally, bar != nullptr && ::GetMenuItemCount(bar) == 1, "a menu bar with one item");
+  CHECK(tally, MenuText(bar, 0) == L"&Vendrix");
+  HMENU dropDown = ::GetSubMenu(bar, 0);
+  CHECK_THAT(tally, ::GetMenuItemCount(dropDown) == 6,
+             "the later list replaces the earlier: " + std::to_string(::GetMenuItemCount(dropDown)));
+  const std::wstring shown[] = {L"\u30DE\u30AF\u30ED 1", L"Beta",        L"banana",
+                                L"\uFF76\uFF85",         L"Tom && Jerry", L"\u30BD\u30DD"};
+  for (UINT i = 0; i < 6; ++i) {
+    CHECK_THAT(tally, MenuText(dropDown, i) == shown[i],
+               "item " + std::to_string(i) + " reads " + win32::Utf8FromWide(MenuText(dropDown, i)));
+    const UINT state = ::GetMenuState(dropDown, i, MF_BYPOSITION);
+    CHECK_THAT(tally, (state & (MF_POPUP | MF_SEPARATOR | MF_OWNERDRAW | MF_DISABLED | MF_GRAYED)) == 0,
+               "item " + std::to_string(i) + " is a plain text item");
+  }
+  CHECK_THAT(tally, ::GetMenuItemID(dropDown, 0) + 5 == ::GetMenuItemID(dropDown, 5),
+             "item ids follow the items");
+
+  struct Typed {
+    wchar_t character;
+    int index;  // -1: no item
+  };
+  const Typed typed[] = {
+      {L'b', 1},      {L'B', 1},      {L'\u30DE', 0}, {L'\uFF76', 3}, {L't', 4},
+      {L'\u30BD', 5}, {L'z', -1},     {L'1', -1},     {L'&', -1},     {L'\u30AF', -1},
+  };
+  for (const Typed& t : typed) {
+    const LRESULT reply =
+        ::SendMessageW(window, WM_MENUCHAR, MAKEWPARAM(t.character, MF_POPUP), reinterpret_cast<LPARAM>(dropDown));
+    const bool picks = HIWORD(reply) == MNC_EXECUTE;
+    CHECK_THAT(tally, t.index < 0 ? !picks : picks && LOWORD(reply) == t.index,
+               "typing " + win32::Utf8FromWide(std::wstring(1, t.character)) + " gives " +
+                   std::to_string(HIWORD(reply)) + "/" + std::to_string(LOWORD(reply)));
+  }
+  const LRESULT onBar =
+      ::SendMessageW(window, WM_MENUCHAR, MAKEWPARAM(L'b', 0), reinterpret_cast<LPARAM>(bar));
+  CHECK_THAT(tally, HIWORD(onBar) != MNC_EXECUTE, "the bar itself picks by its '&' only");
+}
+
+// Posted window messages and the events they queue, in order.
+void TestShellMessages(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  HWND window = desktop.mainWindow();
+  HMENU dropDown = ::GetSubMenu(::GetMenu(window), 0);
+  const UINT item2 = ::GetMenuItemID(dropDown, 2);
+  const UINT pastLast = ::GetMenuItemID(dropDown, 5) + 1;
+  struct Posted {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::vector<ShellEvent> expected;
+  };
+  const Posted posted[] = {
+      {"hotkey 5", WM_HOTKEY, 5, MAKELPARAM(MOD_ALT, 'X'), {{ShellEventKind::kHotkey, 5}}},
+      {"icon right button down", kIconCallback, 1, WM_RBUTTONDOWN, {{ShellEventKind::kTrayRightClick, 0}}},
+      {"icon pointer move", kIconCallback, 1, WM_MOUSEMOVE, {}},
+      {"icon left button down", kIconCallback, 1, WM_LBUTTONDOWN, {}},
+      {"icon right button up", kIconCallback, 1, WM_RBUTTONUP, {}},
+      {"icon left double click", kIconCallback, 1, WM_LBUTTONDBLCLK, {}},
+      {"joystick 1 button", MM_JOY1BUTTONDOWN, JOY_BUTTON1CHG | JOY_BUTTON1, 0, {{ShellEventKind::kJoystickButton, 1}}},
+      {"joystick 2 button", MM_JOY2BUTTONDOWN, JOY_BUTTON2CHG | JOY_BUTTON2, 0, {{ShellEventKind::kJoystickButton, 2}}},
+      {"joystick 1 button up", MM_JOY1BUTTONUP, JOY_BUTTON1CHG, 0, {}},
+      {"joystick 1 moved", MM_JOY1MOVE, 0, MAKELPARAM(100, 200), {}},
+      {"menu item 2", WM_COMMAND, item2, 0, {{ShellEventKind::kMenuPick, 2}}},
+      {"no such menu item", WM_COMMAND, pastLast, 0, {}},
+      {"session end asked", WM_QUERYENDSESSION, 0, 0, {{ShellEventKind::kQuit, 0}}},
+      {"session end cancelled", WM_ENDSESSION, FALSE, 0, {}},
+  };
+  TakeAll(shell);
+  for (const Posted& p : posted) {
+    ::PostMessageW(window, p.message, p.wParam, p.lParam);
+    ::PostMessageW(window, WM_HOTKEY, kMarkerHotkey, 0);
+    const std::vector<ShellEvent> seen = EventsUpToMarker(shell, 3000);
+    CHECK_THAT(tally, Describe(seen) == Describe(p.expected),
+               std::string(p.name) + " queues " + Describe(seen) + ", not " + Describe(p.expected));
+  }
+
+  // Messages already waiting come out in their order.
+  ::PostMessageW(window, kIconCallback, 1, WM_MOUSEMOVE);
+  ::PostMessageW(window, WM_HOTKEY, 3, 0);
+  ::PostMessageW(window, kIconCallback, 1, WM_RBUTTONDOWN);
+  ::PostMessageW(window, WM_COMMAND, item2, 0);
+  ::PostMessageW(window, WM_HOTKEY, kMarkerHotkey, 0);
+  CHECK_THAT(tally, Describe(EventsUpToMarker(shell, 3000)) == "hotkey 3, icon 0, menu 2",
+             "a batch keeps its order");
+
+  // A quit message ends the wait as an event of its own, and is used up.
+  ::PostQuitMessage(0);
+  shell.WaitForShellEvent(3000);
+  CHECK_THAT(tally, Describe(WithoutPaints(TakeAll(shell))) == "quit 0", "WM_QUIT becomes quit");
+  MSG left;
+  CHECK(tally, !::PeekMessageW(&left, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+
+  // Pending events are bounded.
+  for (int i = 0; i < 1100; ++i) ::SendMessageW(window, WM_HOTKEY, static_cast<WPARAM>(i), 0);
+  ::SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+  const std::vector<ShellEvent> flood = TakeAll(shell);
+  CHECK_THAT(tally, flood.size() == win32::kMaxPendingEvents + 1 && flood[999].value == 999 &&
+                        flood.back().kind == ShellEventKind::kQuit,
+             "a flood keeps the first 1000 and the quit: " + std::to_string(flood.size()));
+}
+
+DWORD WINAPI PostHotkeyLater(void* window) {
+  ::Sleep(150);
+  ::PostMessageW(static_cast<HWND>(window), WM_HOTKEY, 6, 0);
+  return 0;
+}
+
+void TestShellWaits(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  HWND window = desktop.mainWindow();
+  TakeAll(shell);
+  CountingSink sink;
+  desktop.messages().SetTimerSink(&sink);
+  desktop.messages().SetTimer(9, 20);
+  DWORD start = ::GetTickCount();
+  shell.WaitForShellEvent(300);
+  DWORD elapsed = ::GetTickCount() - start;
+  CHECK_THAT(tally, elapsed >= 280 && elapsed < 2000, "an idle wait of 300 ms took " + std::to_string(elapsed));
+  CHECK_THAT(tally, sink.ticks[9] >= 5, "timers tick during the wait: " + std::to_string(sink.ticks[9]));
+  desktop.messages().KillTimer(9);
+  desktop.messages().SetTimerSink(nullptr);
+
+  ::PostMessageW(window, WM_HOTKEY, 8, 0);
+  start = ::GetTickCount();
+  shell.WaitForShellEvent(5000);
+  shell.WaitForShellEvent(5000);  // the event still waits: at once again
+  elapsed = ::GetTickCount() - start;
+  CHECK_THAT(tally, elapsed < 1000, "a posted event ends the wait: " + std::to_string(elapsed) + " ms");
+  CHECK(tally, Describe(WithoutPaints(TakeAll(shell))) == "hotkey 8");
+
+  HANDLE poster = ::CreateThread(nullptr, 0, PostHotkeyLater, window, 0, nullptr);
+  start = ::GetTickCount();
+  shell.WaitForShellEvent(5000);
+  elapsed = ::GetTickCount() - start;
+  CHECK_THAT(tally, elapsed >= 100 && elapsed < 2000,
+             "another thread's message wakes the wait after " + std::to_string(elapsed) + " ms");
+  CHECK(tally, Describe(WithoutPaints(TakeAll(shell))) == "hotkey 6");
+  ::WaitForSingleObject(poster, 5000);
+  ::CloseHandle(poster);
+}
+
+bool IsVisible(HWND window) { return ::IsWindowVisible(window) != FALSE; }
+
+bool HasFrame(HWND window) {
+  return (::GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) != 0;
+}
+
+bool SizeIs(HWND window, int width, int height) {
+  const RECT rect = WindowRect(window);
+  return rect.right - rect.left == width && rect.bottom - rect.top == height;
+}
+
+// The window manager under Wine answers a new frame a moment later.
+bool RectBecomes(platform::Messages& messages, HWND window, int left, int top, int width, int height) {
+  return PumpUntil(messages, 1000, [&] {
+    const RECT rect = WindowRect(window);
+    return rect.left == left && rect.top == top && SizeIs(window, width, height);
+  });
+}
+
+void TestShellLooks(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  platform::Messages& messages = desktop.messages();
+  HWND window = desktop.mainWindow();
+  HWND text = desktop.textArea();
+
+  shell.ShowMenuWindow({50, 60, 240, 60});
+  CHECK(tally, PumpUntil(messages, 2000, [&] { return ::GetForegroundWindow() == window; }));
+  CHECK_THAT(tally, RectBecomes(messages, window, 50, 60, 240, 60), "the menu window at 50,60 240x60");
+  CHECK(tally, IsVisible(window) && !IsTopmost(window) && !HasFrame(window));
+  CHECK(tally, (::GetWindowLongW(window, GWL_STYLE) & WS_POPUP) != 0);
+  CHECK_THAT(tally, !IsVisible(text), "no text area in the menu window");
+  CHECK(tally, ::GetMenu(window) != nullptr && !shell.MainWindowMinimised());
+
+  // The step display over the menu window, and back.  Under Wine the window
+  // manager may shift a window that loses its frame, so only the size counts.
+  shell.ShowStepDisplay({100, 110, 300, 200}, 10);
+  CHECK(tally, RectBecomes(messages, window, 100, 110, 300, 200));
+  CHECK(tally, IsTopmost(window) && HasFrame(window) && IsVisible(text));
+  shell.HideStepDisplay(240, 60);
+  messages.ProcessMessages();
+  CHECK_THAT(tally, IsVisible(window) && !IsTopmost(window) && !HasFrame(window) && !IsVisible(text),
+             "STEP OFF goes back to the shown menu window");
+  CHECK(tally, SizeIs(window, 240, 60));
+
+  // The user minimised the menu window: STEP ON still shows.
+  ::ShowWindow(window, SW_MINIMIZE);
+  CHECK(tally, PumpUntil(messages, 2000, [&] { return ::IsIconic(window) != FALSE; }));
+  CHECK(tally, shell.MainWindowMinimised());
+  shell.ShowStepDisplay({100, 110, 300, 200}, 10);
+  CHECK_THAT(tally, !::IsIconic(window) && IsVisible(window) && RectBecomes(messages, window, 100, 110, 300, 200),
+             "the step display comes out of a window the user minimised");
+
+  shell.MinimiseMainWindow();
+  messages.ProcessMessages();
+  CHECK(tally, shell.MainWindowMinimised());
+  CHECK_THAT(tally, ::IsIconic(window) && !IsVisible(window), "minimised and out of the taskbar");
+
+  // A macro started by a hotkey may show the step display meanwhile.
+  shell.ShowStepDisplay({100, 110, 300, 200}, 10);
+  CHECK_THAT(tally, !::IsIconic(window) && IsVisible(window) && RectBecomes(messages, window, 100, 110, 300, 200),
+             "the step display comes out of the hidden minimised window");
+  shell.HideStepDisplay(240, 60);
+  messages.ProcessMessages();
+  CHECK_THAT(tally, shell.MainWindowMinimised() && ::IsIconic(window) && !IsVisible(window),
+             "STEP OFF goes back to the minimised window");
+
+  shell.ShowMenuWindow({70, 80, 240, 60});
+  CHECK_THAT(tally, !::IsIconic(window) && IsVisible(window) && RectBecomes(messages, window, 70, 80, 240, 60),
+             "the menu window comes back from minimised");
+  CHECK(tally, !shell.MainWindowMinimised());
+  CHECK(tally, PumpUntil(messages, 2000, [&] { return ::GetForegroundWindow() == window; }));
+}
+
+void TestShellPaints(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  HWND window = desktop.mainWindow();
+  shell.WaitForShellEvent(100);
+  TakeAll(shell);
+  ::InvalidateRect(window, nullptr, TRUE);
+  shell.WaitForShellEvent(2000);
+  CHECK_THAT(tally, Describe(TakeAll(shell)) == "paint 0", "an invalid window asks to be painted");
+  CHECK_THAT(tally, !::GetUpdateRect(window, nullptr, FALSE), "and is valid after");
+  for (int i = 0; i < 3; ++i) {
+    ::InvalidateRect(window, nullptr, TRUE);
+    ::UpdateWindow(window);
+  }
+  CHECK_THAT(tally, Describe(TakeAll(shell)) == "paint 0", "one paint pending at a time");
+}
+
+// Alt+V opens the drop-down, a letter picks the first item it starts; the
+// break key's CloseMenu shuts the drop-down from a timer tick inside the
+// menu's own loop.
+void TestShellMenuKeys(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  platform::Input& input = desktop.input();
+  CountingSink sink;
+  bool closeWhenOpen = false;
+  bool seenOpen = false;
+  sink.onTick = [&](int) {
+    if (DropDownOpen()) {
+      seenOpen = true;
+      if (closeWhenOpen) shell.CloseMenu();
+    }
+    if (sink.ticks[11] == 250) PressKeys(input, {}, {VK_ESCAPE, VK_ESCAPE});  // stuck: let go
+    if (sink.ticks[11] > 500) ::ExitProcess(3);
+  };
+  desktop.messages().SetTimerSink(&sink);
+  desktop.messages().SetTimer(11, 20);
+  shell.WaitForShellEvent(100);
+  TakeAll(shell);
+
+  PressKeys(input, {VK_MENU}, {'V'});
+  PressKeys(input, {}, {'B'});
+  std::vector<ShellEvent> picked;
+  const DWORD start = ::GetTickCount();
+  while (picked.empty() && ::GetTickCount() - start < 5000) {
+    shell.WaitForShellEvent(500);
+    picked = WithoutPaints(TakeAll(shell));
+  }
+  CHECK_THAT(tally, Describe(picked) == "menu 1", "Alt+V then B picks Beta: " + Describe(picked));
+
+  closeWhenOpen = true;
+  seenOpen = false;
+  sink.ticks[11] = 0;
+  PressKeys(input, {VK_MENU}, {'V'});
+  const DWORD opened = ::GetTickCount();
+  while (!seenOpen && ::GetTickCount() - opened < 5000) shell.WaitForShellEvent(100);
+  CHECK_THAT(tally, seenOpen, "the drop-down opened and timers ticked inside its loop");
+  CHECK_THAT(tally, sink.ticks[11] < 250, "CloseMenu closed it, after " + std::to_string(sink.ticks[11]) + " ticks");
+  CHECK(tally, !DropDownOpen());
+  shell.WaitForShellEvent(100);
+  CHECK(tally, Describe(WithoutPaints(TakeAll(shell))) == "none");
+  desktop.messages().KillTimer(11);
+  desktop.messages().SetTimerSink(nullptr);
+}
+
+void TestShellHotkeys(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  constexpr uint32_t kCtrlShift = platform::kModControl | platform::kModShift;
+  CHECK(tally, shell.RegisterHotKey(1, kCtrlShift, VK_F11));
+  CHECK_THAT(tally, !shell.RegisterHotKey(2, kCtrlShift, VK_F11), "the same keys twice are refused");
+  CHECK(tally, !shell.RegisterHotKey(0xC000, platform::kModAlt, VK_F10));
+  shell.UnregisterHotKey(1);
+  CHECK_THAT(tally, shell.RegisterHotKey(2, kCtrlShift, VK_F11), "free again once unregistered");
+
+  // Hotkeys work while the window is minimised and hidden.
+  shell.MinimiseMainWindow();
+  shell.WaitForShellEvent(100);
+  TakeAll(shell);
+  PressKeys(desktop.input(), {VK_CONTROL, VK_SHIFT}, {VK_F11});
+  std::vector<ShellEvent> seen;
+  const DWORD start = ::GetTickCount();
+  while (seen.empty() && ::GetTickCount() - start < 3000) {
+    shell.WaitForShellEvent(500);
+    seen = WithoutPaints(TakeAll(shell));
+  }
+  CHECK_THAT(tally, Describe(seen) == "hotkey 2", "Ctrl+Shift+F11 gives " + Describe(seen));
+  shell.UnregisterHotKey(2);
+  CHECK_THAT(tally, shell.RegisterHotKey(1, kCtrlShift, VK_F11), "UnregisterHotKey frees the keys");
+  shell.UnregisterHotKey(1);
+}
+
+bool IconKnown(HWND window) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = 1;
+  data.uFlags = NIF_TIP;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+void TestShellTrayIcon(Tally& tally, win32::Win32Desktop& desktop) {
+  struct Tip {
+    std::string sjis;
+    std::wstring wide;
+  };
+  const Tip tips[] = {
+      {"\x83\x7D\x83\x4E\x83\x8D", L"\u30DE\u30AF\u30ED"},
+      {std::string(70, 'a'), std::wstring(63, L'a')},
+      {std::string(62, 'a') + "\x83\x7D", std::wstring(62, L'a')},  // no half character
+      {std::string(61, 'a') + "\x83\x7D", std::wstring(61, L'a') + L"\u30DE"},
+      {std::string("ab\0cd", 5), L"ab"},
+      {"", L""},
+  };
+  for (const Tip& t : tips) {
+    CHECK_THAT(tally, win32::TrayTipText(t.sjis) == t.wide, "tooltip of " + Hex(t.sjis.substr(0, 8)));
+  }
+
+  platform::ShellWindow& shell = desktop.shellWindow();
+  HWND window = desktop.mainWindow();
+  CHECK(tally, !IconKnown(window));
+  CHECK(tally, shell.AddTrayIcon("Vendrix \x83\x7D\x83\x4E\x83\x8D"));
+  CHECK_THAT(tally, IconKnown(window), "icon 1 of the main window");
+  shell.SetTrayTip("\x83\x65\x83\x58\x83\x67");
+  // Explorer restarted: the icon comes back.
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window;
+  data.uID = 1;
+  ::Shell_NotifyIconW(NIM_DELETE, &data);
+  CHECK(tally, !IconKnown(window));
+  ::SendMessageW(window, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  CHECK_THAT(tally, IconKnown(window), "the icon is added again for a new taskbar");
+  shell.DeleteTrayIcon();
+  CHECK(tally, !IconKnown(window));
+  ::SendMessageW(window, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  CHECK_THAT(tally, !IconKnown(window), "a deleted icon stays deleted");
+  CHECK(tally, shell.AddTrayIcon("again"));
+  CHECK(tally, shell.AddTrayIcon("twice"));
+  shell.DeleteTrayIcon();
+  CHECK(tally, !IconKnown(window));
+}
+
+// The open dialog of this thread owned by `owner`, once it is up.
+struct FileDialogSearch {
+  HWND owner;
+  HWND found = nullptr;
+  static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+    auto* search = reinterpret_cast<FileDialogSearch*>(self);
+    wchar_t name[16] = L"";
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && ::GetWindow(window, GW_OWNER) == search->owner &&
+        ::IsWindowVisible(window) && ::GetDlgItem(window, 0x47C) != nullptr) {
+      search->found = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+};
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+  std::vector<std::wstring> items;
+  const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count && i < 20; ++i) {
+    wchar_t text[256] = L"";
+    if (::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 255) {
+      ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    }
+    items.push_back(text);
+  }
+  return items;
+}
+
+void TestShellChooseFile(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  const std::string folder = MakeTempFolder();
+  const std::wstring wideFolder = WideFromSjis(folder);
+  for (const wchar_t* name : {L"\\\u30BD\u30DE.txt", L"\\caf\u00E9.txt"}) {
+    HANDLE file = ::CreateFileW((wideFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ::CloseHandle(file);
+  }
+  struct Choice {
+    const char* name;
+    std::wstring typed;  // empty: Cancel
+    std::optional<std::string> expected;
+  };
+  const Choice choices[] = {
+      {"a Japanese name", wideFolder + L"\\\u30BD\u30DE.txt", folder + "\\\x83\x5C\x83\x7D.txt"},
+      {"a name code page 932 cannot spell", wideFolder + L"\\caf\u00E9.txt", std::nullopt},
+      {"cancelled", L"", std::nullopt},
+  };
+  wchar_t before[MAX_PATH] = L"";
+  ::GetCurrentDirectoryW(MAX_PATH, before);
+  for (const Choice& choice : choices) {
+    CountingSink sink;
+    std::vector<std::wstring> filters;
+    bool answered = false;
+    sink.onTick = [&](int) {
+      if (answered) return;
+      FileDialogSearch search{desktop.mainWindow()};
+      ::EnumThreadWindows(::GetCurrentThreadId(), &FileDialogSearch::Visit,
+                          reinterpret_cast<LPARAM>(&search));
+      if (search.found == nullptr) {
+        if (sink.ticks[12] > 500) ::ExitProcess(3);  // no dialog after 10 s
+        return;
+      }
+      answered = true;
+      filters = ComboItems(::GetDlgItem(search.found, 0x470));
+      if (!choice.typed.empty()) ::SetDlgItemTextW(search.found, 0x47C, choice.typed.c_str());
+      ::PostMessageW(::GetDlgItem(search.found, choice.typed.empty() ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
+    };
+    desktop.messages().SetTimerSink(&sink);
+    desktop.messages().SetTimer(12, 20);
+    // ポ|*.txt|全部|*.*: the first name ends in the trail byte 0x7C.
+    const auto chosen = shell.ChooseFile("\x83\x7C|*.txt|\x91\x53\x95\x94|*.*");
+    desktop.messages().KillTimer(12);
+    desktop.messages().SetTimerSink(nullptr);
+    CHECK_THAT(tally, chosen == choice.expected,
+               std::string(choice.name) + ": " + (chosen ? Hex(*chosen) : "none"));
+    CHECK_THAT(tally, filters == std::vector<std::wstring>({L"\u30DD", L"\u5168\u90E8"}),
+               std::string("the filter list shows ") + std::to_string(filters.size()) + " names");
+  }
+  wchar_t after[MAX_PATH] = L"";
+  ::GetCurrentDirectoryW(MAX_PATH, after);
+  CHECK_THAT(tally, std::wstring(before) == after, "the current folder stays");
+  RemoveFolder(folder);
+}
+
+void TestShellWindow(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  TestShellMenuItems(tally, desktop);
+  TestShellMessages(tally, desktop);
+  TestShellWaits(tally, desktop);
+  TestShellLooks(tally, desktop);
+  TestShellPaints(tally, desktop);
+  TestShellMenuKeys(tally, desktop);
+  TestShellHotkeys(tally, desktop);
+  TestShellTrayIcon(tally, desktop);
+  TestShellChooseFile(tally, desktop);
+  // Wine has no joystick to capture.
+  for (int joystick : {0, 1, 2, -1}) {
+    CHECK_THAT(tally, !shell.CaptureJoystick(joystick), "joystick " + std::to_string(joystick));
+    shell.ReleaseJoystick(joystick);
+  }
+}
+
 int ChildClipboard() {
   return RawClipboardText(CF_UNICODETEXT) == kClipWide ? 0 : 2;
 }
@@ -811,6 +1363,7 @@ int main(int argc, char** argv) {
     timed("clipboard", [&] { TestClipboard(tally, desktop); });
     timed("programs", [&] { TestPrograms(tally, desktop); });
     timed("sound and joysticks", [&] { TestSoundAndJoysticks(tally, desktop); });
+    timed("shell window", [&] { TestShellWindow(tally, desktop); });
   }
   std::printf("%d passed, %d failed\n", tally.passed, tally.failed);
   return tally.failed == 0 ? 0 : 1;

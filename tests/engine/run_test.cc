@@ -100,9 +100,13 @@ TEST(RunTest, BlockInputValues) {
   for (const Case& c : {Case{"BLOCKINPUT", 10}, Case{"BLOCKINPUT -1", 10}, Case{"BLOCKINPUT 0", 0},
                         Case{"BLOCKINPUT 4", 4}}) {
     TestWorld world;
-    EXPECT_EQ(world.RunLines({c.line}), 0);
+    ExecuteText(*world.engine, c.line);
     EXPECT_EQ(world.engine->input.blockLevel, c.level) << c.line;
+    EXPECT_EQ(world.desktop.InputBlocked(), c.level > 0) << c.line;
+    EXPECT_EQ(world.RunLines({c.line}), 0);
+    EXPECT_EQ(world.engine->input.blockLevel, 0) << "a run's end ends its block";
     EXPECT_FALSE(world.desktop.InputBlocked()) << "a run's end always frees input";
+    EXPECT_FALSE(world.desktop.TimerRunning(2)) << c.line;
   }
 }
 
@@ -152,7 +156,6 @@ TEST(RunTest, FallbackForLinesThatAreNoStatement) {
       {"SHIFT", "Err：不正なコマンドです : SHIFT"},
       {"KEY\tabc", "Err：不正なコマンドです : KEY\tabc"},
       {"(hello world)", "Err：不正な関数です : (hello world)"},
-      {"CAPTURE", "Err：この版ではまだ使えません : CAPTURE"},
   };
   for (const Case& c : cases) {
     TestWorld world;
@@ -160,6 +163,11 @@ TEST(RunTest, FallbackForLinesThatAreNoStatement) {
     ASSERT_FALSE(world.Boxes().empty());
     EXPECT_EQ(world.Boxes()[0], c.firstBox);
   }
+  // A keyword alone is still its statement, with empty operands.
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"CAPTURE"}), 1);
+  ASSERT_FALSE(world.Boxes().empty());
+  EXPECT_EQ(world.Boxes()[0], "Err：保存ファイル名がありません : CaptureBmp");
 }
 
 TEST(RunTest, ParenthesisedLineIsEvaluatedForItsEffect) {

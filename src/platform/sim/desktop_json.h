@@ -26,11 +26,23 @@ bool ReadBool(const nlohmann::json& value, const std::string& field);
 // A UTF-8 text, as Shift-JIS.
 std::string ReadText(const nlohmann::json& value, const std::string& field);
 
+// A coordinate far beyond any screen, yet no sum of two overflows an int.
+int ReadCoordinate(const nlohmann::json& value, const std::string& field);
+// [left, top, right, bottom], right not left of left, bottom not above top.
+platform::WindowRect ReadRect(const nlohmann::json& value, const std::string& field);
+
 // Objects inside lists are closed: a misspelt key is an error, not a default.
 void RejectUnknownKeys(const nlohmann::json& object, const std::string& field,
                        std::initializer_list<std::string_view> known);
 
 const nlohmann::json& RequireList(const nlohmann::json& root, const char* key);
+
+// The screen: its size and what it shows (screen_json.cc).
+void ReadScreen(const nlohmann::json& screen, DesktopDescription& description,
+                const DescriptionFileReader& readFile);
+
+// The shell's events, file dialog answers and taken hotkeys (shell_json.cc).
+void ReadShell(const nlohmann::json& root, DesktopDescription& description);
 
 // The windows, pointer, clipboard, programs, joysticks and system of the
 // description (sim_world_json.cc); needs the screen read first.

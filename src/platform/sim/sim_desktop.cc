@@ -1,5 +1,6 @@
 #include "platform/sim/sim_desktop.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -77,21 +78,6 @@ KeyHold ReadKeyHold(const json& value, const std::string& field) {
   return hold;
 }
 
-constexpr uint64_t kMaxScreenSide = 100000;
-
-void ReadScreen(const json& screen, DesktopDescription& description) {
-  if (!screen.is_object()) Fail("screen", "must be an object with \"width\" and \"height\"");
-  RejectUnknownKeys(screen, "screen", {"width", "height"});
-  if (screen.contains("width")) {
-    description.screenWidth =
-        static_cast<int>(ReadInteger(screen["width"], "screen.width", 1, kMaxScreenSide));
-  }
-  if (screen.contains("height")) {
-    description.screenHeight =
-        static_cast<int>(ReadInteger(screen["height"], "screen.height", 1, kMaxScreenSide));
-  }
-}
-
 // Windows' clock starts in 1601; four digits end in 9999.
 constexpr int kMinClockYear = 1601;
 
@@ -158,7 +144,7 @@ std::string_view ButtonName(Button button) {
   return "OK";
 }
 
-DesktopDescription ParseDesktopDescription(std::string_view text) {
+DesktopDescription ParseDesktopDescription(std::string_view text, const DescriptionFileReader& readFile) {
   const json root = ParseJson(text);
   if (!root.is_object()) throw DesktopError("desktop description: the top level must be an object");
   // Keys this version does not know are left for later versions.
@@ -186,8 +172,9 @@ DesktopDescription ParseDesktopDescription(std::string_view text) {
       description.keys.push_back(ReadKeyHold(keys[i], Indexed("keys", i)));
     }
   }
-  if (root.contains("screen")) ReadScreen(root["screen"], description);
+  if (root.contains("screen")) desktop_json::ReadScreen(root["screen"], description, readFile);
   desktop_json::ReadWorld(root, description);
+  desktop_json::ReadShell(root, description);
   return description;
 }
 
@@ -200,6 +187,7 @@ SimDesktop::SimDesktop(DesktopDescription description)
       keyHolds_(std::move(description.keys)),
       screenWidth_(description.screenWidth),
       screenHeight_(description.screenHeight),
+      screen_(std::move(description.screen)),
       foreground_(description.foreground),
       active_(description.active),
       foregroundLockMs_(description.foregroundLockMs),
@@ -208,7 +196,12 @@ SimDesktop::SimDesktop(DesktopDescription description)
       clipboard_(std::move(description.clipboard)),
       programEntries_(std::move(description.programs)),
       documentEntries_(std::move(description.documents)),
-      joystickSamples_(std::move(description.joysticks)) {
+      joystickSamples_(std::move(description.joysticks)),
+      shellScript_(std::move(description.shellEvents)),
+      fileDialogAnswers_(std::move(description.fileDialogAnswers)),
+      takenHotkeys_(std::move(description.takenHotkeys)) {
+  for (const ScriptedShellEvent& event : shellScript_) lastScriptedMs_ = std::max(lastScriptedMs_, event.atMs);
+  for (const KeyHold& hold : keyHolds_) lastScriptedMs_ = std::max(lastScriptedMs_, hold.upMs.value_or(hold.downMs));
   SimWindow main;
   main.id = kMainWindow;
   main.title = std::string(kMainTitle);

@@ -13,8 +13,10 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -97,6 +99,49 @@ struct JoystickSample {
 
 inline constexpr uint32_t kDefaultForegroundLockMs = 200000;
 
+// A rectangle painted on the simulated screen.
+struct ScreenPaint {
+  platform::WindowRect rect;  // right and bottom exclusive
+  platform::Colour colour = 0;
+};
+
+// What the simulated screen shows: a fill colour, a picture at its top-left
+// corner over it, and rectangles painted over both, later ones on top.
+struct ScreenPicture {
+  platform::Colour fill = 0;
+  std::shared_ptr<const platform::Image> picture;  // none: only the fill
+  std::vector<ScreenPaint> paints;
+};
+
+// Something the user does to the program's own window at a moment of
+// virtual time: a menu pick by caption, a hotkey press, a joystick button,
+// a right click on the notification-area icon.
+struct ScriptedShellEvent {
+  uint64_t atMs = 0;
+  platform::ShellEventKind kind = platform::ShellEventKind::kMenuPick;
+  std::string menuCaption;  // Shift-JIS
+  int vk = 0;               // a hotkey's key
+  uint32_t modifiers = 0;   // a hotkey's kModAlt | kModControl | kModShift
+  int joystick = 1;         // 1 or 2
+};
+
+// A key combination RegisterHotKey refuses, as one another program holds.
+struct TakenHotkey {
+  int vk = 0;
+  uint32_t modifiers = 0;
+};
+
+// Reads the file a description names (Shift-JIS name, as written); none
+// when it cannot be read.
+using DescriptionFileReader = std::function<std::optional<std::string>(std::string_view name)>;
+
+// The largest file a description may name.
+inline constexpr size_t kMaxDescriptionFileBytes = size_t{256} << 20;
+
+// Reads through `files`, a relative name taken from the folder of the
+// description file; `files` must outlive the reader.
+DescriptionFileReader FilesBeside(platform::Files& files, std::string_view descriptionFile);
+
 struct DesktopDescription {
   uint32_t startMs = 0;
   platform::LocalTime clock = kDefaultClock;
@@ -105,6 +150,7 @@ struct DesktopDescription {
   std::vector<KeyHold> keys;
   int screenWidth = 1024;
   int screenHeight = 768;
+  ScreenPicture screen;
   // Top-level windows and their children, each parent before its children;
   // the top-level ones front first.  The main window is not among them.
   std::vector<SimWindow> windows;
@@ -118,13 +164,20 @@ struct DesktopDescription {
   std::array<std::optional<std::vector<JoystickSample>>, 2> joysticks;
   platform::OsVersion os;
   uint32_t foregroundLockMs = kDefaultForegroundLockMs;
+  // The shell's window: what the user does to it, in time order; the file
+  // dialog's answers in order (none: Cancel); hotkeys other programs hold.
+  std::vector<ScriptedShellEvent> shellEvents;
+  std::vector<std::optional<std::string>> fileDialogAnswers;
+  std::vector<TakenHotkey> takenHotkeys;
 };
 
 // "YYYY-MM-DDTHH:MM:SS.mmm", as the description and the trace write it.
 std::string LocalTimeText(const platform::LocalTime& time);
 
 // Parses the UTF-8 JSON text of a desktop description.  Throws DesktopError.
-DesktopDescription ParseDesktopDescription(std::string_view json);
+// Files it names ("screen"."image") are read with `readFile`; without one,
+// naming a file is an error.
+DesktopDescription ParseDesktopDescription(std::string_view json, const DescriptionFileReader& readFile = {});
 
 // What the main window shows as the step display.
 struct StepDisplayState {
@@ -137,6 +190,16 @@ struct StepDisplayState {
   uint64_t linesAppended = 0;      // all lines ever appended
   std::string trayTip;             // last SetTrayTip while an icon is shown, Shift-JIS
   bool trayIconShown = false;
+};
+
+// The program's own window as the shell sets it up.
+struct ShellWindowState {
+  std::vector<std::string> menuItems;  // Shift-JIS captions
+  bool menuWindowShown = false;
+  bool minimised = false;
+  int menuClosings = 0;                      // CloseMenu calls
+  std::map<int, TakenHotkey> hotkeys;        // registered, by id
+  std::array<bool, 2> joystickCaptured{};    // JOYSTICKID1, JOYSTICKID2
 };
 
 // A program started on the simulated desktop.
@@ -188,7 +251,8 @@ class SimDesktop final : private platform::Dialogs,
   SimDesktop() : SimDesktop(DesktopDescription{}) {}
   explicit SimDesktop(DesktopDescription description);
   // Parses `json` as ParseDesktopDescription does.
-  explicit SimDesktop(std::string_view json) : SimDesktop(ParseDesktopDescription(json)) {}
+  explicit SimDesktop(std::string_view json, const DescriptionFileReader& readFile = {})
+      : SimDesktop(ParseDesktopDescription(json, readFile)) {}
 
   // The interfaces refer to this object; it must stay where it is.
   SimDesktop(const SimDesktop&) = delete;
@@ -223,6 +287,7 @@ class SimDesktop final : private platform::Dialogs,
   std::vector<int> InjectedKeysDown() const;
   bool InputBlocked() const { return inputBlocked_; }
   const StepDisplayState& StepDisplay() const { return stepDisplay_; }
+  const ShellWindowState& ShellWindowNow() const { return shell_; }
   bool TimerRunning(int timerId) const { return timers_.count(timerId) != 0; }
   size_t AnswersLeft() const { return answers_.size() - nextAnswer_; }
   size_t InputsLeft() const { return inputs_.size() - nextInput_; }
@@ -277,9 +342,31 @@ class SimDesktop final : private platform::Dialogs,
   void AppendStepLine(std::string_view line) override;
   platform::WindowId MainWindow() override { return kMainWindow; }
   void SetTrayTip(std::string_view tip) override;
+  void SetMenuItems(const std::vector<std::string>& captions) override;
+  void ShowMenuWindow(const platform::Rect& where) override;
+  void MinimiseMainWindow() override;
+  bool MainWindowMinimised() override;
+  void CloseMenu() override;
+  bool AddTrayIcon(std::string_view tip) override;
+  void DeleteTrayIcon() override;
+  bool RegisterHotKey(int id, uint32_t modifiers, int vk) override;
+  void UnregisterHotKey(int id) override;
+  bool CaptureJoystick(int joystickId) override;
+  void ReleaseJoystick(int joystickId) override;
+  std::optional<std::string> ChooseFile(std::string_view filter) override;
+  std::optional<platform::ShellEvent> TakeShellEvent() override;
+  void WaitForShellEvent(uint32_t timeoutMs) override;
+  // Queues the scripted events that are due; the end of the script once
+  // nothing more is scripted.
+  void DeliverDueShellEvents();
+  void QueueShellEvent(platform::ShellEvent event);
   // platform::Display
   int ScreenWidth() override;
   int ScreenHeight() override;
+  std::optional<platform::Image> CaptureScreen(const platform::Rect& area) override;
+  platform::Colour ScreenPixel(platform::Point at) override;
+  // The colour shown at a point of the screen, untraced.
+  platform::Colour ShownColour(int x, int y) const;
   // platform::Pointer
   void SetCursorPos(platform::Point where) override;
   platform::Point GetCursorPos() override;
@@ -374,6 +461,7 @@ class SimDesktop final : private platform::Dialogs,
   StepDisplayState stepDisplay_;
   int screenWidth_;
   int screenHeight_;
+  ScreenPicture screen_;
   std::vector<SimWindow> windows_;  // the main window first; parents before children
   std::vector<platform::WindowId> zOrder_;
   platform::WindowId foreground_;
@@ -389,6 +477,16 @@ class SimDesktop final : private platform::Dialogs,
   std::vector<SimProcess> processes_;
   platform::ProcessId nextProcess_ = 0x100;
   std::array<std::optional<std::vector<JoystickSample>>, 2> joystickSamples_;
+  ShellWindowState shell_;
+  std::vector<ScriptedShellEvent> shellScript_;
+  size_t nextShellEvent_ = 0;
+  std::vector<std::optional<std::string>> fileDialogAnswers_;
+  size_t nextFileDialogAnswer_ = 0;
+  std::vector<TakenHotkey> takenHotkeys_;
+  std::deque<platform::ShellEvent> shellQueue_;
+  // The last moment anything is scripted for; after it the session ends.
+  uint64_t lastScriptedMs_ = 0;
+  bool scriptEnded_ = false;
   TraceWriter trace_;
 };
 

@@ -39,6 +39,7 @@ void SimDesktop::DeliverTick(int timerId) {
 // other message waits.
 void SimDesktop::ProcessMessages() {
   DeliverPostedMessages();
+  DeliverDueShellEvents();
   std::vector<std::pair<uint64_t, int>> pending;
   for (const auto& [id, timer] : timers_) {
     if (nowMs_ >= timer.dueMs) pending.emplace_back(timer.dueMs, id);

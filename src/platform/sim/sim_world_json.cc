@@ -20,22 +20,6 @@ constexpr size_t kMaxWindowDepth = 16;
 constexpr uint64_t kMaxRunMs = std::numeric_limits<int32_t>::max();
 constexpr uint64_t kMaxAxis = 65535;
 
-int ReadCoordinate(const json& value, const std::string& field) {
-  return static_cast<int>(ReadSigned(value, field, -kMaxCoordinate, kMaxCoordinate));
-}
-
-platform::WindowRect ReadRect(const json& value, const std::string& field) {
-  if (!value.is_array() || value.size() != 4) Fail(field, "must be a list [left, top, right, bottom]");
-  const platform::WindowRect rect{ReadCoordinate(value[0], Indexed(field, 0)),
-                                  ReadCoordinate(value[1], Indexed(field, 1)),
-                                  ReadCoordinate(value[2], Indexed(field, 2)),
-                                  ReadCoordinate(value[3], Indexed(field, 3))};
-  if (rect.right < rect.left || rect.bottom < rect.top) {
-    Fail(field, "must not have its right edge left of its left edge, nor its bottom above its top");
-  }
-  return rect;
-}
-
 platform::Point ReadPoint(const json& value, const std::string& field) {
   if (!value.is_array() || value.size() != 2) Fail(field, "must be a list [x, y]");
   return {ReadCoordinate(value[0], Indexed(field, 0)), ReadCoordinate(value[1], Indexed(field, 1))};
@@ -250,6 +234,22 @@ void ReadEntries(const json& root, const char* listKey, const char* nameKey, std
 }
 
 }  // namespace
+
+int ReadCoordinate(const json& value, const std::string& field) {
+  return static_cast<int>(ReadSigned(value, field, -kMaxCoordinate, kMaxCoordinate));
+}
+
+platform::WindowRect ReadRect(const json& value, const std::string& field) {
+  if (!value.is_array() || value.size() != 4) Fail(field, "must be a list [left, top, right, bottom]");
+  const platform::WindowRect rect{ReadCoordinate(value[0], Indexed(field, 0)),
+                                  ReadCoordinate(value[1], Indexed(field, 1)),
+                                  ReadCoordinate(value[2], Indexed(field, 2)),
+                                  ReadCoordinate(value[3], Indexed(field, 3))};
+  if (rect.right < rect.left || rect.bottom < rect.top) {
+    Fail(field, "must not have its right edge left of its left edge, nor its bottom above its top");
+  }
+  return rect;
+}
 
 void ReadWorld(const json& root, DesktopDescription& description) {
   ReadWindows(root, description);

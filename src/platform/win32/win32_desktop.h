@@ -50,9 +50,26 @@ class Win32Messages final : public platform::Messages {
   MainWindow& window_;
 };
 
+// Texts cross as UTF-16 converted with code page 932.  A chosen file whose
+// name code page 932 cannot spell counts as none chosen: a Shift-JIS name
+// with '?' in it would name another file, or none.
 class Win32ShellWindow final : public platform::ShellWindow {
  public:
   explicit Win32ShellWindow(win32::MainWindow& window) : window_(window) {}
+  void SetMenuItems(const std::vector<std::string>& captions) override;
+  void ShowMenuWindow(const platform::Rect& where) override;
+  void MinimiseMainWindow() override;
+  bool MainWindowMinimised() override;
+  void CloseMenu() override;
+  bool AddTrayIcon(std::string_view tip) override;
+  void DeleteTrayIcon() override;
+  bool RegisterHotKey(int id, uint32_t modifiers, int vk) override;
+  void UnregisterHotKey(int id) override;
+  bool CaptureJoystick(int joystickId) override;
+  void ReleaseJoystick(int joystickId) override;
+  std::optional<std::string> ChooseFile(std::string_view filter) override;
+  std::optional<platform::ShellEvent> TakeShellEvent() override;
+  void WaitForShellEvent(uint32_t timeoutMs) override;
   void ShowStepDisplay(const platform::Rect& where, int fontSize) override;
   void HideStepDisplay(int width, int height) override;
   void AppendStepLine(std::string_view line) override;
@@ -67,6 +84,8 @@ class Win32Display final : public platform::Display {
  public:
   int ScreenWidth() override;
   int ScreenHeight() override;
+  std::optional<platform::Image> CaptureScreen(const platform::Rect& area) override;
+  platform::Colour ScreenPixel(platform::Point at) override;
 };
 
 class Win32Pointer final : public platform::Pointer {

@@ -23,6 +23,8 @@ void Win32Messages::ProcessMessages() {
     }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
+    // A failure inside a handler surfaces here, in the program's own code.
+    window_.RethrowPendingError();
   }
 }
 

@@ -1,5 +1,10 @@
+#include <climits>
+
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_text.h"
+#include "values/sjis.h"
+// After windows.h, which WIN32_LEAN_AND_MEAN keeps from including it.
+#include <commdlg.h>
 
 namespace vendrix::win32 {
 namespace {
@@ -7,24 +12,121 @@ namespace {
 // A long step trace keeps only its latest part: past this many characters
 // about the older half of the text is dropped.
 constexpr int kMaxStepChars = 256 * 1024;
+// Ids an application may give its hotkeys; the rest are the system's.
+constexpr int kMaxHotkeyId = 0xBFFF;
+constexpr UINT kHotkeyModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT;
+// The file dialog's answer, in UTF-16 characters with the final zero.
+constexpr DWORD kMaxChosenPath = 4096;
+
+static_assert(platform::kModAlt == MOD_ALT && platform::kModControl == MOD_CONTROL &&
+              platform::kModShift == MOD_SHIFT);
+
+// "Name|*.A;*.B|Other|*.C" as the dialog wants it: "Name\0*.A;*.B\0Other\0*.C\0\0".
+// Split after the conversion, since 0x7C ('|') is also a trail byte.
+// A name without its patterns lists every file.
+std::wstring FilterList(std::string_view filter) {
+  std::wstring wide = WideFromSjis(sjis::UpToNul(filter));
+  if (!wide.empty() && wide.back() == L'|') wide.pop_back();
+  if (wide.empty()) return {};
+  size_t parts = 1;
+  for (wchar_t& c : wide) {
+    if (c == L'|') {
+      c = L'\0';
+      ++parts;
+    }
+  }
+  if (parts % 2 != 0) wide += std::wstring(L"\0*.*", 4);
+  wide += L'\0';
+  return wide;  // c_str() adds the closing zero
+}
+
+// None when code page 932 has no exact spelling of the text.
+std::optional<std::string> ExactSjis(std::wstring_view wide) {
+  if (wide.empty() || wide.size() > INT_MAX) return std::nullopt;
+  const int inLength = static_cast<int>(wide.size());
+  BOOL usedDefault = FALSE;
+  const int outLength = ::WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                              inLength, nullptr, 0, nullptr, &usedDefault);
+  if (outLength <= 0 || usedDefault) return std::nullopt;
+  std::string out(static_cast<size_t>(outLength), '\0');
+  ::WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), inLength, out.data(),
+                        outLength, nullptr, &usedDefault);
+  if (usedDefault) return std::nullopt;
+  return out;
+}
 
 }  // namespace
 
+// ---- the menu window, its icon and its hotkeys ---------------------------------
+
+void Win32ShellWindow::SetMenuItems(const std::vector<std::string>& captions) {
+  window_.SetMenuItems(captions);
+}
+
+void Win32ShellWindow::ShowMenuWindow(const platform::Rect& where) { window_.ShowMenuWindow(where); }
+
+void Win32ShellWindow::MinimiseMainWindow() { window_.Minimise(); }
+
+bool Win32ShellWindow::MainWindowMinimised() { return window_.Minimised(); }
+
+// EndMenu works from inside the menu's own loop too, where a timer tick of
+// the break key runs.
+void Win32ShellWindow::CloseMenu() { ::EndMenu(); }
+
+bool Win32ShellWindow::AddTrayIcon(std::string_view tip) {
+  return window_.AddTrayIcon(TrayTipText(tip));
+}
+
+void Win32ShellWindow::DeleteTrayIcon() { window_.DeleteTrayIcon(); }
+
+bool Win32ShellWindow::RegisterHotKey(int id, uint32_t modifiers, int vk) {
+  if (id < 0 || id > kMaxHotkeyId || vk <= 0 || vk > 0xFE) return false;
+  return ::RegisterHotKey(window_.handle(), id, modifiers & kHotkeyModifiers,
+                          static_cast<UINT>(vk)) != FALSE;
+}
+
+void Win32ShellWindow::UnregisterHotKey(int id) {
+  if (id >= 0 && id <= kMaxHotkeyId) ::UnregisterHotKey(window_.handle(), id);
+}
+
+bool Win32ShellWindow::CaptureJoystick(int joystickId) {
+  return window_.CaptureJoystick(joystickId);
+}
+
+void Win32ShellWindow::ReleaseJoystick(int joystickId) { window_.ReleaseJoystick(joystickId); }
+
+std::optional<std::string> Win32ShellWindow::ChooseFile(std::string_view filter) {
+  const std::wstring filters = FilterList(filter);
+  std::wstring file(kMaxChosenPath, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_.handle();
+  dialog.lpstrFilter = filters.empty() ? nullptr : filters.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = kMaxChosenPath;
+  // OFN_NOCHANGEDIR: relative names in macros keep meaning the same folder.
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                 OFN_NOCHANGEDIR;
+  const BOOL chosen = ::GetOpenFileNameW(&dialog);
+  window_.RethrowPendingError();  // a timer tick's, from the dialog's loop
+  if (!chosen) return std::nullopt;
+  file.resize(file.find(L'\0'));
+  return ExactSjis(file);
+}
+
+std::optional<platform::ShellEvent> Win32ShellWindow::TakeShellEvent() { return window_.TakeEvent(); }
+
+void Win32ShellWindow::WaitForShellEvent(uint32_t timeoutMs) { window_.WaitForEvent(timeoutMs); }
+
+// ---- the step display ------------------------------------------------------------
+
 void Win32ShellWindow::ShowStepDisplay(const platform::Rect& where, int fontSize) {
-  HWND window = window_.handle();
-  ::SetWindowLongPtrW(window, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
-  window_.SetFontPoints(fontSize);
-  // Topmost cannot be set through the style bits; SetWindowPos applies it
-  // and the new frame in one go.
-  ::SetWindowPos(window, HWND_TOPMOST, where.left, where.top, where.width, where.height,
-                 SWP_FRAMECHANGED | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  window_.ShowStepDisplay(where, fontSize);
 }
 
 void Win32ShellWindow::HideStepDisplay(int width, int height) {
-  HWND window = window_.handle();
-  ::SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN);
-  ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_FRAMECHANGED | SWP_HIDEWINDOW | SWP_NOACTIVATE);
+  window_.HideStepDisplay(width, height);
 }
 
 void Win32ShellWindow::AppendStepLine(std::string_view line) {
@@ -51,6 +153,6 @@ platform::WindowId Win32ShellWindow::MainWindow() {
   return reinterpret_cast<platform::WindowId>(window_.handle());
 }
 
-void Win32ShellWindow::SetTrayTip(std::string_view tip) { window_.SetTrayTip(WideFromSjis(tip.substr(0, 63))); }
+void Win32ShellWindow::SetTrayTip(std::string_view tip) { window_.SetTrayTip(TrayTipText(tip)); }
 
 }  // namespace vendrix::win32
