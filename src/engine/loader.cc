@@ -5,6 +5,7 @@
 #include "engine/tokenizer.h"
 #include "values/integer.h"
 #include "values/sjis.h"
+#include "values/text_lines.h"
 
 namespace vendrix {
 namespace {
@@ -73,17 +74,9 @@ void Include(Engine& engine, std::string_view rest) {
 }  // namespace
 
 std::vector<std::string_view> SplitMacroLines(std::string_view bytes) {
-  if (size_t ctrlZ = bytes.find('\x1A'); ctrlZ != npos) bytes = bytes.substr(0, ctrlZ);
   std::vector<std::string_view> lines;
-  char separator = bytes.find('\r') == npos ? '\n' : '\r';
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find(separator, start);
-    if (end == npos) end = bytes.size();
-    lines.push_back(sjis::UpToNul(bytes.substr(start, end - start)));
-    start = end + 1;
-    if (separator == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
-  }
+  TextLines walk(bytes);
+  while (std::optional<std::string_view> line = walk.Next()) lines.push_back(*line);
   return lines;
 }
 
@@ -143,7 +136,8 @@ void LoadMacroFile(Engine& engine, const std::string& fileName) {
     return;
   }
   IncludeLevel level(engine);
-  for (std::string_view line : SplitMacroLines(read.bytes)) PreprocessLine(engine, line);
+  TextLines lines(read.bytes);
+  while (std::optional<std::string_view> line = lines.Next()) PreprocessLine(engine, *line);
 }
 
 void LoadMacroLines(Engine& engine, int first, int last) {

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/platform.h"
-#include "shell/text_lines.h"
+#include "values/text_lines.h"
 #include "values/sjis.h"
 
 namespace vendrix::shell {

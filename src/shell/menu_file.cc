@@ -1,6 +1,6 @@
 #include "shell/menu_file.h"
 
-#include "shell/text_lines.h"
+#include "values/text_lines.h"
 #include "values/sjis.h"
 
 namespace vendrix::shell {

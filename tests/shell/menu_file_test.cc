@@ -7,9 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/loader.h"
 #include "platform/sim/sjis_utf8.h"
-#include "shell/text_lines.h"
 
 namespace vendrix::shell {
 namespace {
@@ -22,18 +20,6 @@ Pairs PairsOf(const std::vector<MenuEntry>& entries) {
   Pairs pairs;
   for (const MenuEntry& e : entries) pairs.emplace_back(e.caption, e.macroText);
   return pairs;
-}
-
-TEST(TextLinesTest, SplitsAsMacroFilesAreSplit) {
-  using namespace std::string_literals;
-  for (const std::string& bytes :
-       {""s, "a"s, "a\r\nb"s, "a\rb\r\n"s, "a\nb\n\n"s, "a\nb\rc\r\n"s, "a\r\r\nb\n"s, "\r\n\r\n"s, "a\x1A\r\nb"s,
-        "a\0b\r\nc"s, "\n"s}) {
-    std::vector<std::string_view> walked;
-    TextLines lines(bytes);
-    while (auto line = lines.Next()) walked.push_back(*line);
-    EXPECT_EQ(walked, SplitMacroLines(bytes)) << bytes;
-  }
 }
 
 TEST(MenuFileTest, BuildsItemsFromLinePairs) {

@@ -1,8 +1,8 @@
-#include "shell/text_lines.h"
+#include "values/text_lines.h"
 
 #include "values/sjis.h"
 
-namespace vendrix::shell {
+namespace vendrix {
 
 namespace {
 constexpr size_t npos = std::string_view::npos;
@@ -23,4 +23,4 @@ std::optional<std::string_view> TextLines::Next() {
   return sjis::UpToNul(line);
 }
 
-}  // namespace vendrix::shell
+}  // namespace vendrix
