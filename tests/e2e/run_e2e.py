@@ -28,6 +28,7 @@ import contextlib
 import dataclasses
 import json
 import os
+import re
 import select
 import shutil
 import signal
@@ -105,6 +106,46 @@ class HeldThenGo:
 
 
 @dataclasses.dataclass
+class MenuKey:
+    """Under Wine: the menu is open; the user presses a key, and with `hold`
+    keeps it down."""
+    vk: int
+    hold: bool = False
+
+
+@dataclasses.dataclass
+class Ended:
+    """The program has ended, with the case's exit code."""
+
+
+@dataclasses.dataclass
+class Resident:
+    """The resident program is at rest: its hotkeys are registered."""
+
+
+@dataclasses.dataclass
+class Chord:
+    """The user presses these keys together; then `file` reads `text`."""
+    vks: list[int]
+    file: str
+    text: str
+
+
+@dataclasses.dataclass
+class TrayClick:
+    """The resident program's icon gets this mouse message (as Wine's tray
+    would send it)."""
+    mouse_message: int
+
+
+@dataclasses.dataclass
+class SecondStart:
+    """A second Vendrix.exe with these arguments shows `box` and ends with 0."""
+    args: list[str]
+    box: "Box"
+
+
+@dataclasses.dataclass
 class Case:
     name: str
     macro: Optional[str] = None            # TEST.MAC; None: no such file
@@ -129,6 +170,8 @@ class Case:
     holds: list[int] = dataclasses.field(default_factory=list)  # keys the macro holds with "++"
     helper: bool = False                   # Wine: the driver beside Vendrix.exe, for EXEC
     check_folder: Optional[Callable[[Path], list[str]]] = None  # more checks of what was written
+    binary_files: dict[str, bytes] = dataclasses.field(default_factory=dict)  # written as they are
+    picture: bool = False                  # Wine: the driver shows PICTURE meanwhile
 
 
 def crlf(*lines: str) -> str:
@@ -169,6 +212,145 @@ def check_clipboard_read(folder: Path) -> list[str]:
     if read["ms"] > CLIPBOARD_READ_LIMIT_MS:
         problems.append(f"reading the clipboard took the program {read['ms']} ms")
     return problems
+
+# Images.  The driver paints PICTURE (left, top, width, height) on the
+# screen: left half red, right half blue, and at PATCH_AT in it a patch of
+# colours found nowhere else.  A capture's second corner is exclusive.
+PICTURE = (200, 150, 96, 64)
+PATCH_AT = (20, 28)
+PATCH_SIZE = 8
+CAPTURED = (205, 155, 291, 205)  # 86 pixels wide: BMP rows of 258 bytes, padded to 260
+TRAY_MESSAGE = 0x0464
+WM_RBUTTONDOWN = 0x0204
+F7 = 118
+
+
+def patch_colour(x: int, y: int) -> tuple[int, int, int]:
+    return (0x10 + 0x1C * x, 0x20 + 0x1A * y, 0x80 ^ (x * 8 + y))
+
+
+def picture_colour(x: int, y: int) -> tuple[int, int, int]:
+    """The colour at (x, y) of the painted window."""
+    px, py = x - PATCH_AT[0], y - PATCH_AT[1]
+    if 0 <= px < PATCH_SIZE and 0 <= py < PATCH_SIZE:
+        return patch_colour(px, py)
+    return (255, 0, 0) if x < PICTURE[2] // 2 else (0, 0, 255)
+
+
+def screen_colour(x: int, y: int) -> Optional[tuple[int, int, int]]:
+    """The colour at screen point (x, y), if the picture covers it."""
+    left, top, width, height = PICTURE
+    if left <= x < left + width and top <= y < top + height:
+        return picture_colour(x - left, y - top)
+    return None
+
+
+def colour_text(rgb: tuple[int, int, int]) -> str:
+    """A colour as Vendrix writes it: 0xBBGGRR in lower-case hex."""
+    red, green, blue = rgb
+    return format(blue << 16 | green << 8 | red, "x")
+
+
+def bmp_bytes(width: int, height: int, colour: Callable[[int, int], tuple[int, int, int]]) -> bytes:
+    """A bottom-up 24-bit BMP file."""
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in reversed(range(height)):
+        row = b"".join(bytes((b, g, r)) for r, g, b in (colour(x, y) for x in range(width)))
+        rows.append(row + b"\0" * (stride - len(row)))
+    pixels = b"".join(rows)
+    header = (b"BM" + (54 + len(pixels)).to_bytes(4, "little") + bytes(4) + (54).to_bytes(4, "little")
+              + (40).to_bytes(4, "little") + width.to_bytes(4, "little") + height.to_bytes(4, "little")
+              + (1).to_bytes(2, "little") + (24).to_bytes(2, "little") + bytes(24))
+    return header + pixels
+
+
+def read_bmp(path: Path) -> tuple[Optional[list[list[tuple[int, int, int]]]], str]:
+    """The rows (top first) of a 24-bit uncompressed BMP file, or why not."""
+    if not path.exists():
+        return None, f"{path.name} was not written"
+    data = path.read_bytes()
+    if len(data) < 54 or data[:2] != b"BM":
+        return None, f"{path.name} is no BMP file ({len(data)} bytes)"
+
+    def field(at: int, size: int) -> int:
+        return int.from_bytes(data[at:at + size], "little", signed=True)
+
+    offset, width, height, bits, compression = field(10, 4), field(18, 4), field(22, 4), field(28, 2), field(30, 4)
+    if field(2, 4) != len(data):
+        return None, f"{path.name} says it has {field(2, 4)} bytes, has {len(data)}"
+    if bits != 24 or compression != 0 or width <= 0 or height == 0:
+        return None, f"{path.name}: {width}x{height}, {bits} bits, compression {compression}"
+    stride = (width * 3 + 3) // 4 * 4
+    if len(data) != offset + stride * abs(height):
+        return None, f"{path.name} holds {len(data)} bytes, expected {offset + stride * abs(height)}"
+    rows = []
+    for row in range(abs(height)):
+        start = offset + row * stride
+        rows.append([(data[start + 3 * x + 2], data[start + 3 * x + 1], data[start + 3 * x])
+                     for x in range(width)])
+    return (rows[::-1] if height > 0 else rows), ""
+
+
+def check_bmp(path: Path, left: int, top: int, width: int, height: int) -> list[str]:
+    """A capture of the screen from (left, top), as large as given, shows the
+    picture wherever it covers."""
+    rows, note = read_bmp(path)
+    if rows is None:
+        return [note]
+    if (len(rows[0]), len(rows)) != (width, height):
+        return [f"{path.name} is {len(rows[0])}x{len(rows)}, expected {width}x{height}"]
+    wrong = [(left + x, top + y, pixel, screen_colour(left + x, top + y))
+             for y, row in enumerate(rows) for x, pixel in enumerate(row)
+             if screen_colour(left + x, top + y) not in (None, pixel)]
+    return [f"{path.name}: {len(wrong)} pixels differ, first at {wrong[0][:2]}: "
+            f"{wrong[0][2]}, expected {wrong[0][3]}"] if wrong else []
+
+
+def check_captures(folder: Path) -> list[str]:
+    x1, y1, x2, y2 = CAPTURED
+    problems = check_bmp(folder / "PART.bmp", x1, y1, x2 - x1, y2 - y1)
+    problems += check_bmp(folder / "SCREEN.bmp", 0, 0, *SCREEN)
+    jpeg = folder / "PART.jpg"
+    if not jpeg.exists():
+        problems.append("PART.jpg was not written")
+    elif jpeg.read_bytes()[:3] != b"\xff\xd8\xff":
+        problems.append(f"PART.jpg starts {jpeg.read_bytes()[:3].hex()}")
+    return problems
+
+
+def capture_macro_and_log() -> tuple[str, str]:
+    """The image macro and the lines it must log."""
+    red = (PICTURE[0] + 10, PICTURE[1] + 10)
+    blue = (PICTURE[0] + PICTURE[2] - 16, PICTURE[1] + PICTURE[3] - 14)
+    patched = (PICTURE[0] + PATCH_AT[0] + 3, PICTURE[1] + PATCH_AT[1] + 5)
+    lines, logged = [], []
+    for x, y in (red, blue, patched):
+        for flag in ("", " TRUE"):
+            lines.append(f"LOG OUT.TXT (getpixel {x},{y}{flag})")
+            logged.append(colour_text(screen_colour(x, y)))
+    x1, y1, x2, y2 = CAPTURED
+    lines += [f"CAPTURE PART.bmp {x1},{y1} {x2},{y2}", "CAPTURESCREEN SCREEN.bmp",
+              "OPENGRAPH 1 SCREEN.bmp", "OPENGRAPH 2 PATCH.BMP", "LOG OUT.TXT (searchgraph 1 2)",
+              f"LOG OUT.TXT (getgraphpixel 1 {patched[0]},{patched[1]})",
+              f"CAPTUREJPG PART {x1},{y1} {x2},{y2}"]
+    logged += [f"{PICTURE[0] + PATCH_AT[0]},{PICTURE[1] + PATCH_AT[1]}",
+               colour_text(screen_colour(*patched))]
+    return crlf(*lines), crlf(*logged)
+
+
+CAPTURE_MACRO, CAPTURE_LOG = capture_macro_and_log()
+# Menu mode: entries whose captions start with characters of their own.
+MENU_FILE = crlf("; picked by their first characters", ":Log line", "__LOG OUT.TXT picked",
+                 ":Macro file", "PICK.MAC", ":Other", "__LOG OUT.TXT other")
+# The default window is no taller than its menu bar (no client area); one
+# case has room below the bar, so both ways of being painted are covered.
+TALL_MENU_OPTIONS = crlf("menu_height=40")
+
+
+def nothing_logged(folder: Path) -> list[str]:
+    return ["OUT.TXT was written"] if (folder / "OUT.TXT").exists() else []
+
 
 CASES = [
     Case("normal end",
@@ -381,6 +563,37 @@ CASES = [
          macro=crlf(HOLD_KEYS, *WAIT_FOR_GO, ":LOOP", "DELAY 20", "GOTO :LOOP"),
          held_keys=[ESCAPE], holds=HELD,
          steps=[HeldThenGo(HELD), Key(ESCAPE, True), Box(BROKEN), Key(ESCAPE, False)]),
+    # Images on the real screen: the driver's picture, captured and searched.
+    Case("CAPTURE, getpixel, CAPTURESCREEN, searchgraph and CAPTUREJPG on the screen",
+         macro=CAPTURE_MACRO, picture=True,
+         binary_files={"PATCH.BMP": bmp_bytes(PATCH_SIZE, PATCH_SIZE, patch_colour)},
+         expect_files={"OUT.TXT": CAPTURE_LOG}, check_folder=check_captures, modes=("wine",)),
+    # Menu mode: the menu drops open by itself and picks by first character.
+    *[Case(f"menu mode runs the entry picked by its first character: {caption}",
+           macro=None, args=[], files={"Vendrix.MNU": MENU_FILE, "PICK.MAC": crlf("LOG OUT.TXT ファイル")},
+           options=options, steps=[MenuKey(ord(caption[0]))],
+           expect_files={"OUT.TXT": crlf(logged)}, modes=("wine",))
+      for caption, logged, options in (("Log line", "picked", ""),
+                                       ("Macro file", "ファイル", TALL_MENU_OPTIONS))],
+    Case("menu mode: Escape closes the menu and ends the program",
+         macro=None, args=[], files={"Vendrix.MNU": MENU_FILE},
+         steps=[MenuKey(ESCAPE, hold=True), Ended(), Key(ESCAPE, False)],
+         check_folder=nothing_logged, modes=("wine",)),
+    # Resident mode: the variables live from one hotkey run to the next; No
+    # to the icon's question keeps the program resident.
+    Case("resident mode runs hotkeys until the icon's question is answered Yes",
+         macro=None, args=["/TSR"],
+         # The menu file too: the resident program builds its menu at start-up.
+         files={"Vendrix.hot": crlf("hotkey=[F7] CTRL ALT count", "INC %0", "LOG OUT.TXT %0"),
+                "Vendrix.MNU": MENU_FILE},
+         steps=[Resident(),
+                Chord([CONTROL, ALT, F7], "OUT.TXT", crlf("1")),
+                Chord([CONTROL, ALT, F7], "OUT.TXT", crlf("1", "2")),
+                SecondStart([], Box("既に常駐しています", caption="vendrix")),
+                TrayClick(WM_RBUTTONDOWN), Box("終了します", "NO", ["YES", "NO"]),
+                Chord([CONTROL, ALT, F7], "OUT.TXT", crlf("1", "2", "3")),
+                TrayClick(WM_RBUTTONDOWN), Box("終了します", "YES", ["YES", "NO"])],
+         modes=("wine",)),
 ]
 
 
@@ -395,6 +608,8 @@ def write_case_folder(case: Case, folder: Path) -> None:
         write("TEST.MAC", case.macro)
     for name, text in case.files.items():
         write(name, text)
+    for name, data in case.binary_files.items():
+        (folder / name).write_bytes(data)
 
 
 # ---------------------------------------------------------------------------
@@ -724,6 +939,9 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
         if case.resident_elsewhere:
             if not stack.enter_context(MutexHolder(session, driver, folder)):
                 return ["the driver could not take the resident mutex"]
+        if case.picture:
+            if not stack.enter_context(PictureWindow(session, driver, folder)):
+                return ["the driver's picture is not on the screen"]
         notepads = stack.enter_context(Notepads(session, driver, folder))
         for title in case.notepads:
             problem = notepads.start(title)
@@ -746,8 +964,22 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
     process = session.start_program([str(program)] + case.args, cwd=folder)
     problems: list[str] = []
     boxes_seen = 0
+    resident_window = 0
     try:
         for step in case.steps:
+            if isinstance(step, (MenuKey, Ended, Resident, Chord, TrayClick, SecondStart)):
+                if isinstance(step, Resident):
+                    reply, note = driver_json(session, driver, ["resident", "--class", "VendrixMainWindow",
+                                                                "--timeout", str(BOX_TIMEOUT_S * 1000)],
+                                              folder)
+                    resident_window = reply["hwnd"] if reply else 0
+                    problems += [] if reply else [f"the program did not go resident: {note}"]
+                else:
+                    problems += run_shell_step(session, program, driver, folder, process, case, step,
+                                               resident_window)
+                if problems:
+                    return problems
+                continue
             if isinstance(step, Key):
                 flag = "--down" if step.down else "--up"
                 reply = session.wine([str(driver), "key", "--vk", str(step.vk), flag],
@@ -799,6 +1031,55 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
             process.kill()
             process.wait()
     return problems
+
+
+def run_shell_step(session: WineSession, program: Path, driver: Path, folder: Path,
+                   process: subprocess.Popen, case: Case, step, resident_window: int) -> list[str]:
+    """A step of menu or resident mode."""
+    if isinstance(step, MenuKey):
+        args = ["menu", "--press", str(step.vk), "--timeout", str(BOX_TIMEOUT_S * 1000)]
+        reply, note = driver_json(session, driver, args + (["--hold"] if step.hold else []), folder)
+        return [] if reply else [f"no menu to press {step.vk} in: {note}"]
+    if isinstance(step, Ended):
+        return wait_for_exit(session, driver, process, case, folder)
+    if isinstance(step, Chord):
+        result = session.wine([str(driver), "chord", "--vk", key_list(step.vks)], timeout=30, cwd=folder)
+        if result.returncode != 0:
+            return [f"keys {step.vks} not pressed"]
+        expected = step.text.encode("cp932")
+        path = folder / step.file
+        deadline = time.monotonic() + TEXT_TIMEOUT_S
+        while time.monotonic() < deadline:
+            if path.exists() and path.read_bytes() == expected:
+                return []
+            time.sleep(0.02)
+        found = path.read_bytes() if path.exists() else None
+        return [f"after keys {step.vks} {step.file} holds {found!r}, expected {expected!r}"]
+    if isinstance(step, TrayClick):
+        if not resident_window:
+            return ["no resident window to click the icon of"]
+        result = session.wine([str(driver), "post", "--hwnd", str(resident_window), "--msg",
+                               str(TRAY_MESSAGE), "--lparam", str(step.mouse_message)], timeout=30,
+                              cwd=folder)
+        return [] if result.returncode == 0 else ["cannot post the icon's message"]
+    # SecondStart: a second instance while the first is resident.
+    second = session.start_program([str(program)] + step.args, cwd=folder)
+    try:
+        reply, note = driver_json(session, driver, ["box", "--timeout", str(BOX_TIMEOUT_S * 1000),
+                                                    "--caption", step.box.caption, "--press",
+                                                    step.box.press], folder)
+        if reply is None:
+            return [f"the second start showed no box: {note}"]
+        if not text_matches(step.box.text, reply["text"]):
+            return [f"the second start says {reply['text']!r}, expected {step.box.text!r}"]
+        code = second.wait(timeout=EXIT_TIMEOUT_S)
+        return [] if code == 0 else [f"the second start ended with {code}"]
+    except subprocess.TimeoutExpired:
+        return ["the second start did not end"]
+    finally:
+        if second.poll() is None:
+            second.kill()
+            second.wait()
 
 
 def check_document(session: WineSession, driver: Path, folder: Path, step: Document) -> list[str]:
@@ -940,6 +1221,55 @@ def answer_wine_input(session: WineSession, driver: Path, folder: Path, step: In
     return problems
 
 
+class TrayHolder:
+    """A driver process that holds an icon in Wine's tray for the session:
+    the tray window then stays up instead of appearing (and maybe taking
+    the focus) whenever a program adds the first icon."""
+
+    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
+        self.process = subprocess.Popen(["wine", str(driver), "tray"], env=session.env, cwd=folder,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL)
+
+    def __enter__(self) -> bool:
+        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S)
+        return bool(ready) and b"held" in self.process.stdout.readline()
+
+    def __exit__(self, *exc) -> None:
+        self.process.stdin.close()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+class PictureWindow:
+    """A driver process that shows PICTURE meanwhile."""
+
+    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
+        colours = "".join(f"{r:02x}{g:02x}{b:02x}" for y in range(PATCH_SIZE)
+                          for r, g, b in (patch_colour(x, y) for x in range(PATCH_SIZE)))
+        self.process = subprocess.Popen(
+            ["wine", str(driver), "picture", "--at", ",".join(map(str, PICTURE)),
+             "--patch", f"{PATCH_AT[0]},{PATCH_AT[1]},{PATCH_SIZE}", "--colours", colours,
+             "--timeout", str(BOX_TIMEOUT_S * 1000)],
+            env=session.env, cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            stderr=subprocess.DEVNULL)
+
+    def __enter__(self) -> bool:
+        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S + 10)
+        return bool(ready) and b"hwnd" in self.process.stdout.readline()
+
+    def __exit__(self, *exc) -> None:
+        self.process.stdin.close()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
 class MutexHolder:
     """A driver process that holds the resident instance's mutex meanwhile."""
 
@@ -1022,14 +1352,62 @@ def run_backend_tests(session: WineSession, tests: Path, results: Results) -> No
     results.record(f"wine: Windows backend checks ({summary})", problems)
 
 
+JPEG_TEST = Path(__file__).resolve().parent.parent / "desktop" / "jpeg_test.cc"
+# A row as jpeg_test.cc's table holds it and vendrix_jpeg_check.exe prints it.
+JPEG_ROW = re.compile(r'\{"([^"]+)",\s*0x([0-9A-Fa-f]+)u,\s*(\d+)\}')
+
+
+def expected_jpeg_rows() -> list[tuple[str, int, int]]:
+    """The digests the native test expects, from its table."""
+    text = JPEG_TEST.read_text(encoding="utf-8")
+    table = re.search(r"kExpected\[\]\s*=\s*\{(.*?)\n\};", text, re.S)
+    if table is None:
+        return []
+    return [(name, int(digest, 16), int(size)) for name, digest, size in JPEG_ROW.findall(table.group(1))]
+
+
+def run_jpeg_check(session: WineSession, checker: Path, results: Results) -> None:
+    """The Windows build writes the same JPEG bytes as the native one."""
+    label = "wine: JPEG files match the native build's"
+    if not checker.exists():
+        results.record(label, [f"{checker} was not built"])
+        return
+    expected = expected_jpeg_rows()
+    if not expected:
+        results.record(label, [f"no digests found in {JPEG_TEST}"])
+        return
+    try:
+        finished = session.wine([str(checker)], timeout=60, cwd=checker.parent)
+    except subprocess.TimeoutExpired:
+        results.record(label, ["did not end within 60 s"])
+        return
+    out = finished.stdout.decode("utf-8", "replace")
+    printed = [(name, int(digest, 16), int(size)) for name, digest, size in JPEG_ROW.findall(out)]
+    problems = [f"{row[0]}: expected digest {row[1]:016X}, size {row[2]}; printed "
+                f"{next((f'{p[1]:016X}, size {p[2]}' for p in printed if p[0] == row[0]), 'nothing')}"
+                for row in expected if row not in printed]
+    problems += [f"{row[0]} printed but not in {JPEG_TEST.name}" for row in printed
+                 if row[0] not in {name for name, _, _ in expected}]
+    if "too wide refused: yes" not in out:
+        problems.append("a picture too wide for the library was not refused")
+    if finished.returncode != 0:
+        problems.append(f"exit code {finished.returncode}")
+    results.record(label, problems)
+
+
 def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Results,
              only: list[str], arch: str) -> None:
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="vendrix-wine-") as temp:
-        with WineSession(Path(temp), arch) as session:
+        with WineSession(Path(temp), arch) as session, TrayHolder(session, driver, Path(temp)) as tray:
             print(f"wine: prefix ready after {time.monotonic() - started:.1f} s", flush=True)
+            if not tray:
+                results.record("wine: set-up", ["the driver could not put an icon in the tray"])
+                return
             if backend_tests is not None and selected("Windows backend checks", only):
                 run_backend_tests(session, backend_tests, results)
+            if selected("JPEG files match", only):
+                run_jpeg_check(session, exe.parent / "vendrix_jpeg_check.exe", results)
             for case in CASES:
                 if "wine" not in case.modes or not selected(case.name, only):
                     continue

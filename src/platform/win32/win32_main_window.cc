@@ -153,6 +153,10 @@ void MainWindow::SetFrame(bool sizeable) {
 }
 
 void MainWindow::ShowMenuWindow(const platform::Rect& where) {
+  // A window that comes into view is painted.  The menu window is often no
+  // taller than its menu bar, and Windows sends no WM_PAINT for an empty
+  // client area: then the paint is queued here.
+  const bool comesIntoView = ::IsIconic(window_) || !::IsWindowVisible(window_);
   resting_ = RestingLook::kMenu;
   SetFrame(false);
   ::ShowWindow(textArea_, SW_HIDE);
@@ -160,6 +164,9 @@ void MainWindow::ShowMenuWindow(const platform::Rect& where) {
   ::SetWindowPos(window_, HWND_NOTOPMOST, where.left, where.top, where.width, where.height,
                  SWP_FRAMECHANGED | SWP_SHOWWINDOW);
   ::SetForegroundWindow(window_);
+  RECT client{};
+  const bool noClientArea = !::GetClientRect(window_, &client) || ::IsRectEmpty(&client);
+  if (comesIntoView && noClientArea) Queue({platform::ShellEventKind::kPaint, 0}, true);
 }
 
 void MainWindow::ShowStepDisplay(const platform::Rect& where, int fontSize) {
