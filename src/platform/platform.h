@@ -310,6 +310,11 @@ class ShellWindow {
   virtual bool MainWindowMinimised() = 0;
   // Closes the drop-down menu if it is open (the break key in menu mode).
   virtual void CloseMenu() = 0;
+  // The program's icon (window, taskbar and notification area) from an
+  // icon file; false when the file is no icon.
+  virtual bool SetProgramIcon(std::string_view iconFile) = 0;
+  // Keeps the main window's button out of the taskbar in every look.
+  virtual void HideTaskbarButton() = 0;
   // The notification-area icon (id 1 of the main window) with its tooltip.
   virtual bool AddTrayIcon(std::string_view tip) = 0;
   virtual void DeleteTrayIcon() = 0;

@@ -19,6 +19,7 @@ constexpr std::string_view kListFile = "Vendrix.LST";
 constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
 constexpr std::string_view kRecorderProgram = "Zemlo.exe";
 constexpr std::string_view kDefaultMacro = "Vendrix.MAC";
+constexpr std::string_view kIconFile = "Vendrix.ICO";
 constexpr std::string_view kJoyButtonKey = "[JOYBUTTON]";
 constexpr size_t kMaxShellFileBytes = size_t{64} << 20;
 constexpr uint32_t kMenuTimerPeriodMs = 50;
@@ -38,6 +39,9 @@ constexpr int kVkMenuLetter = 'V';
 MainForm::MainForm(Engine& engine) : engine_(engine), window_(engine.platform.shellWindow) {
   limits_ = MenuLimitsOf(engine.settings);
   engine_.shell = this;
+  // An icon file beside the program replaces the built-in icon.
+  const std::string icon = ProgramFile(kIconFile);
+  if (engine_.platform.files.FileExists(icon)) window_.SetProgramIcon(icon);
 }
 
 MainForm::~MainForm() {
@@ -149,6 +153,7 @@ void MainForm::FormCreate() {
   }
   SetMenu("");
   trayIconShown_ = window_.AddTrayIcon(engine_.caption);
+  if (engine_.residentMode || engine_.settings.hideTaskbar) window_.HideTaskbarButton();
 }
 
 void MainForm::WriteMenuFileKey(std::string_view menuFile) {

@@ -189,6 +189,18 @@ TEST(MenuModeTest, FixedCommandsStartProgramsAndEnd) {
   }
 }
 
+TEST(MenuModeTest, AnIconFileAndHideTaskbarApply) {
+  for (const bool withIcon : {false, true}) {
+    Shell shell(R"({"shell_events": [{"at_ms": 100, "menu": "- 終了"}]})",
+                withIcon ? "[Options]\r\nhidetaskbar=1\r\n" : "[Options]\r\n");
+    shell.File(InFolder("Vendrix.MNU"), {":A", "a.mac"});
+    if (withIcon) shell.world.files.Add(InFolder("Vendrix.ICO"), "icon");
+    EXPECT_EQ(shell.Start(), 0);
+    EXPECT_EQ(shell.world.desktop.ShellWindowNow().iconFile, withIcon ? InFolder("Vendrix.ICO") : "");
+    EXPECT_EQ(shell.world.desktop.ShellWindowNow().taskbarButtonHidden, withIcon);
+  }
+}
+
 TEST(MenuModeTest, RunRunsTheDefaultMacro) {
   Shell shell(R"({"shell_events": [{"at_ms": 100, "menu": "\\_実行"}]})");
   shell.File(InFolder("Vendrix.MNU"), {":A", "a.mac"});
@@ -235,6 +247,7 @@ TEST(ResidentModeTest, HotkeysRunTheirMacrosAndTheIconEndsTheProgram) {
   EXPECT_EQ(ups.size(), 9u);
   EXPECT_TRUE(shell.world.desktop.ShellWindowNow().hotkeys.empty());  // unregistered at the end
   EXPECT_EQ(shell.Calls("ShowMenuWindow", "left").size(), 0u);
+  EXPECT_TRUE(shell.world.desktop.ShellWindowNow().taskbarButtonHidden);
 }
 
 TEST(ResidentModeTest, NoToTheIconQuestionKeepsWaiting) {

@@ -198,6 +198,8 @@ struct ShellWindowState {
   bool menuWindowShown = false;
   bool minimised = false;
   int menuClosings = 0;                      // CloseMenu calls
+  std::string iconFile;                      // SetProgramIcon's, Shift-JIS
+  bool taskbarButtonHidden = false;
   std::map<int, TakenHotkey> hotkeys;        // registered, by id
   std::array<bool, 2> joystickCaptured{};    // JOYSTICKID1, JOYSTICKID2
 };
@@ -347,6 +349,8 @@ class SimDesktop final : private platform::Dialogs,
   void MinimiseMainWindow() override;
   bool MainWindowMinimised() override;
   void CloseMenu() override;
+  bool SetProgramIcon(std::string_view iconFile) override;
+  void HideTaskbarButton() override;
   bool AddTrayIcon(std::string_view tip) override;
   void DeleteTrayIcon() override;
   bool RegisterHotKey(int id, uint32_t modifiers, int vk) override;

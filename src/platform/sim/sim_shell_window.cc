@@ -111,6 +111,17 @@ void SimDesktop::CloseMenu() {
   ++shell_.menuClosings;
 }
 
+bool SimDesktop::SetProgramIcon(std::string_view iconFile) {
+  if (Tracing()) Record("LoadImageA", {{"file", SjisToUtf8(iconFile)}, {"type", "IMAGE_ICON"}});
+  shell_.iconFile = std::string(iconFile);
+  return true;
+}
+
+void SimDesktop::HideTaskbarButton() {
+  if (Tracing()) Record("HideTaskbarButton", {});
+  shell_.taskbarButtonHidden = true;
+}
+
 bool SimDesktop::AddTrayIcon(std::string_view tip) {
   const std::string_view cut = tip.substr(0, 63);
   if (Tracing()) Record("Shell_NotifyIconA", {{"message", "NIM_ADD"}, {"tip", SjisToUtf8(cut)}});

@@ -60,6 +60,8 @@ class Win32ShellWindow final : public platform::ShellWindow {
   void ShowMenuWindow(const platform::Rect& where) override;
   void MinimiseMainWindow() override;
   bool MainWindowMinimised() override;
+  bool SetProgramIcon(std::string_view iconFile) override;
+  void HideTaskbarButton() override;
   void CloseMenu() override;
   bool AddTrayIcon(std::string_view tip) override;
   void DeleteTrayIcon() override;

@@ -69,6 +69,34 @@ void Win32ShellWindow::MinimiseMainWindow() { window_.Minimise(); }
 
 bool Win32ShellWindow::MainWindowMinimised() { return window_.Minimised(); }
 
+bool Win32ShellWindow::SetProgramIcon(std::string_view iconFile) {
+  const std::wstring file = WideFromSjis(sjis::UpToNul(iconFile));
+  HANDLE big = ::LoadImageW(nullptr, file.c_str(), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                            ::GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE);
+  HANDLE small = ::LoadImageW(nullptr, file.c_str(), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                              ::GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE);
+  if (big == nullptr || small == nullptr) {
+    if (big != nullptr) ::DestroyIcon(static_cast<HICON>(big));
+    if (small != nullptr) ::DestroyIcon(static_cast<HICON>(small));
+    return false;
+  }
+  // The class keeps them for the life of the program; the notification
+  // icon is taken from the class too.
+  const HWND window = window_.handle();
+  ::SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(big));
+  ::SetClassLongPtrW(window, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(small));
+  ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  return true;
+}
+
+// A tool window never gets a taskbar button, whatever it shows.
+void Win32ShellWindow::HideTaskbarButton() {
+  const HWND window = window_.handle();
+  const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+  ::SetWindowLongPtrW(window, GWL_EXSTYLE, (style | WS_EX_TOOLWINDOW) & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+}
+
 // EndMenu works from inside the menu's own loop too, where a timer tick of
 // the break key runs.
 void Win32ShellWindow::CloseMenu() { ::EndMenu(); }
