@@ -24,6 +24,7 @@
 
 #include "desktop/image_search.h"
 #include "platform/image.h"
+#include "support/test_images.h"
 
 #ifdef VENDRIX_BENCH_OPENCV
 #include <opencv2/core.hpp>
@@ -38,6 +39,9 @@ using platform::Colour;
 using platform::Image;
 using platform::RgbColour;
 using Random = std::mt19937_64;
+using test_images::Cut;
+using test_images::Paste;
+using test_images::Pattern;
 
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
@@ -48,25 +52,6 @@ int Uniform(Random& random, int low, int high) { return std::uniform_int_distrib
 void Fill(Image& image, int x, int y, int width, int height, Colour colour) {
   for (int j = y; j < y + height; ++j)
     for (int i = x; i < x + width; ++i) image.Set(i, j, colour);
-}
-
-Image Cut(const Image& image, int x, int y, int width, int height) {
-  Image part(width, height);
-  for (int j = 0; j < height; ++j)
-    for (int i = 0; i < width; ++i) part.Set(i, j, image.At(x + i, y + j));
-  return part;
-}
-
-void Paste(Image& image, const Image& part, int x, int y) {
-  for (int j = 0; j < part.height; ++j)
-    for (int i = 0; i < part.width; ++i) image.Set(x + i, y + j, part.At(i, j));
-}
-
-Image Pattern(int width, int height, const std::function<Colour(int, int)>& colour) {
-  Image image(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) image.Set(x, y, colour(x, y));
-  return image;
 }
 
 // A line of text: words of glyph-like strokes, with a softer colour beside

@@ -27,8 +27,8 @@ Engine::Engine(platform::Platform& platformIn, Settings settingsIn)
 Engine::~Engine() { platform.messages.SetTimerSink(nullptr); }
 
 void Engine::OnTimer(int timerId) {
-  if (timerId == kWatchdogTimer) WatchdogTick(*this);
-  if (timerId == kMenuTimer && shell != nullptr) shell->MenuTimerTick();
+  if (timerId == kWatchdogTimer) Timer2Timer(*this);
+  if (timerId == kMenuTimer && shell != nullptr) shell->Timer1Timer();
 }
 
 }  // namespace vendrix

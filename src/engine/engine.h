@@ -34,7 +34,9 @@ inline constexpr int kForStackSize = 8;
 inline constexpr int kIncludeLimit = 4;
 inline constexpr int kMaxExpressionDepth = 200;
 inline constexpr int kMaxStatementDepth = 64;
-inline constexpr size_t kMaxMacroBytes = 64u << 20;
+// Text files the program reads whole (macros, options, INI, menu, list and
+// hotkey files): a bigger one is refused rather than let exhaust memory.
+inline constexpr size_t kMaxTextFileBytes = 64u << 20;
 
 // IF block states.
 inline constexpr int8_t kIfDone = -1;

@@ -280,7 +280,7 @@ std::string WithExtension(std::string_view name, std::string_view extension, cha
 void WriteIniValue(Engine& engine, std::string_view what, std::string_view path, std::string_view section,
                    std::string_view key, std::string_view value) {
   platform::Files& files = engine.platform.files;
-  const platform::ReadResult current = files.ReadFile(path, kMaxIniBytes);
+  const platform::ReadResult current = files.ReadFile(path, kMaxTextFileBytes);
   if (current.status == platform::ReadStatus::kUnreadable) ReportFileFailure(engine, what, path, current.reason);
   if (current.status == platform::ReadStatus::kTooLarge) ReportFileFailure(engine, what, path, msg::kIniTooLarge);
   std::string reason;
@@ -292,7 +292,7 @@ void WriteIniValue(Engine& engine, std::string_view what, std::string_view path,
 std::string ReadIniValue(Engine& engine, std::string_view path, std::string_view section, std::string_view key) {
   platform::Files& files = engine.platform.files;
   if (files.KindOf(path) != platform::EntryKind::kFile) return {};
-  const platform::ReadResult current = files.ReadFile(path, kMaxIniBytes);
+  const platform::ReadResult current = files.ReadFile(path, kMaxTextFileBytes);
   if (current.status != platform::ReadStatus::kOk) return {};
   return ini::ReadString(current.bytes, section, key, "");
 }

@@ -29,7 +29,6 @@ inline constexpr int kFileSlotCount = 3;
 inline constexpr size_t kFileBufferBytes = 64 * 1024;
 // A longer line is an error rather than a reason to run out of memory.
 inline constexpr size_t kMaxLineBytes = 64u << 20;
-inline constexpr size_t kMaxIniBytes = 64u << 20;
 
 enum class SlotMode { kInput, kOutput, kAppend };
 

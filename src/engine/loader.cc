@@ -127,7 +127,7 @@ void LoadMacroFile(Engine& engine, const std::string& fileName) {
     ReportMissing(engine, fileName);
     return;
   }
-  platform::ReadResult read = files.ReadFile(fileName, kMaxMacroBytes);
+  platform::ReadResult read = files.ReadFile(fileName, kMaxTextFileBytes);
   if (read.status == platform::ReadStatus::kTooLarge) {
     ReportError(engine, std::string(msg::kMacroTooLarge) + fileName, true);
   }

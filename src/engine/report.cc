@@ -70,7 +70,7 @@ void BlockInputFor(Engine& engine, int seconds) {
   }
 }
 
-void WatchdogTick(Engine& engine) {
+void Timer2Timer(Engine& engine) {
   if (engine.input.blockLevel <= 0) return;
   if (--engine.input.blockLevel <= 0) engine.platform.input.BlockInput(false);
 }

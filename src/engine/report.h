@@ -40,7 +40,8 @@ class InputReleased {
 // BLOCKINPUT: blocks for `seconds` ticks of the watchdog; 0 unblocks.
 void BlockInputFor(Engine& engine, int seconds);
 
-// One tick of the block-input watchdog.
-void WatchdogTick(Engine& engine);
+// Timer 2, the block-input watchdog: once a second it counts the block
+// down, and input comes back when it reaches 0.
+void Timer2Timer(Engine& engine);
 
 }  // namespace vendrix

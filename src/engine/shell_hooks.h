@@ -13,9 +13,9 @@ class ShellHooks {
   // After each delivery of window messages inside a run: the shell acts
   // on what the user did meanwhile.  May end the program (throws).
   virtual void AfterMessages() = 0;
-  // A tick of kMenuTimer.  Called from inside message delivery: must not
+  // Timer 1 (kMenuTimer), the break-key watch of menu mode.  Called from inside message delivery: must not
   // throw; it only notes what it saw.
-  virtual void MenuTimerTick() = 0;
+  virtual void Timer1Timer() = 0;
   // The main window changed between the menu window and the step display,
   // which takes its hotkeys away.
   virtual void MainWindowChanged() = 0;

@@ -55,11 +55,14 @@ HotkeyFile ParseHotkeyFile(std::string_view bytes) {
 }
 
 std::pair<int, int> EntryLineRange(const HotkeyFile& file, int entry) {
-  const int count = static_cast<int>(file.entries.size());
+  return EntryLineRange(file.entries, file.lines.size(), entry);
+}
+
+std::pair<int, int> EntryLineRange(const std::vector<HotkeyDefinition>& entries, size_t lineCount, int entry) {
+  const int count = static_cast<int>(entries.size());
   if (entry < 1 || entry > count) return {0, -1};
-  const int first = file.entries[static_cast<size_t>(entry - 1)].firstLine;
-  const int next = entry < count ? file.entries[static_cast<size_t>(entry)].firstLine
-                                 : static_cast<int>(file.lines.size());
+  const int first = entries[static_cast<size_t>(entry - 1)].firstLine;
+  const int next = entry < count ? entries[static_cast<size_t>(entry)].firstLine : static_cast<int>(lineCount);
   return {first, std::max(next, first) - 1};
 }
 

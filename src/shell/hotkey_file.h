@@ -52,6 +52,8 @@ HotkeyFile ParseHotkeyFile(std::string_view bytes);
 // line for the last entry.  Last is first - 1 for an empty macro, and for
 // an entry that does not exist the range is (0, -1).
 std::pair<int, int> EntryLineRange(const HotkeyFile& file, int entry);
+// The same over entries whose lines are kept elsewhere.
+std::pair<int, int> EntryLineRange(const std::vector<HotkeyDefinition>& entries, size_t lineCount, int entry);
 
 // The menu call-up hotkey from the TSR_hotkey option, e.g. "[F12] CTRL+ALT".
 // The key token is the text up to the first space, kept as written; the

@@ -21,7 +21,6 @@ constexpr std::string_view kRecorderProgram = "Zemlo.exe";
 constexpr std::string_view kDefaultMacro = "Vendrix.MAC";
 constexpr std::string_view kIconFile = "Vendrix.ICO";
 constexpr std::string_view kJoyButtonKey = "[JOYBUTTON]";
-constexpr size_t kMaxShellFileBytes = size_t{64} << 20;
 constexpr uint32_t kMenuTimerPeriodMs = 50;
 // How long the loop waits for the user before it looks at the break key.
 constexpr uint32_t kIdleWaitMs = kMenuTimerPeriodMs;
@@ -46,15 +45,24 @@ MainForm::MainForm(Engine& engine) : engine_(engine), window_(engine.platform.sh
 
 MainForm::~MainForm() {
   engine_.shell = nullptr;
+  FormDestroy();
+  DestroyWnd();
+}
+
+// The shell's part of the shutdown; the engine's own (held keys, input
+// block, file and image slots) runs in RunProgram whatever the mode.
+void MainForm::FormDestroy() {
   if (timer1Running_) engine_.platform.messages.KillTimer(kMenuTimer);
+  timer1Running_ = false;
   for (int id = 0; id < 2; ++id) {
     if (joyCaptured_[static_cast<size_t>(id)]) window_.ReleaseJoystick(id);
+    joyCaptured_[static_cast<size_t>(id)] = false;
   }
   if (trayIconShown_) window_.DeleteTrayIcon();
-  for (const HotkeyEntry& entry : engine_.hotkeys) {
-    if (entry.hotkeyId > 0) window_.UnregisterHotKey(entry.hotkeyId);
-  }
+  trayIconShown_ = false;
 }
+
+void MainForm::DestroyWnd() { UnregisterHotkeys(); }
 
 std::string MainForm::ProgramFile(std::string_view name) const {
   return engine_.platform.files.ProgramFile(engine_.programFolder, name);
@@ -71,11 +79,13 @@ std::string MainForm::ForegroundTitle(int bufferSize) const {
 void MainForm::ReadHotkeyFile(const std::string& fileName) {
   platform::Files& files = engine_.platform.files;
   if (!files.FileExists(fileName)) ReportFatal(engine_, fileName + std::string(msg::kFileMissing));
-  platform::ReadResult read = files.ReadFile(fileName, kMaxShellFileBytes);
+  platform::ReadResult read = files.ReadFile(fileName, kMaxTextFileBytes);
   if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, "TSR", fileName, read.reason);
   hotkeyFile_ = ParseHotkeyFile(read.bytes);
   callUp_ = MenuCallUpHotkey(engine_.settings.tsrHotkey);
-  engine_.hotkeyLines = hotkeyFile_.lines;
+  // The engine runs the macros from its own copy of the lines.
+  engine_.hotkeyLines = std::move(hotkeyFile_.lines);
+  hotkeyFile_.lines.clear();
   engine_.hotkeys.assign(hotkeyFile_.entries.size() + 1, HotkeyEntry{});
   if (callUp_) engine_.hotkeys[0].definitionText = callUp_->definitionText;
   for (size_t i = 0; i < hotkeyFile_.entries.size(); ++i) {
@@ -147,7 +157,7 @@ void MainForm::FormCreate() {
   }
   const std::string listFile = ProgramFile(kListFile);
   if (files.FileExists(listFile)) {
-    platform::ReadResult read = files.ReadFile(listFile, kMaxShellFileBytes);
+    platform::ReadResult read = files.ReadFile(listFile, kMaxTextFileBytes);
     if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, "Vendrix.LST", listFile, read.reason);
     switchList_ = ParseListFile(read.bytes);
   }
@@ -159,7 +169,7 @@ void MainForm::FormCreate() {
 void MainForm::WriteMenuFileKey(std::string_view menuFile) {
   platform::Files& files = engine_.platform.files;
   const std::string path = ProgramFile(kRecorderOptionsFile);
-  const platform::ReadResult current = files.ReadFile(path, kMaxShellFileBytes);
+  const platform::ReadResult current = files.ReadFile(path, kMaxTextFileBytes);
   std::string reason;
   if (current.status == platform::ReadStatus::kOk || current.status == platform::ReadStatus::kNotFound) {
     if (files.SaveFile(path, ini::WriteString(current.bytes, "Options", "menufile", menuFile), &reason)) return;
@@ -172,7 +182,7 @@ void MainForm::SetMenu(std::string_view name) {
   const std::string chosen = ChooseMenuFile(name, engine_.settings.menuChange, switchList_, foregroundTitle_);
   WriteMenuFileKey(chosen);
   const std::string path = ProgramFile(chosen);
-  platform::ReadResult read = engine_.platform.files.ReadFile(path, kMaxShellFileBytes);
+  platform::ReadResult read = engine_.platform.files.ReadFile(path, kMaxTextFileBytes);
   if (read.status == platform::ReadStatus::kNotFound || chosen.empty()) {
     ReportFatal(engine_, path + std::string(msg::kFileMissing));
   }
@@ -233,17 +243,17 @@ void MainForm::StopTimer1() {
   }
   for (;;) {
     window_.WaitForShellEvent(kIdleWaitMs);
-    while (std::optional<platform::ShellEvent> event = window_.TakeShellEvent()) Handle(*event, false);
+    while (std::optional<platform::ShellEvent> event = window_.TakeShellEvent()) WndProc(*event, false);
     if (breakSeen_) throw ProgramEnd{0};
   }
 }
 
 void MainForm::AfterMessages() {
-  while (std::optional<platform::ShellEvent> event = window_.TakeShellEvent()) Handle(*event, true);
+  while (std::optional<platform::ShellEvent> event = window_.TakeShellEvent()) WndProc(*event, true);
   if (breakSeen_) throw ProgramEnd{0};
 }
 
-void MainForm::MenuTimerTick() {
+void MainForm::Timer1Timer() {
   // Timer1: in menu mode the break key closes the menu and ends the program.
   if (engine_.residentMode) return;
   if ((engine_.platform.input.GetKeyState(engine_.input.breakKey) & 0x8000) == 0) return;
@@ -257,11 +267,11 @@ void MainForm::MainWindowChanged() {
   // Changing the window's style re-creates it on Windows, which takes its
   // hotkeys: a resident program registers them again, under new ids.
   if (!engine_.residentMode) return;
-  UnregisterHotkeys();
+  DestroyWnd();
   RegisterHotkeys();
 }
 
-void MainForm::Handle(const platform::ShellEvent& event, bool duringRun) {
+void MainForm::WndProc(const platform::ShellEvent& event, bool duringRun) {
   switch (event.kind) {
     case platform::ShellEventKind::kPaint:
       FormPaint();
@@ -392,7 +402,7 @@ void MainForm::HotkeyPressed(int id) {
 }
 
 void MainForm::RunEntryAndWait(int entry) {
-  const auto [first, last] = EntryLineRange(hotkeyFile_, entry);
+  const auto [first, last] = EntryLineRange(hotkeyFile_.entries, engine_.hotkeyLines.size(), entry);
   RunMacroLines(engine_, first, last);
   if (!engine_.residentMode) throw ProgramEnd{0};
   window_.MinimiseMainWindow();

@@ -51,12 +51,16 @@ class MainForm final : public ShellHooks {
 
   // ShellHooks
   void AfterMessages() override;
-  void MenuTimerTick() override;
+  void Timer1Timer() override;
   void MainWindowChanged() override;
 
  private:
-  void Handle(const platform::ShellEvent& event, bool duringRun);
+  // What the window was told: icon clicks, hotkeys, joystick buttons,
+  // menu picks and paints.
+  void WndProc(const platform::ShellEvent& event, bool duringRun);
   void FormPaint();
+  void FormDestroy();
+  void DestroyWnd();
   void PlaceWindow(bool applyLimits);
   void DropMenuOpen();
   void SetMenu(std::string_view name);

@@ -47,7 +47,7 @@ void ReadOptionsFiles(Engine& engine) {
   if (!files.FileExists(ProgramFile(engine, kRecorderOptionsFile)) || !files.FileExists(options)) {
     ReportError(engine, engine.programFolder + std::string(msg::kOptionsFilesMissing), true);
   }
-  platform::ReadResult read = files.ReadFile(options, 1u << 20);
+  platform::ReadResult read = files.ReadFile(options, kMaxTextFileBytes);
   engine.settings = ReadOptions(read.bytes, [&engine] { ShowAbout(engine); });
   engine.pacing.autoDelay = engine.settings.autoDelay;
 }

@@ -12,10 +12,9 @@
 namespace vendrix {
 namespace {
 
-// The image in the slot a text names; reports a bad number or an empty
-// slot, each followed by `what`.
-const platform::Image& SlotImage(Engine& engine, std::string_view slotText, const std::string& what) {
-  const int n = CheckedImageSlot(engine, slotText, what);
+// The image in slot `n` (a checked number); an empty slot is reported,
+// followed by `what`.
+const platform::Image& FilledSlot(Engine& engine, int n, const std::string& what) {
   const std::optional<platform::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
   if (!slot) ReportFatal(engine, std::string(msg::kImageNumberUnused) + what);
   return *slot;
@@ -34,7 +33,8 @@ std::string FnGetPixel(Engine& engine, const CallArgs& args) {
 }
 
 std::string FnGetGraphPixel(Engine& engine, const CallArgs& args) {
-  const platform::Image& image = SlotImage(engine, args[0], "getgraphpixel " + args[0]);
+  const std::string what = "getgraphpixel " + args[0];
+  const platform::Image& image = FilledSlot(engine, CheckedImageSlot(engine, args[0], what), what);
   const platform::Point at = PointFromText(args[1]);
   return ColourText(image.At(at.x, at.y));
 }
@@ -42,10 +42,10 @@ std::string FnGetGraphPixel(Engine& engine, const CallArgs& args) {
 std::string FnSearchGraph(Engine& engine, const CallArgs& args) {
   const std::string what = "searchgraph " + args[0] + " " + args[1];
   // Both numbers are checked before either slot.
-  CheckedImageSlot(engine, args[0], what);
-  CheckedImageSlot(engine, args[1], what);
-  const platform::Image& large = SlotImage(engine, args[0], what);
-  const platform::Image& small = SlotImage(engine, args[1], what);
+  const int largeSlot = CheckedImageSlot(engine, args[0], what);
+  const int smallSlot = CheckedImageSlot(engine, args[1], what);
+  const platform::Image& large = FilledSlot(engine, largeSlot, what);
+  const platform::Image& small = FilledSlot(engine, smallSlot, what);
   const std::optional<desktop::ImagePoint> found = desktop::SearchImage(large, small);
   if (!found) return std::string(kFalse);
   return std::to_string(found->x) + "," + std::to_string(found->y);

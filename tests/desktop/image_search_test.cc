@@ -12,12 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "support/test_images.h"
+
 namespace vendrix::desktop {
 namespace {
 
 using platform::Colour;
 using platform::Image;
 using image_search_internal::SearchImageWithBase;
+using test_images::Cut;
+using test_images::Paste;
+using test_images::Pattern;
 
 // Fixed seeds: a failure names its seed and reproduces.
 using Random = std::mt19937_64;
@@ -29,25 +34,6 @@ int Uniform(Random& random, int low, int high) { return std::uniform_int_distrib
 Image RandomImage(Random& random, int width, int height, int colours) {
   Image image(width, height);
   for (Colour& pixel : image.pixels) pixel = static_cast<Colour>(Uniform(random, 0, colours - 1)) * 0x010203u;
-  return image;
-}
-
-Image Cut(const Image& image, int x, int y, int width, int height) {
-  Image part(width, height);
-  for (int j = 0; j < height; ++j)
-    for (int i = 0; i < width; ++i) part.Set(i, j, image.At(x + i, y + j));
-  return part;
-}
-
-void Paste(Image& image, const Image& part, int x, int y) {
-  for (int j = 0; j < part.height; ++j)
-    for (int i = 0; i < part.width; ++i) image.Set(x + i, y + j, part.At(i, j));
-}
-
-Image Pattern(int width, int height, const std::function<Colour(int, int)>& colour) {
-  Image image(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) image.Set(x, y, colour(x, y));
   return image;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "desktop/bmp.h"
+#include "support/test_images.h"
 #include "support/test_world.h"
 
 namespace vendrix::testing {
@@ -139,15 +140,7 @@ TEST(CaptureTest, AFileThatCannotBeWrittenIsReported) {
 
 // ---- image slots ---------------------------------------------------------
 
-// A BMP file whose pixel (x, y) has the colour of `at(x, y)`.
-template <typename At>
-std::string BmpOf(int width, int height, At at) {
-  Image image(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) image.Set(x, y, at(x, y));
-  }
-  return desktop::EncodeBmp24(image);
-}
+using test_images::BmpOf;
 
 class ImageSlotsTest : public ::testing::Test {
  protected:

@@ -73,6 +73,15 @@ TEST_F(ProgramTest, OptionsReachTheEngine) {
   EXPECT_EQ(world_.Boxes()[0], "Err：変数が宣言されていません : %undeclared");
 }
 
+TEST_F(ProgramTest, AnOptionsFileOfManyMegabytesIsStillRead) {
+  // Comment lines before the section: the file is read whole, not cut.
+  std::string big;
+  while (big.size() < (size_t{3} << 20)) big += "; a long note about the options of this machine\r\n";
+  files().Add(std::string(kFolder) + "Vendrix.INI", big + "[Options]\r\nautodelay=7\r\n");
+  EXPECT_EQ(RunFile({"SET %0 a"}), 0);
+  EXPECT_EQ(world_.CallsOf("Sleep", "ms"), (std::vector<std::string>{"7"}));
+}
+
 TEST_F(ProgramTest, AboutBoxComesFirst) {
   files().Add(std::string(kFolder) + "Vendrix.INI", "[Options]\r\nabout=1\r\n");
   EXPECT_EQ(RunFile({"MESSAGE %0 after"}), 0);
