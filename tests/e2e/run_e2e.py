@@ -32,6 +32,7 @@ import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -108,9 +109,29 @@ class HeldThenGo:
 @dataclasses.dataclass
 class MenuKey:
     """Under Wine: the menu is open; the user presses a key, and with `hold`
-    keeps it down."""
-    vk: int
+    keeps it down.  With `char`, the key that types that character instead
+    (with Shift if it needs it): '[' and ']' sit on different keys per
+    keyboard layout."""
+    vk: int = 0
     hold: bool = False
+    char: str = ""
+
+
+@dataclasses.dataclass
+class FileDialog:
+    """Under Wine: the program's open-file dialog is up and lists `filters`;
+    the user types `typed` ("{folder}" is the program folder as Windows
+    spells it) and presses OK, or presses Cancel when it is None."""
+    filters: list[str]
+    typed: Optional[str] = None
+
+
+@dataclasses.dataclass
+class TrayIcon:
+    """Under Wine: the program's icon is in the tray, next to the driver's;
+    `colour` covers a whole small icon there (`shown`) or no pixel of any."""
+    colour: tuple[int, int, int]
+    shown: bool
 
 
 @dataclasses.dataclass
@@ -346,6 +367,60 @@ MENU_FILE = crlf("; picked by their first characters", ":Log line", "__LOG OUT.T
 # The default window is no taller than its menu bar (no client area); one
 # case has room below the bar, so both ways of being painted are covered.
 TALL_MENU_OPTIONS = crlf("menu_height=40")
+# The file types the dialogs of the fixed items "[ 切替" and "] 編集" list.
+SWITCH_FILTERS = ["メニューorマクロファイル (*.MNU,*.MAC)"]
+EDIT_FILTERS = ["メニュー or マクロファイル (*.MAC;*.MNU)"]
+# A second menu file: its "Log line" must replace the first file's.
+OTHER_MENU = "別.MNU"
+OTHER_MENU_FILE = crlf(":Log line", "__LOG OUT.TXT 別のメニュー")
+# Zemlo.INI with keys the program must keep when it writes menufile.
+ZEMLO_WITH_MORE = crlf("[Options]", "menufile=Vendrix.MNU", "keep=この行", "[Other]", "menufile=other")
+EDITED = "編集.MAC"
+EDITED_TEXT = crlf("; 編集するだけで実行しない", "LOG OUT.TXT 実行した")
+
+
+def check_switched_menu_file(folder: Path) -> list[str]:
+    """Zemlo.INI names the menu file switched to, for the recorder, and keeps
+    the rest."""
+    expected = crlf("[Options]", f"menufile={OTHER_MENU}", "keep=この行", "[Other]", "menufile=other")
+    path = folder / "Zemlo.INI"
+    if not path.exists():
+        return ["Zemlo.INI is gone"]
+    found = path.read_bytes()
+    return [] if found == expected.encode("cp932") else [
+        f"Zemlo.INI holds {found.decode('cp932', 'replace')!r}, expected {expected!r}"]
+
+
+# Resident mode's icon file: colours found in no built-in icon, one in a
+# small 24-bit image and another in a large 32-bit one.  The tray shows the
+# small image, not the large one shrunk.
+ICON_COLOUR = (0x2D, 0x9F, 0xC7)
+LARGE_ICON_COLOUR = (0xC7, 0x4B, 0x2D)
+SMALL_ICON_PIXELS = 16 * 16
+
+
+def ico_bytes(images: list[tuple[int, int, tuple[int, int, int]]]) -> bytes:
+    """An .ICO file of square one-colour images, each (side, bits 24 or 32, colour)."""
+    entries, blobs = b"", b""
+    offset = 6 + 16 * len(images)
+    for side, bits, (red, green, blue) in images:
+        pixel = bytes((blue, green, red, 255)[:bits // 8])
+        stride = (side * bits // 8 + 3) // 4 * 4
+        row = pixel * side
+        colour_rows = (row + bytes(stride - len(row))) * side
+        mask_rows = bytes((side + 31) // 32 * 4 * side)  # all opaque
+        header = (struct.pack("<IiiHHI", 40, side, side * 2, 1, bits, 0)
+                  + struct.pack("<IiiII", len(colour_rows) + len(mask_rows), 0, 0, 0, 0))
+        blob = header + colour_rows + mask_rows
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, bits, len(blob), offset)
+        blobs += blob
+        offset += len(blob)
+    return struct.pack("<HHH", 0, 1, len(images)) + entries + blobs
+
+
+PROGRAM_ICON = ico_bytes([(16, 24, ICON_COLOUR), (32, 32, LARGE_ICON_COLOUR)])
+RESIDENT_FILES = {"Vendrix.hot": crlf("hotkey=[F7] CTRL ALT count", "INC %0", "LOG OUT.TXT %0"),
+                  "Vendrix.MNU": MENU_FILE}
 
 
 def nothing_logged(folder: Path) -> list[str]:
@@ -579,13 +654,44 @@ CASES = [
          macro=None, args=[], files={"Vendrix.MNU": MENU_FILE},
          steps=[MenuKey(ESCAPE, hold=True), Ended(), Key(ESCAPE, False)],
          check_folder=nothing_logged, modes=("wine",)),
+    # "[ 切替" with a menu file: its entries replace the menu, which drops
+    # open again; Zemlo.INI learns its name.
+    Case("menu mode: Switch loads the chosen menu file and drops it open",
+         macro=None, args=[],
+         files={"Vendrix.MNU": MENU_FILE, OTHER_MENU: OTHER_MENU_FILE, "Zemlo.INI": ZEMLO_WITH_MORE},
+         steps=[MenuKey(char="["), FileDialog(SWITCH_FILTERS, "{folder}" + OTHER_MENU),
+                MenuKey(ord("L"))],
+         expect_files={"OUT.TXT": crlf("別のメニュー")}, check_folder=check_switched_menu_file,
+         modes=("wine",)),
+    # A macro file (in any case) runs instead, and the program ends.
+    Case("menu mode: Switch to a macro file runs it",
+         macro=None, args=[],
+         files={"Vendrix.MNU": MENU_FILE, "切替.mac": crlf("LOG OUT.TXT 切替で実行")},
+         steps=[MenuKey(char="["), FileDialog(SWITCH_FILTERS, "{folder}切替.mac")],
+         expect_files={"OUT.TXT": crlf("切替で実行")}, modes=("wine",)),
+    # Cancel leaves the program waiting; the break key still ends it.
+    Case("menu mode: Switch cancelled, then Escape ends the program",
+         macro=None, args=[], files={"Vendrix.MNU": MENU_FILE},
+         steps=[MenuKey(char="["), FileDialog(SWITCH_FILTERS, None), Key(ESCAPE, True), Ended(),
+                Key(ESCAPE, False)],
+         check_folder=nothing_logged, modes=("wine",)),
+    # "] 編集" opens the chosen file in the default editor, Notepad, and
+    # ends; the macro in it does not run.
+    Case("menu mode: Edit opens the chosen file in Notepad",
+         macro=None, args=[], files={"Vendrix.MNU": MENU_FILE, EDITED: EDITED_TEXT},
+         steps=[MenuKey(char="]"), FileDialog(EDIT_FILTERS, "{folder}" + EDITED),
+                Document(EDITED_TEXT, close=True)],
+         check_folder=nothing_logged, modes=("wine",)),
+    Case("menu mode: Edit cancelled ends the program",
+         macro=None, args=[], files={"Vendrix.MNU": MENU_FILE, EDITED: EDITED_TEXT},
+         steps=[MenuKey(char="]"), FileDialog(EDIT_FILTERS, None), Ended()],
+         check_folder=nothing_logged, modes=("wine",)),
     # Resident mode: the variables live from one hotkey run to the next; No
     # to the icon's question keeps the program resident.
     Case("resident mode runs hotkeys until the icon's question is answered Yes",
          macro=None, args=["/TSR"],
          # The menu file too: the resident program builds its menu at start-up.
-         files={"Vendrix.hot": crlf("hotkey=[F7] CTRL ALT count", "INC %0", "LOG OUT.TXT %0"),
-                "Vendrix.MNU": MENU_FILE},
+         files=RESIDENT_FILES,
          steps=[Resident(),
                 Chord([CONTROL, ALT, F7], "OUT.TXT", crlf("1")),
                 Chord([CONTROL, ALT, F7], "OUT.TXT", crlf("1", "2")),
@@ -594,6 +700,17 @@ CASES = [
                 Chord([CONTROL, ALT, F7], "OUT.TXT", crlf("1", "2", "3")),
                 TrayClick(WM_RBUTTONDOWN), Box("終了します", "YES", ["YES", "NO"])],
          modes=("wine",)),
+    # Wine's tray draws the icon the program hands the shell: Vendrix.ICO's
+    # small image is there with the file, and its colour nowhere without it;
+    # the large image is never shrunk into the tray.
+    *[Case(f"resident mode: the tray icon {how}",
+           macro=None, args=["/TSR"], files=RESIDENT_FILES, binary_files=icon,
+           steps=[Resident(), TrayIcon(ICON_COLOUR, shown=bool(icon)),
+                  TrayIcon(LARGE_ICON_COLOUR, shown=False),
+                  TrayClick(WM_RBUTTONDOWN), Box("終了します", "YES", ["YES", "NO"])],
+           modes=("wine",))
+      for how, icon in (("comes from Vendrix.ICO", {"Vendrix.ICO": PROGRAM_ICON}),
+                        ("is the built-in one without Vendrix.ICO", {}))],
 ]
 
 
@@ -967,7 +1084,8 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
     resident_window = 0
     try:
         for step in case.steps:
-            if isinstance(step, (MenuKey, Ended, Resident, Chord, TrayClick, SecondStart)):
+            if isinstance(step, (MenuKey, Ended, Resident, Chord, TrayClick, SecondStart, FileDialog,
+                                 TrayIcon)):
                 if isinstance(step, Resident):
                     reply, note = driver_json(session, driver, ["resident", "--class", "VendrixMainWindow",
                                                                 "--timeout", str(BOX_TIMEOUT_S * 1000)],
@@ -975,8 +1093,8 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
                     resident_window = reply["hwnd"] if reply else 0
                     problems += [] if reply else [f"the program did not go resident: {note}"]
                 else:
-                    problems += run_shell_step(session, program, driver, folder, process, case, step,
-                                               resident_window)
+                    problems += run_shell_step(session, program, driver, folder, folder_text, process,
+                                               case, step, resident_window)
                 if problems:
                     return problems
                 continue
@@ -1033,13 +1151,26 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
     return problems
 
 
-def run_shell_step(session: WineSession, program: Path, driver: Path, folder: Path,
+def run_shell_step(session: WineSession, program: Path, driver: Path, folder: Path, folder_text: str,
                    process: subprocess.Popen, case: Case, step, resident_window: int) -> list[str]:
     """A step of menu or resident mode."""
     if isinstance(step, MenuKey):
-        args = ["menu", "--press", str(step.vk), "--timeout", str(BOX_TIMEOUT_S * 1000)]
+        key = ["--char", str(ord(step.char))] if step.char else ["--press", str(step.vk)]
+        args = ["menu", *key, "--timeout", str(BOX_TIMEOUT_S * 1000)]
         reply, note = driver_json(session, driver, args + (["--hold"] if step.hold else []), folder)
-        return [] if reply else [f"no menu to press {step.vk} in: {note}"]
+        return [] if reply else [f"no menu to press {step.char or step.vk} in: {note}"]
+    if isinstance(step, FileDialog):
+        args = ["filedialog", "--timeout", str(BOX_TIMEOUT_S * 1000),
+                "--press", "CANCEL" if step.typed is None else "OK"]
+        if step.typed is not None:
+            args += ["--type", utf8_hex(step.typed.replace("{folder}", folder_text))]
+        reply, note = driver_json(session, driver, args, folder)
+        if reply is None:
+            return [f"file dialog not answered: {note}"]
+        return [] if reply["filters"] == step.filters else [
+            f"the file dialog lists {reply['filters']!r}, expected {step.filters!r}"]
+    if isinstance(step, TrayIcon):
+        return check_tray_icon(session, driver, folder, step)
     if isinstance(step, Ended):
         return wait_for_exit(session, driver, process, case, folder)
     if isinstance(step, Chord):
@@ -1080,6 +1211,21 @@ def run_shell_step(session: WineSession, program: Path, driver: Path, folder: Pa
         if second.poll() is None:
             second.kill()
             second.wait()
+
+
+def check_tray_icon(session: WineSession, driver: Path, folder: Path, step: TrayIcon) -> list[str]:
+    """Looks at the two icons in the tray, the driver's own and the program's."""
+    colour = "".join(f"{part:02x}" for part in step.colour)
+    reply, note = driver_json(session, driver, ["trayicons", "--colour", colour, "--icons", "2",
+                                                "--timeout", str(BOX_TIMEOUT_S * 1000)], folder)
+    if reply is None:
+        return [f"cannot see the tray's icons: {note}"]
+    matching = [icon["matching"] for icon in reply["icons"]]
+    if step.shown and max(matching) < SMALL_ICON_PIXELS:
+        return [f"no tray icon shows colour {colour}: {matching} of {SMALL_ICON_PIXELS} pixels"]
+    if not step.shown and any(matching):
+        return [f"a tray icon shows colour {colour}: {matching} pixels"]
+    return []
 
 
 def check_document(session: WineSession, driver: Path, folder: Path, step: Document) -> list[str]:

@@ -1,7 +1,8 @@
 // Checks of the Windows backend against the real (or Wine's) user32 and
 // kernel32: CP932 conversion, files, host, timers, the step display, message
 // boxes, injected input, the pointer, other windows, the clipboard, other
-// programs, the speaker and the joysticks.  Run under Wine by run_e2e.py:
+// programs, the speaker, the joysticks, and the shell window with its menu,
+// icons and file dialog.  Run under Wine by run_e2e.py:
 //
 //   vendrix_win32_tests [--screen WIDTHxHEIGHT]
 //
@@ -11,11 +12,13 @@
 //   vendrix_win32_tests --child-sleep MS    sleeps, then exits with code 7
 //
 // Prints one line per failed check and ends with "N passed, N failed".
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -1304,6 +1307,173 @@ void TestShellChooseFile(Tally& tally, win32::Win32Desktop& desktop) {
   RemoveFolder(folder);
 }
 
+// ---- the program's icon ----------------------------------------------------
+
+struct IconImage {
+  int side;
+  int bits;  // 24 or 32
+  COLORREF colour;
+};
+
+void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// An .ico file of square one-colour images, each with an all-opaque mask.
+std::string IcoFile(const std::vector<IconImage>& images) {
+  std::string directory;
+  std::string data;
+  PutLittleEndian(directory, 0, 2);
+  PutLittleEndian(directory, 1, 2);
+  PutLittleEndian(directory, static_cast<uint32_t>(images.size()), 2);
+  uint32_t offset = static_cast<uint32_t>(6 + 16 * images.size());
+  for (const IconImage& image : images) {
+    const int stride = (image.side * image.bits / 8 + 3) / 4 * 4;
+    const int maskStride = (image.side + 31) / 32 * 4;
+    std::string blob;
+    PutLittleEndian(blob, 40, 4);
+    PutLittleEndian(blob, static_cast<uint32_t>(image.side), 4);
+    PutLittleEndian(blob, static_cast<uint32_t>(image.side * 2), 4);  // colour rows and mask rows
+    PutLittleEndian(blob, 1, 2);
+    PutLittleEndian(blob, static_cast<uint32_t>(image.bits), 2);
+    PutLittleEndian(blob, 0, 4);
+    PutLittleEndian(blob, static_cast<uint32_t>((stride + maskStride) * image.side), 4);
+    blob.append(16, '\0');
+    for (int y = 0; y < image.side; ++y) {
+      std::string row;
+      for (int x = 0; x < image.side; ++x) {
+        row += static_cast<char>(GetBValue(image.colour));
+        row += static_cast<char>(GetGValue(image.colour));
+        row += static_cast<char>(GetRValue(image.colour));
+        if (image.bits == 32) row += '\xFF';
+      }
+      row.resize(static_cast<size_t>(stride), '\0');
+      blob += row;
+    }
+    blob.append(static_cast<size_t>(maskStride * image.side), '\0');
+    directory += static_cast<char>(image.side);
+    directory += static_cast<char>(image.side);
+    directory += std::string(2, '\0');
+    PutLittleEndian(directory, 1, 2);
+    PutLittleEndian(directory, static_cast<uint32_t>(image.bits), 2);
+    PutLittleEndian(directory, static_cast<uint32_t>(blob.size()), 4);
+    PutLittleEndian(directory, offset, 4);
+    offset += static_cast<uint32_t>(blob.size());
+    data += blob;
+  }
+  return directory + data;
+}
+
+// An icon's size and whether every pixel of its image has that colour.
+struct IconLook {
+  int width = 0;
+  int height = 0;
+  bool oneColour = false;
+};
+
+IconLook LookOf(HICON icon, COLORREF colour) {
+  IconLook look;
+  ICONINFO info{};
+  if (icon == nullptr || !::GetIconInfo(icon, &info)) return look;
+  BITMAP shape{};
+  if (info.hbmColor != nullptr && ::GetObjectW(info.hbmColor, sizeof shape, &shape) == sizeof shape &&
+      shape.bmWidth > 0 && shape.bmWidth <= 256 && shape.bmHeight > 0 && shape.bmHeight <= 256) {
+    look.width = shape.bmWidth;
+    look.height = shape.bmHeight;
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof request.bmiHeader;
+    request.bmiHeader.biWidth = shape.bmWidth;
+    request.bmiHeader.biHeight = -shape.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(shape.bmWidth) * static_cast<size_t>(shape.bmHeight));
+    HDC screen = ::GetDC(nullptr);
+    const int rows = ::GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(shape.bmHeight), pixels.data(),
+                                 &request, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    const DWORD rgb = static_cast<DWORD>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    look.oneColour = rows == shape.bmHeight &&
+                     std::all_of(pixels.begin(), pixels.end(), [rgb](DWORD p) { return (p & 0xFFFFFF) == rgb; });
+  }
+  if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
+  return look;
+}
+
+HICON ClassIcon(HWND window, int which) {
+  return reinterpret_cast<HICON>(::GetClassLongPtrW(window, which));
+}
+
+// SetProgramIcon takes the file's image of each size the system uses for
+// the window's big and small icons; a file it cannot read leaves the icon.
+void TestShellProgramIcon(Tally& tally, win32::Win32Desktop& desktop) {
+  platform::ShellWindow& shell = desktop.shellWindow();
+  HWND window = desktop.mainWindow();
+  win32::Win32Files files;
+  const std::string folder = MakeTempFolder();
+  // Each size in a colour of its own, so the right image must be picked.
+  const std::vector<IconImage> images = {
+      {16, 24, RGB(0xC0, 0x30, 0x10)}, {32, 32, RGB(0x20, 0xA0, 0x60)}, {48, 32, RGB(0x40, 0x50, 0xE0)}};
+  const std::string good = IcoFile(images);
+  // "ソ.ico": the name ends a character in the byte of a backslash.
+  const std::string icon = folder + "\\\x83\x5C.ico";
+  // The directory points past the end of what is left.
+  const std::string pointsPastItsEnd = good.substr(0, 200);
+  struct Bad {
+    const char* what;
+    std::string name;
+    std::optional<std::string> bytes;  // none: no such file
+  };
+  const Bad bad[] = {
+      {"a missing file", folder + "\\missing.ico", std::nullopt},
+      {"an empty file", folder + "\\empty.ico", std::string()},
+      {"a file cut short", folder + "\\short.ico", pointsPastItsEnd},
+      {"a bitmap, no icon", folder + "\\bitmap.ico", std::string("BM") + std::string(60, '\x11')},
+  };
+  for (const Bad& b : bad) {
+    if (b.bytes) files.WriteFile(b.name, *b.bytes);
+  }
+  CHECK(tally, files.WriteFile(icon, good));
+
+  const auto expectUnchanged = [&](const char* when, HICON big, HICON small) {
+    for (const Bad& b : bad) {
+      CHECK_THAT(tally, !shell.SetProgramIcon(b.name), std::string(when) + ": " + b.what + " is refused");
+      CHECK_THAT(tally, ClassIcon(window, GCLP_HICON) == big && ClassIcon(window, GCLP_HICONSM) == small,
+                 std::string(when) + ": " + b.what + " leaves the icon");
+    }
+  };
+  expectUnchanged("before", ClassIcon(window, GCLP_HICON), ClassIcon(window, GCLP_HICONSM));
+
+  CHECK(tally, shell.SetProgramIcon(icon));
+  const HICON big = ClassIcon(window, GCLP_HICON);
+  const HICON small = ClassIcon(window, GCLP_HICONSM);
+  const auto colourOfSide = [&images](int side) -> COLORREF {
+    for (const IconImage& image : images) {
+      if (image.side == side) return image.colour;
+    }
+    return CLR_INVALID;
+  };
+  struct Size {
+    const char* name;
+    HICON icon;
+    int side;
+  };
+  const Size sizes[] = {{"big", big, ::GetSystemMetrics(SM_CXICON)}, {"small", small, ::GetSystemMetrics(SM_CXSMICON)}};
+  for (const Size& size : sizes) {
+    const IconLook look = LookOf(size.icon, colourOfSide(size.side));
+    CHECK_THAT(tally, look.width == size.side && look.height == size.side && look.oneColour,
+               std::string("the class's ") + size.name + " icon is the file's " + std::to_string(size.side) +
+                   "-pixel image: " + std::to_string(look.width) + "x" + std::to_string(look.height) +
+                   (look.oneColour ? " in its colour" : " in other colours"));
+  }
+  CHECK_THAT(tally, reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0)) == big &&
+                        reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)) == small,
+             "the window shows the class's icons");
+  expectUnchanged("after", big, small);
+  RemoveFolder(folder);
+}
+
 void TestShellWindow(Tally& tally, win32::Win32Desktop& desktop) {
   platform::ShellWindow& shell = desktop.shellWindow();
   TestShellMenuItems(tally, desktop);
@@ -1315,6 +1485,7 @@ void TestShellWindow(Tally& tally, win32::Win32Desktop& desktop) {
   TestShellHotkeys(tally, desktop);
   TestShellTrayIcon(tally, desktop);
   TestShellChooseFile(tally, desktop);
+  TestShellProgramIcon(tally, desktop);
   // Wine has no joystick to capture.
   for (int joystick : {0, 1, 2, -1}) {
     CHECK_THAT(tally, !shell.CaptureJoystick(joystick), "joystick " + std::to_string(joystick));

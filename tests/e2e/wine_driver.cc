@@ -56,10 +56,17 @@
 //       it whose pixels are the RGB triplets of HEX, row by row.  Prints
 //       {"hwnd": N} once the screen shows all of it; stays until standard
 //       input ends.
-//   vendrix_e2e_driver menu --press VK [--hold] [--timeout MS]
-//       Waits for an open popup menu in front, presses that key (keeps it
-//       down with --hold; else presses again while the menu stays open, up
-//       to 3 times) and prints {"presses": N, "closed": true|false}.
+//   vendrix_e2e_driver menu --press VK|--char N [--hold] [--timeout MS]
+//       Waits for an open popup menu in front, presses that key, or the key
+//       that types UTF-16 character N with the Shift, Ctrl or Alt it needs
+//       (keeps it down with --hold; else presses again while the menu stays
+//       open, up to 3 times) and prints {"presses": N, "closed": true|false}.
+//   vendrix_e2e_driver filedialog --press OK|CANCEL [--type HEX] [--timeout MS]
+//       Waits for a visible open-file dialog of any program (a dialog with
+//       the file name box 0x47C), prints {"title": ..., "filters": [...]}
+//       (its caption and the names in its list of file types), puts the
+//       UTF-8 name written as HEX into the name box (if given), presses the
+//       button and waits until the dialog is gone.
 //   vendrix_e2e_driver resident --class NAME [--timeout MS]
 //       Waits for a minimised window of that class (a resident program at
 //       rest) and prints {"hwnd": N}.
@@ -68,8 +75,14 @@
 //   vendrix_e2e_driver chord --vk N,N,...
 //       Presses the keys in that order and lets them go in reverse.
 //   vendrix_e2e_driver tray
-//       Holds an icon in the notification area until standard input ends;
-//       prints {"held": true} once it is there.
+//       Holds an icon in the notification area until standard input ends,
+//       with Wine's tray window disabled (see HoldTrayIcon); prints
+//       {"held": true} once it is there.
+//   vendrix_e2e_driver trayicons --colour RRGGBB [--icons N] [--timeout MS]
+//       Waits until Wine's tray window shows at least N icons (default 1),
+//       each painted and uncovered, and prints {"icons": [{"rect": [...],
+//       "pixels": N, "matching": N, ...}, ...]}: for each icon's window, its
+//       pixels on the screen and how many of them have that colour.
 //
 // Texts to compare go out as UTF-8 on stdout; arguments stay ASCII, since
 // Wine converts console arguments through the ANSI code page.
@@ -781,6 +794,13 @@ int HoldTrayIcon() {
     PrintLine("{\"error\": \"no tray icon\"}");
     return 2;
   }
+  // The window manager gives the focus back to the tray window when a
+  // dialog closes (the program's menu window is no managed window it could
+  // choose), and Wine then moves the foreground there, away from the
+  // program the dialog belonged to; Windows' notification area never takes
+  // it.  A disabled window declines the focus and is still drawn.
+  HWND tray = WaitFor([] { return ::FindWindowW(nullptr, L"Wine System Tray"); }, 10000);
+  if (tray != nullptr) ::EnableWindow(tray, FALSE);
   PrintLine("{\"held\": true}");
   char buffer[64];
   while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
@@ -793,9 +813,52 @@ int HoldTrayIcon() {
 constexpr int kMenuPresses = 3;
 constexpr DWORD kMenuPressWaitMs = 1000;
 
+// A key with the Shift, Ctrl and Alt it needs, as VkKeyScan gives them.
+struct Keystroke {
+  BYTE vk = 0;
+  BYTE shiftState = 0;  // 1 Shift, 2 Ctrl, 4 Alt
+};
+
+constexpr std::pair<BYTE, BYTE> kShiftKeys[] = {{1, VK_SHIFT}, {2, VK_CONTROL}, {4, VK_MENU}};
+
+void PressDown(const Keystroke& stroke) {
+  for (const auto& [bit, vk] : kShiftKeys) {
+    if ((stroke.shiftState & bit) != 0) ::keybd_event(vk, 0, 0, 0);
+  }
+  ::keybd_event(stroke.vk, 0, 0, 0);
+}
+
+void LetGo(const Keystroke& stroke) {
+  ::keybd_event(stroke.vk, 0, KEYEVENTF_KEYUP, 0);
+  for (const auto& [bit, vk] : kShiftKeys) {
+    if ((stroke.shiftState & bit) != 0) ::keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+  }
+}
+
+// --press VK, or --char N: the key that types UTF-16 character N on this
+// keyboard ('[' and ']' sit on different keys per layout).
+bool MenuKeystroke(int argc, char** argv, Keystroke& stroke) {
+  if (const char* vk = Option(argc, argv, "--press")) {
+    stroke.vk = static_cast<BYTE>(std::strtoul(vk, nullptr, 10));
+    return stroke.vk != 0;
+  }
+  const char* character = Option(argc, argv, "--char");
+  if (character == nullptr) return false;
+  const unsigned long code = std::strtoul(character, nullptr, 10);
+  if (code == 0 || code > 0xFFFF) return false;
+  const SHORT found = ::VkKeyScanW(static_cast<wchar_t>(code));
+  if (found == -1) return false;
+  stroke.vk = LOBYTE(found);
+  stroke.shiftState = HIBYTE(found);
+  return true;
+}
+
 int Menu(int argc, char** argv) {
-  const char* vk = Option(argc, argv, "--press");
-  if (vk == nullptr) return 64;
+  Keystroke stroke;
+  if (!MenuKeystroke(argc, argv, stroke)) {
+    PrintLine("{\"error\": \"no key given, or none types that character\"}");
+    return 64;
+  }
   // Keys go to the thread in front: the menu's own, once its window has
   // come to the front.
   HWND menu = WaitFor(
@@ -818,9 +881,8 @@ int Menu(int argc, char** argv) {
               ", \"front\": " + JsonString(Utf8(frontClass)) + "}");
     return 2;
   }
-  const BYTE key = static_cast<BYTE>(std::strtoul(vk, nullptr, 10));
   if (Flag(argc, argv, "--hold")) {
-    ::keybd_event(key, 0, 0, 0);
+    PressDown(stroke);
     PrintLine("{\"presses\": 1}");
     return 0;
   }
@@ -831,14 +893,206 @@ int Menu(int argc, char** argv) {
   int presses = 0;
   HWND open = menu;
   while (open != nullptr && presses < kMenuPresses) {
-    ::keybd_event(key, 0, 0, 0);
-    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    PressDown(stroke);
+    LetGo(stroke);
     ++presses;
     const bool closed = WaitFor([menu] { return ::IsWindowVisible(menu) ? nullptr : menu; }, kMenuPressWaitMs) != nullptr;
     open = closed ? nullptr : menu;
   }
   PrintLine("{\"presses\": " + std::to_string(presses) + ", \"closed\": " + (open == nullptr ? "true" : "false") + "}");
   return 0;
+}
+
+// ---- the file dialog ---------------------------------------------------------
+
+constexpr int kFileNameBox = 0x47C;
+constexpr int kFilterList = 0x470;
+constexpr LRESULT kMaxFilters = 32;
+constexpr LRESULT kMaxFilterChars = 1024;
+
+BOOL CALLBACK FindFileDialog(HWND window, LPARAM found) {
+  wchar_t className[16] = L"";
+  ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+  if (std::wcscmp(className, L"#32770") != 0 || !::IsWindowVisible(window) ||
+      ::GetDlgItem(window, kFileNameBox) == nullptr) {
+    return TRUE;
+  }
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The names in the dialog's file type list, as JSON.
+std::string FilterNames(HWND dialog) {
+  HWND combo = ::GetDlgItem(dialog, kFilterList);
+  std::string names;
+  const LRESULT count = combo != nullptr ? ::SendMessageW(combo, CB_GETCOUNT, 0, 0) : 0;
+  for (LRESULT i = 0; i < count && i < kMaxFilters; ++i) {
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length < 0 || length > kMaxFilterChars) continue;
+    std::wstring name(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name.data()));
+    name.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    if (!names.empty()) names += ", ";
+    names += JsonString(Utf8(name));
+  }
+  return "[" + names + "]";
+}
+
+int FileDialog(int argc, char** argv) {
+  const char* press = Option(argc, argv, "--press");
+  const int id = press != nullptr ? ButtonId(press) : 0;
+  if (id != IDOK && id != IDCANCEL) return 64;
+  const DWORD timeout = Timeout(argc, argv);
+  HWND dialog = WaitFor(
+      [] {
+        HWND found = nullptr;
+        ::EnumWindows(FindFileDialog, reinterpret_cast<LPARAM>(&found));
+        return found;
+      },
+      timeout);
+  if (dialog == nullptr) {
+    PrintLine("{\"error\": \"no file dialog\"}");
+    return 2;
+  }
+  PrintLine("{\"title\": " + JsonString(Utf8(WindowText(dialog))) + ", \"filters\": " + FilterNames(dialog) + "}");
+  if (const char* hex = Option(argc, argv, "--type")) {
+    const std::wstring typed = WideFromHex(hex);
+    ::SendMessageW(::GetDlgItem(dialog, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  }
+  HWND button = ::GetDlgItem(dialog, id);
+  if (button == nullptr) {
+    std::fprintf(stderr, "no button %s\n", press);
+    return 3;
+  }
+  // Posted: the dialog may answer OK with a box of its own (no such file),
+  // and a sent click would wait for that box.
+  ::PostMessageW(button, BM_CLICK, 0, 0);
+  if (WaitFor([dialog] { return ::IsWindowVisible(dialog) ? nullptr : dialog; }, timeout) == nullptr) {
+    std::fprintf(stderr, "the file dialog stayed open\n");
+    return 2;
+  }
+  return 0;
+}
+
+// ---- the tray's icons -----------------------------------------------------------
+
+constexpr int kMaxTrayIcons = 64;
+constexpr int kMaxIconSide = 256;
+
+struct IconLook {
+  HWND window = nullptr;
+  RECT rect{};
+  size_t pixels = 0;
+  size_t matching = 0;
+  bool painted = false;  // more than one colour: not the bare background
+  bool covered = false;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
+  auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
+  if (::IsWindowVisible(window) && windows->size() < kMaxTrayIcons) windows->push_back(window);
+  return TRUE;
+}
+
+// The screen within `rect`, row by row, as 0xRRGGBB.
+std::vector<DWORD> ScreenPixels(const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  std::vector<DWORD> pixels;
+  if (width <= 0 || height <= 0 || width > kMaxIconSide || height > kMaxIconSide) return pixels;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+  ::SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  if (!copied || ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) !=
+                     height) {
+    pixels.clear();
+  }
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
+constexpr int kMaxWindowsAbove = 1000;
+
+// Whether a visible top-level window above `topLevel` overlaps `rect`.
+// (WindowFromPoint would not do: it passes over the disabled tray window.)
+bool Covered(HWND topLevel, const RECT& rect) {
+  HWND above = topLevel;
+  for (int i = 0; i < kMaxWindowsAbove; ++i) {
+    above = ::GetWindow(above, GW_HWNDPREV);
+    if (above == nullptr) return false;
+    RECT other{};
+    RECT overlap{};
+    if (::IsWindowVisible(above) && ::GetWindowRect(above, &other) && ::IntersectRect(&overlap, &other, &rect)) {
+      return true;
+    }
+  }
+  return true;
+}
+
+IconLook LookAt(HWND tray, HWND window, DWORD rgb) {
+  IconLook look;
+  look.window = window;
+  ::GetWindowRect(window, &look.rect);
+  look.covered = Covered(tray, look.rect);
+  const std::vector<DWORD> pixels = ScreenPixels(look.rect);
+  look.pixels = pixels.size();
+  look.matching = static_cast<size_t>(std::count(pixels.begin(), pixels.end(), rgb));
+  look.painted = std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) { return p != pixels.front(); });
+  return look;
+}
+
+// Wine's explorer hands each icon's bits to the X11 driver, which shows them
+// in its own tray window, one child window per icon: what the screen shows
+// there is what the program gave as its icon.
+int TrayIcons(int argc, char** argv) {
+  const char* colour = Option(argc, argv, "--colour");
+  if (colour == nullptr) return 64;
+  const DWORD rgb = static_cast<DWORD>(std::strtoul(colour, nullptr, 16)) & 0xFFFFFF;
+  const char* wanted = Option(argc, argv, "--icons");
+  const size_t least = wanted != nullptr ? std::strtoul(wanted, nullptr, 10) : 1;
+  std::vector<IconLook> looks;
+  const auto allShown = [&] {
+    looks.clear();
+    HWND tray = ::FindWindowW(nullptr, L"Wine System Tray");
+    if (tray == nullptr || !::IsWindowVisible(tray)) return static_cast<HWND>(nullptr);
+    std::vector<HWND> icons;
+    ::EnumChildWindows(tray, CollectChild, reinterpret_cast<LPARAM>(&icons));
+    for (HWND icon : icons) looks.push_back(LookAt(tray, icon, rgb));
+    const bool ready = looks.size() >= least && std::all_of(looks.begin(), looks.end(), [](const IconLook& look) {
+                         return look.painted && !look.covered;
+                       });
+    return ready ? tray : nullptr;
+  };
+  const bool ready = WaitFor(allShown, Timeout(argc, argv)) != nullptr;
+  std::string list;
+  for (const IconLook& look : looks) {
+    char item[200];
+    std::snprintf(item, sizeof item,
+                  "{\"rect\": [%ld, %ld, %ld, %ld], \"pixels\": %lu, \"matching\": %lu, \"painted\": %s, "
+                  "\"covered\": %s}",
+                  look.rect.left, look.rect.top, look.rect.right - look.rect.left, look.rect.bottom - look.rect.top,
+                  static_cast<unsigned long>(look.pixels), static_cast<unsigned long>(look.matching), look.painted ? "true" : "false", look.covered ? "true" : "false");
+    if (!list.empty()) list += ", ";
+    list += item;
+  }
+  PrintLine(std::string(ready ? "{" : "{\"error\": \"the tray shows fewer icons, or not all of them\", ") +
+            "\"icons\": [" + list + "]}");
+  return ready ? 0 : 2;
 }
 
 constexpr int kMaxWindowsOfClass = 64;
@@ -912,6 +1166,8 @@ int main(int argc, char** argv) {
       {"post", Post},
       {"chord", Chord},
       {"tray", [](int, char**) { return HoldTrayIcon(); }},
+      {"filedialog", FileDialog},
+      {"trayicons", TrayIcons},
   };
   for (const Command& command : kCommands) {
     if (argc >= 2 && std::strcmp(argv[1], command.name) == 0) return command.run(argc, argv);

@@ -253,7 +253,11 @@ bool MainWindow::NotifyIcon(DWORD action, UINT flags) {
   data.uID = kTrayIconId;
   data.uFlags = flags;
   data.uCallbackMessage = kTrayMessage;
-  data.hIcon = reinterpret_cast<HICON>(::GetClassLongPtrW(window_, GCLP_HICON));
+  // The notification area shows small icons: the icon file's own small
+  // image rather than its large one scaled down.
+  HICON icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window_, GCLP_HICONSM));
+  if (icon == nullptr) icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window_, GCLP_HICON));
+  data.hIcon = icon;
   trayTip_.copy(data.szTip, std::size(data.szTip) - 1);
   return ::Shell_NotifyIconW(action, &data) != FALSE;
 }
