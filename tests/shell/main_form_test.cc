@@ -355,6 +355,32 @@ TEST(ResidentModeTest, StepReRegistersTheHotkeysUnderNewIds) {
   EXPECT_EQ(shell.world.desktop.ShellWindowNow().hotkeys.size(), 0u);
 }
 
+TEST(ResidentModeTest, TheIconQuestionDuringABlockedRunLetsTheUserAnswer) {
+  // Input comes back for the question and is blocked again after No; Yes
+  // ends the program, and the shutdown unblocks for good.
+  for (const char* answer : {"NO", "YES"}) {
+    Shell shell(std::string(R"({"answers": [")") + answer + R"("], "shell_events": [
+                  {"at_ms": 100, "hotkey": {"vk": 116, "modifiers": 0}},
+                  {"at_ms": 600, "tray": "right_click"}]})");
+    shell.File(InFolder("Vendrix.MNU"), {":A", "a.mac"});
+    shell.File(InFolder("Vendrix.hot"), {"hotkey=[F5]", "BLOCKINPUT 60", "DELAY 2000", "LOG C:\\log.txt done"});
+    EXPECT_EQ(shell.Start({"/TSR"}), 0);
+    std::vector<std::string> blocks;
+    for (const auto& entry : shell.world.desktop.Trace()) {
+      if (entry["call"] == "BlockInput") blocks.push_back(entry["block"].dump());
+    }
+    const bool no = std::string_view(answer) == "NO";
+    // BLOCKINPUT, the question, the answer; then the run's end (No only)
+    // and the shutdown.
+    const std::vector<std::string> expected =
+        no ? std::vector<std::string>{"true", "false", "true", "false", "false"}
+           : std::vector<std::string>{"true", "false", "true", "false"};
+    EXPECT_EQ(blocks, expected) << answer;
+    EXPECT_EQ(shell.world.files.Get("C:\\log.txt").has_value(), no) << answer;
+    EXPECT_FALSE(shell.world.desktop.InputBlocked()) << answer;
+  }
+}
+
 TEST(ResidentModeTest, AnInputBlockEndsWithItsRun) {
   // The icon's question after the run neither unblocks nor blocks again.
   Shell shell(R"({"answers": ["NO"], "shell_events": [{"at_ms": 100, "hotkey": {"vk": 116, "modifiers": 0}},
