@@ -73,13 +73,6 @@ void Include(Engine& engine, std::string_view rest) {
 
 }  // namespace
 
-std::vector<std::string_view> SplitMacroLines(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  TextLines walk(bytes);
-  while (std::optional<std::string_view> line = walk.Next()) lines.push_back(*line);
-  return lines;
-}
-
 std::string RemoveComment(std::string_view line) {
   std::string result;
   while (!line.empty()) {

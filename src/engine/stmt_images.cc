@@ -89,12 +89,12 @@ std::string CaptureFileOperand(Engine& engine, const Statement& statement) {
   return file;
 }
 
-void CaptureArea(Engine& engine, const Statement& statement, ImageFormat format) {
+void SaveAreaCapture(Engine& engine, const Statement& statement, ImageFormat format) {
   const std::string file = CaptureFileOperand(engine, statement);
   SaveCapture(engine, statement, file, CaptureArea(engine, statement), format);
 }
 
-void CaptureScreen(Engine& engine, const Statement& statement, ImageFormat format) {
+void SaveScreenCapture(Engine& engine, const Statement& statement, ImageFormat format) {
   const std::string file = CaptureFileOperand(engine, statement);
   SaveCapture(engine, statement, file, WholeScreen(engine), format);
 }
@@ -121,18 +121,18 @@ platform::Image LoadBmp(Engine& engine, const Statement& statement, const std::s
 
 }  // namespace
 
-void StmtCapture(Engine& engine, const Statement& statement) { CaptureArea(engine, statement, ImageFormat::kBmp); }
+void StmtCapture(Engine& engine, const Statement& statement) { SaveAreaCapture(engine, statement, ImageFormat::kBmp); }
 
 void StmtCaptureJpg(Engine& engine, const Statement& statement) {
-  CaptureArea(engine, statement, ImageFormat::kJpeg);
+  SaveAreaCapture(engine, statement, ImageFormat::kJpeg);
 }
 
 void StmtCaptureScreen(Engine& engine, const Statement& statement) {
-  CaptureScreen(engine, statement, ImageFormat::kBmp);
+  SaveScreenCapture(engine, statement, ImageFormat::kBmp);
 }
 
 void StmtCaptureScreenJpg(Engine& engine, const Statement& statement) {
-  CaptureScreen(engine, statement, ImageFormat::kJpeg);
+  SaveScreenCapture(engine, statement, ImageFormat::kJpeg);
 }
 
 void StmtOpenGraph(Engine& engine, const Statement& statement) {

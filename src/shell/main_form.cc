@@ -52,12 +52,19 @@ MainForm::~MainForm() {
 // The shell's part of the shutdown; the engine's own (held keys, input
 // block, file and image slots) runs in RunProgram whatever the mode.
 void MainForm::FormDestroy() {
-  if (timer1Running_) engine_.platform.messages.KillTimer(kMenuTimer);
-  timer1Running_ = false;
+  StopTimer1();
+  ReleaseJoysticks();
+  DeleteTrayIcon();
+}
+
+void MainForm::ReleaseJoysticks() {
   for (int id = 0; id < 2; ++id) {
     if (joyCaptured_[static_cast<size_t>(id)]) window_.ReleaseJoystick(id);
     joyCaptured_[static_cast<size_t>(id)] = false;
   }
+}
+
+void MainForm::DeleteTrayIcon() {
   if (trayIconShown_) window_.DeleteTrayIcon();
   trayIconShown_ = false;
 }
@@ -257,8 +264,7 @@ void MainForm::Timer1Timer() {
   // Timer1: in menu mode the break key closes the menu and ends the program.
   if (engine_.residentMode) return;
   if ((engine_.platform.input.GetKeyState(engine_.input.breakKey) & 0x8000) == 0) return;
-  engine_.platform.messages.KillTimer(kMenuTimer);
-  timer1Running_ = false;
+  StopTimer1();
   breakSeen_ = true;
   window_.CloseMenu();
 }
@@ -310,6 +316,10 @@ void MainForm::MenuPicked(int index) {
 
 void MainForm::RunAndFinish(const std::string& fileName) {
   RunMacro(engine_, fileName);
+  WaitAgainOrEnd();
+}
+
+void MainForm::WaitAgainOrEnd() {
   if (!engine_.residentMode) throw ProgramEnd{0};
   window_.MinimiseMainWindow();
 }
@@ -404,8 +414,7 @@ void MainForm::HotkeyPressed(int id) {
 void MainForm::RunEntryAndWait(int entry) {
   const auto [first, last] = EntryLineRange(hotkeyFile_.entries, engine_.hotkeyLines.size(), entry);
   RunMacroLines(engine_, first, last);
-  if (!engine_.residentMode) throw ProgramEnd{0};
-  window_.MinimiseMainWindow();
+  WaitAgainOrEnd();
 }
 
 void MainForm::JoystickButton() {
@@ -421,12 +430,8 @@ void MainForm::MenuCallUp() {
   UnregisterHotkeys();
   engine_.hotkeys.clear();
   // Leaving resident mode stops every trigger, the joystick's too.
-  for (int id = 0; id < 2; ++id) {
-    if (joyCaptured_[static_cast<size_t>(id)]) window_.ReleaseJoystick(id);
-    joyCaptured_[static_cast<size_t>(id)] = false;
-  }
-  if (trayIconShown_) window_.DeleteTrayIcon();
-  trayIconShown_ = false;
+  ReleaseJoysticks();
+  DeleteTrayIcon();
   if (window_.MainWindowMinimised()) {
     foregroundTitle_ = ForegroundTitle(kCallUpTitleBuffer);
     SetMenu("");

@@ -61,6 +61,8 @@ class MainForm final : public ShellHooks {
   void FormPaint();
   void FormDestroy();
   void DestroyWnd();
+  void ReleaseJoysticks();
+  void DeleteTrayIcon();
   void PlaceWindow(bool applyLimits);
   void DropMenuOpen();
   void SetMenu(std::string_view name);
@@ -79,9 +81,11 @@ class MainForm final : public ShellHooks {
   void UnregisterHotkeys();
   // Registers one entry; false when the user chose to stop registering.
   bool RegisterEntry(const HotkeyDefinition& definition, int& counter, int& registered, int& id);
-  // Runs a macro; afterwards a resident program waits again, any other ends.
+  // Run a macro file or a hotkey entry's lines, then WaitAgainOrEnd.
   void RunAndFinish(const std::string& fileName);
   void RunEntryAndWait(int entry);
+  // After a run: a resident program waits again, any other ends.
+  void WaitAgainOrEnd();
   void StartTimer1();
   void StopTimer1();
   std::string ProgramFile(std::string_view name) const;

@@ -14,18 +14,17 @@ class EntryBuilder {
   // Takes one prepared line; false once the list is full.
   bool Take(std::string_view line) {
     if (line.empty()) return true;
+    // Neither half is ever empty: a caption line has a character after its
+    // ":", and empty lines are skipped.
     if (line.size() > 1 && line[0] == ':') {
       caption_ = line.substr(1);
-      hasCaption_ = true;
     } else {
       macroText_ = line;
-      hasMacroText_ = true;
     }
-    if (hasCaption_ && hasMacroText_) {
+    if (!caption_.empty() && !macroText_.empty()) {
       entries_.push_back({std::move(caption_), std::move(macroText_)});
       caption_.clear();
       macroText_.clear();
-      hasCaption_ = hasMacroText_ = false;
     }
     return entries_.size() < static_cast<size_t>(kMaxMenuEntries);
   }
@@ -36,8 +35,6 @@ class EntryBuilder {
   std::vector<MenuEntry> entries_;
   std::string caption_;
   std::string macroText_;
-  bool hasCaption_ = false;
-  bool hasMacroText_ = false;
 };
 
 std::string_view WithoutComment(std::string_view line) {

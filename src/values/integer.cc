@@ -3,7 +3,6 @@
 #include <charconv>
 
 namespace vendrix {
-namespace {
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -11,6 +10,8 @@ int HexDigit(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+namespace {
 
 std::optional<int32_t> ParseHex(std::string_view digits) {
   if (digits.empty()) return std::nullopt;

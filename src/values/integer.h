@@ -17,6 +17,8 @@ inline constexpr std::string_view kTrue = "True";
 inline constexpr std::string_view kFalse = "False";
 
 std::optional<int32_t> ParseInteger(std::string_view text);
+// The value of a hexadecimal digit, either case; -1 for any other character.
+int HexDigit(char c);
 int32_t IntegerValue(std::string_view text, int32_t defaultValue);
 std::string IntegerText(int32_t value);
 // Writes the decimal text into `out` without allocating when it fits.

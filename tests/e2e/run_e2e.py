@@ -1054,10 +1054,10 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
         return run_wine_simulated(session, program, case, folder, folder_text)
     with contextlib.ExitStack() as stack:
         if case.resident_elsewhere:
-            if not stack.enter_context(MutexHolder(session, driver, folder)):
+            if not stack.enter_context(mutex_holder(session, driver, folder)):
                 return ["the driver could not take the resident mutex"]
         if case.picture:
-            if not stack.enter_context(PictureWindow(session, driver, folder)):
+            if not stack.enter_context(picture_window(session, driver, folder)):
                 return ["the driver's picture is not on the screen"]
         notepads = stack.enter_context(Notepads(session, driver, folder))
         for title in case.notepads:
@@ -1367,19 +1367,21 @@ def answer_wine_input(session: WineSession, driver: Path, folder: Path, step: In
     return problems
 
 
-class TrayHolder:
-    """A driver process that holds an icon in Wine's tray for the session:
-    the tray window then stays up instead of appearing (and maybe taking
-    the focus) whenever a program adds the first icon."""
+class HeldDriver:
+    """A driver process that keeps something up until its standard input
+    ends; entering waits until it prints a line holding `ready_word`."""
 
-    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
-        self.process = subprocess.Popen(["wine", str(driver), "tray"], env=session.env, cwd=folder,
+    def __init__(self, session: WineSession, driver: Path, folder: Path, args: list[str],
+                 ready_word: bytes, ready_timeout: float = BOX_TIMEOUT_S) -> None:
+        self.ready_word = ready_word
+        self.ready_timeout = ready_timeout
+        self.process = subprocess.Popen(["wine", str(driver), *args], env=session.env, cwd=folder,
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL)
 
     def __enter__(self) -> bool:
-        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S)
-        return bool(ready) and b"held" in self.process.stdout.readline()
+        ready, _, _ = select.select([self.process.stdout], [], [], self.ready_timeout)
+        return bool(ready) and self.ready_word in self.process.stdout.readline()
 
     def __exit__(self, *exc) -> None:
         self.process.stdin.close()
@@ -1390,51 +1392,26 @@ class TrayHolder:
             self.process.wait()
 
 
-class PictureWindow:
-    """A driver process that shows PICTURE meanwhile."""
-
-    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
-        colours = "".join(f"{r:02x}{g:02x}{b:02x}" for y in range(PATCH_SIZE)
-                          for r, g, b in (patch_colour(x, y) for x in range(PATCH_SIZE)))
-        self.process = subprocess.Popen(
-            ["wine", str(driver), "picture", "--at", ",".join(map(str, PICTURE)),
-             "--patch", f"{PATCH_AT[0]},{PATCH_AT[1]},{PATCH_SIZE}", "--colours", colours,
-             "--timeout", str(BOX_TIMEOUT_S * 1000)],
-            env=session.env, cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            stderr=subprocess.DEVNULL)
-
-    def __enter__(self) -> bool:
-        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S + 10)
-        return bool(ready) and b"hwnd" in self.process.stdout.readline()
-
-    def __exit__(self, *exc) -> None:
-        self.process.stdin.close()
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+def tray_holder(session: WineSession, driver: Path, folder: Path) -> HeldDriver:
+    """Holds an icon in Wine's tray for the session: the tray window then
+    stays up instead of appearing (and maybe taking the focus) whenever a
+    program adds the first icon."""
+    return HeldDriver(session, driver, folder, ["tray"], b"held")
 
 
-class MutexHolder:
-    """A driver process that holds the resident instance's mutex meanwhile."""
+def picture_window(session: WineSession, driver: Path, folder: Path) -> HeldDriver:
+    """Shows PICTURE meanwhile."""
+    colours = "".join(f"{r:02x}{g:02x}{b:02x}" for y in range(PATCH_SIZE)
+                      for r, g, b in (patch_colour(x, y) for x in range(PATCH_SIZE)))
+    args = ["picture", "--at", ",".join(map(str, PICTURE)),
+            "--patch", f"{PATCH_AT[0]},{PATCH_AT[1]},{PATCH_SIZE}", "--colours", colours,
+            "--timeout", str(BOX_TIMEOUT_S * 1000)]
+    return HeldDriver(session, driver, folder, args, b"hwnd", BOX_TIMEOUT_S + 10)
 
-    def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
-        self.process = subprocess.Popen(["wine", str(driver), "mutex"], env=session.env, cwd=folder,
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL)
 
-    def __enter__(self) -> bool:
-        ready, _, _ = select.select([self.process.stdout], [], [], BOX_TIMEOUT_S)
-        return bool(ready) and b"held" in self.process.stdout.readline()
-
-    def __exit__(self, *exc) -> None:
-        self.process.stdin.close()
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+def mutex_holder(session: WineSession, driver: Path, folder: Path) -> HeldDriver:
+    """Holds the resident instance's mutex meanwhile."""
+    return HeldDriver(session, driver, folder, ["mutex"], b"held")
 
 
 def run_wine_simulated(session: WineSession, program: Path, case: Case, folder: Path,
@@ -1545,7 +1522,7 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
              only: list[str], arch: str) -> None:
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="vendrix-wine-") as temp:
-        with WineSession(Path(temp), arch) as session, TrayHolder(session, driver, Path(temp)) as tray:
+        with WineSession(Path(temp), arch) as session, tray_holder(session, driver, Path(temp)) as tray:
             print(f"wine: prefix ready after {time.monotonic() - started:.1f} s", flush=True)
             if not tray:
                 results.record("wine: set-up", ["the driver could not put an icon in the tray"])

@@ -104,12 +104,6 @@ TEST(LoaderTest, LineEndsFollowTheCarriageReturn) {
   EXPECT_EQ(LoadBytes(world, std::string_view("A\r\nB\0junk\r\nC", 12)), (std::vector<std::string>{"A", "B", "C"}));
 }
 
-TEST(LoaderTest, SplitMacroLinesKeepsEmptyLinesForTheLineStep) {
-  EXPECT_EQ(SplitMacroLines("a\r\n\r\nb"), (std::vector<std::string_view>{"a", "", "b"}));
-  EXPECT_TRUE(SplitMacroLines("").empty());
-  EXPECT_TRUE(SplitMacroLines("\x1A" "abc").empty());
-}
-
 TEST(LoaderTest, IncludeExpandsInPlace) {
   TestWorld world;
   world.AddMacro({"SET %b 2", "INCLUDE \"C:\\m\\c.mac\" ignored words"}, "C:\\m\\b.mac");

@@ -72,7 +72,7 @@ TEST(MenuModeTest, APickRunsItsMacroAndTheProgramEnds) {
   // The recorder learns the menu file; its other keys stay.
   EXPECT_EQ(Utf8(shell.world.files.Get(InFolder("Zemlo.INI")).value_or("")),
             "[Options]\r\nspeed=3\r\nmenufile=Vendrix.MNU\r\n");
-  EXPECT_EQ(shell.world.desktop.StepDisplay().trayIconShown, false);  // deleted at shutdown
+  EXPECT_EQ(shell.world.desktop.ShellWindowNow().trayIconShown, false);  // deleted at shutdown
 }
 
 TEST(MenuModeTest, AStatementEntryRunsWithoutAFile) {

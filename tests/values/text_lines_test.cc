@@ -34,6 +34,8 @@ TEST(TextLinesTest, CutsAtCrOrAtLfWhenThereIsNoCr) {
       {"a\x1A\r\nb", {"a"}},          // Ctrl-Z ends the file
       {"a\0b\r\nc"s, {"a", "c"}},     // a zero byte ends its line's text
       {"\n", {""}},
+      {"a\r\n\r\nb", {"a", "", "b"}},  // empty lines stay, for the line step
+      {"\x1A" "abc", {}},
   };
   for (const auto& c : cases) EXPECT_EQ(Walk(c.bytes), c.lines) << c.bytes;
 }

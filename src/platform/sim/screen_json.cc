@@ -5,6 +5,7 @@
 
 #include "desktop/bmp.h"
 #include "platform/sim/desktop_json.h"
+#include "values/integer.h"
 #include "values/sjis.h"
 
 namespace vendrix::sim::desktop_json {
@@ -15,13 +16,6 @@ using nlohmann::json;
 constexpr uint64_t kMaxScreenSide = 100000;
 // Enough for a busy test screen; each one costs a check per pixel read.
 constexpr size_t kMaxPaints = 10000;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // "#RRGGBB", red first as people write colours; the desktop's value keeps
 // red in its low byte.

@@ -188,8 +188,6 @@ struct StepDisplayState {
   int menuHeight = 0;          // last HideStepDisplay
   std::deque<std::string> lines;   // the latest kKeptStepLines, Shift-JIS
   uint64_t linesAppended = 0;      // all lines ever appended
-  std::string trayTip;             // last SetTrayTip while an icon is shown, Shift-JIS
-  bool trayIconShown = false;
 };
 
 // The program's own window as the shell sets it up.
@@ -200,6 +198,8 @@ struct ShellWindowState {
   int menuClosings = 0;                      // CloseMenu calls
   std::string iconFile;                      // SetProgramIcon's, Shift-JIS
   bool taskbarButtonHidden = false;
+  bool trayIconShown = false;
+  std::string trayTip;                       // the shown icon's, Shift-JIS
   std::map<int, TakenHotkey> hotkeys;        // registered, by id
   std::array<bool, 2> joystickCaptured{};    // JOYSTICKID1, JOYSTICKID2
 };

@@ -6,6 +6,12 @@
 #include "platform/sim/sjis_utf8.h"
 
 namespace vendrix::sim {
+namespace {
+
+// What the icon record's tip field holds.
+std::string_view TrayTip(std::string_view tip) { return tip.substr(0, 63); }
+
+}  // namespace
 
 // The main window stands where the step display or the menu window puts it.
 // Sizes below 0 count as 0; edges stay within an int.
@@ -45,12 +51,12 @@ void SimDesktop::AppendStepLine(std::string_view line) {
 }
 
 void SimDesktop::SetTrayTip(std::string_view tip) {
-  std::string_view cut = tip.substr(0, 63);  // what the icon record's tip field holds
+  const std::string_view cut = TrayTip(tip);
   if (Tracing()) {
     Record("Shell_NotifyIconA", {{"message", "NIM_MODIFY"}, {"tip", SjisToUtf8(cut)},
-                                 {"shown", stepDisplay_.trayIconShown}});
+                                 {"shown", shell_.trayIconShown}});
   }
-  if (stepDisplay_.trayIconShown) stepDisplay_.trayTip = std::string(cut);
+  if (shell_.trayIconShown) shell_.trayTip = std::string(cut);
 }
 
 }  // namespace vendrix::sim
@@ -123,16 +129,16 @@ void SimDesktop::HideTaskbarButton() {
 }
 
 bool SimDesktop::AddTrayIcon(std::string_view tip) {
-  const std::string_view cut = tip.substr(0, 63);
+  const std::string_view cut = TrayTip(tip);
   if (Tracing()) Record("Shell_NotifyIconA", {{"message", "NIM_ADD"}, {"tip", SjisToUtf8(cut)}});
-  stepDisplay_.trayIconShown = true;
-  stepDisplay_.trayTip = std::string(cut);
+  shell_.trayIconShown = true;
+  shell_.trayTip = std::string(cut);
   return true;
 }
 
 void SimDesktop::DeleteTrayIcon() {
   if (Tracing()) Record("Shell_NotifyIconA", {{"message", "NIM_DELETE"}});
-  stepDisplay_.trayIconShown = false;
+  shell_.trayIconShown = false;
 }
 
 bool SimDesktop::RegisterHotKey(int id, uint32_t modifiers, int vk) {
@@ -203,7 +209,7 @@ void SimDesktop::DeliverDueShellEvents() {
         }
         break;
       case platform::ShellEventKind::kTrayRightClick:
-        if (stepDisplay_.trayIconShown) event = platform::ShellEvent{scripted.kind, 0};
+        if (shell_.trayIconShown) event = platform::ShellEvent{scripted.kind, 0};
         break;
       default:
         break;
