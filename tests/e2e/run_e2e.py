@@ -904,6 +904,54 @@ def run_native(binary: Path, results: Results, only: list[str]) -> None:
             folder.mkdir(exist_ok=True)
             write_case_folder(case, folder)
             results.record(f"native: {case.name}", run_native_case(binary, case, folder))
+    for example in EXAMPLES:
+        if selected(example.name, only):
+            results.record(f"native: {example.name}", run_example(binary, example))
+
+
+@dataclasses.dataclass
+class Example:
+    """One of the sample runs the README shows, on a copy of examples/."""
+    name: str
+    args: list[str]
+    desktop: str
+    boxes: list[str]  # the message boxes' texts, in order
+
+
+EXAMPLES_FOLDER = Path(__file__).resolve().parents[2] / "examples"
+
+EXAMPLES = [
+    Example("example: file mode", ["-FILE=hello.mac"], "hello-desktop.json",
+            ["Vendrix からこんにちは。計算を始めますか？", "1 から 10 までの合計は 55 です。"]),
+    Example("example: menu mode", [], "menu-desktop.json",
+            ["Vendrix からこんにちは。計算を始めますか？", "1 から 10 までの合計は 55 です。"]),
+    Example("example: resident mode", ["-TSR"], "resident-desktop.json",
+            ["押した回数: 1", "押した回数: 2", "終了します"]),
+]
+
+
+def run_example(binary: Path, example: Example) -> list[str]:
+    with tempfile.TemporaryDirectory(prefix="vendrix-example-") as temp:
+        folder = Path(temp)
+        shutil.copytree(EXAMPLES_FOLDER, folder, dirs_exist_ok=True)
+        trace_path = folder / "trace.jsonl"
+        command = [str(binary), f"--sim={folder / example.desktop}", f"--trace={trace_path}",
+                   f"--home={folder}"] + example.args
+        try:
+            finished = subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
+        except subprocess.TimeoutExpired:
+            return ["did not end within 60 s"]
+        problems = []
+        if finished.returncode != 0:
+            problems.append(f"exit code {finished.returncode}, expected 0")
+        try:
+            calls = [json.loads(line) for line in trace_path.read_text(encoding="utf-8").splitlines()]
+        except (OSError, ValueError) as error:
+            return problems + [f"trace unreadable: {error}"]
+        boxes = [call.get("text") for call in calls if call.get("call") == "MessageBoxA"]
+        if boxes != example.boxes:
+            problems.append(f"message boxes {boxes}, expected {example.boxes}")
+        return problems
 
 
 # ---------------------------------------------------------------------------
