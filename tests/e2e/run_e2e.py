@@ -785,16 +785,24 @@ def write_desktop(case: Case, folder: Path) -> None:
     (folder / "desktop.json").write_text(json.dumps(desktop), encoding="utf-8")
 
 
+def run_simulated(binary: Path, folder: Path, desktop: Path, trace_path: Path,
+                  args: list[str]) -> Optional[subprocess.CompletedProcess]:
+    """Runs the Linux build with `folder` as its program folder; None when it
+    did not end within 60 s."""
+    command = [str(binary), f"--sim={desktop}", f"--trace={trace_path}", f"--home={folder}"] + args
+    try:
+        return subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        return None
+
+
 def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
     write_desktop(case, folder)
     if any(isinstance(step, HeldThenGo) for step in case.steps):
         (folder / GO_FILE).write_bytes(b"")
     trace_path = folder / "trace.jsonl"
-    command = [str(binary), f"--sim={folder / 'desktop.json'}", f"--trace={trace_path}",
-               f"--home={folder}"] + case.args
-    try:
-        finished = subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
-    except subprocess.TimeoutExpired:
+    finished = run_simulated(binary, folder, folder / "desktop.json", trace_path, case.args)
+    if finished is None:
         return ["did not end within 60 s"]
     problems = check_trace(case, trace_path, str(folder) + "/")
     if finished.returncode != case.exit_code:
@@ -935,11 +943,8 @@ def run_example(binary: Path, example: Example) -> list[str]:
         folder = Path(temp)
         shutil.copytree(EXAMPLES_FOLDER, folder, dirs_exist_ok=True)
         trace_path = folder / "trace.jsonl"
-        command = [str(binary), f"--sim={folder / example.desktop}", f"--trace={trace_path}",
-                   f"--home={folder}"] + example.args
-        try:
-            finished = subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
-        except subprocess.TimeoutExpired:
+        finished = run_simulated(binary, folder, folder / example.desktop, trace_path, example.args)
+        if finished is None:
             return ["did not end within 60 s"]
         problems = []
         if finished.returncode != 0:
