@@ -811,17 +811,22 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
     return problems + check_files(case, folder)
 
 
-def check_trace(case: Case, trace_path: Path, folder_text: str) -> list[str]:
-    """The boxes and step display that the simulated desktop recorded."""
-    boxes = [step for step in case.steps if isinstance(step, Box)]
-    problems = []
-    trace = []
+def read_trace(trace_path: Path) -> tuple[list[dict], list[str]]:
+    """The simulated desktop's calls, and a problem for each line that is no JSON."""
+    trace, problems = [], []
     if trace_path.exists():
         for number, line in enumerate(trace_path.read_text(encoding="utf-8").splitlines(), 1):
             try:
                 trace.append(json.loads(line))
             except json.JSONDecodeError:
                 problems.append(f"trace line {number} is no JSON: {line[:80]}")
+    return trace, problems
+
+
+def check_trace(case: Case, trace_path: Path, folder_text: str) -> list[str]:
+    """The boxes and step display that the simulated desktop recorded."""
+    boxes = [step for step in case.steps if isinstance(step, Box)]
+    trace, problems = read_trace(trace_path)
     shown = [(i, entry) for i, entry in enumerate(trace) if entry.get("call") == "MessageBoxA"]
     for index, box in enumerate(boxes):
         if index >= len(shown):
@@ -946,13 +951,9 @@ def run_example(binary: Path, example: Example) -> list[str]:
         finished = run_simulated(binary, folder, folder / example.desktop, trace_path, example.args)
         if finished is None:
             return ["did not end within 60 s"]
-        problems = []
+        calls, problems = read_trace(trace_path)
         if finished.returncode != 0:
             problems.append(f"exit code {finished.returncode}, expected 0")
-        try:
-            calls = [json.loads(line) for line in trace_path.read_text(encoding="utf-8").splitlines()]
-        except (OSError, ValueError) as error:
-            return problems + [f"trace unreadable: {error}"]
         boxes = [call.get("text") for call in calls if call.get("call") == "MessageBoxA"]
         if boxes != example.boxes:
             problems.append(f"message boxes {boxes}, expected {example.boxes}")
