@@ -796,12 +796,27 @@ def run_simulated(binary: Path, folder: Path, desktop: Path, trace_path: Path,
         return None
 
 
+# Where --keep-traces puts a copy of every native run's trace, or None.
+KEPT_TRACES: Optional[Path] = None
+
+
+def keep_trace(name: str, trace_path: Path, folder: Path) -> None:
+    """Copies a run's trace for tools/compare-traces, with the run's temporary
+    folder written as {folder} so that two runs compare byte for byte."""
+    if KEPT_TRACES is None or not trace_path.exists():
+        return
+    slug = re.sub(r"[^A-Za-z0-9]+", "-", name).strip("-")
+    text = trace_path.read_bytes().replace(str(folder).encode(), b"{folder}")
+    (KEPT_TRACES / f"{slug}.jsonl").write_bytes(text)
+
+
 def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
     write_desktop(case, folder)
     if any(isinstance(step, HeldThenGo) for step in case.steps):
         (folder / GO_FILE).write_bytes(b"")
     trace_path = folder / "trace.jsonl"
     finished = run_simulated(binary, folder, folder / "desktop.json", trace_path, case.args)
+    keep_trace(case.name, trace_path, folder)
     if finished is None:
         return ["did not end within 60 s"]
     problems = check_trace(case, trace_path, str(folder) + "/")
@@ -949,6 +964,7 @@ def run_example(binary: Path, example: Example) -> list[str]:
         shutil.copytree(EXAMPLES_FOLDER, folder, dirs_exist_ok=True)
         trace_path = folder / "trace.jsonl"
         finished = run_simulated(binary, folder, folder / example.desktop, trace_path, example.args)
+        keep_trace(example.name, trace_path, folder)
         if finished is None:
             return ["did not end within 60 s"]
         calls, problems = read_trace(trace_path)
@@ -1613,9 +1629,15 @@ def main() -> int:
                         help="the Wine prefix's kind (win64 runs both builds, slower to set up)")
     parser.add_argument("-k", dest="only", action="append", default=[],
                         help="run only cases whose name holds this text (may be repeated)")
+    parser.add_argument("--keep-traces", type=Path,
+                        help="copy each native run's trace into this folder (tools/compare-traces)")
     options = parser.parse_args()
     if not options.native and not options.wine:
         parser.error("give --native, --wine or both")
+    if options.keep_traces:
+        global KEPT_TRACES
+        KEPT_TRACES = options.keep_traces.resolve()
+        KEPT_TRACES.mkdir(parents=True, exist_ok=True)
 
     # Ended by the CI's time limit: still stop what we started.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
