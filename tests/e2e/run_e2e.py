@@ -939,14 +939,41 @@ def run_native(binary: Path, results: Results, only: list[str]) -> None:
 
 @dataclasses.dataclass
 class Example:
-    """One of the sample runs the README shows, on a copy of examples/."""
+    """A sample of examples/, run on a copy of the folder as a dry run on the
+    simulated desktop it comes with."""
     name: str
     args: list[str]
     desktop: str
-    boxes: list[str]  # the message boxes' texts, in order
+    boxes: list[str]  # the message boxes' texts, in order ({folder}: the program folder)
+    # The program folder within examples/ ("" for examples/ itself).
+    folder: str = ""
+    # Trace lines that must appear, in this order, among others: each a
+    # dict of fields that the line must hold ({folder} as above).
+    calls: list[dict] = dataclasses.field(default_factory=list)
+    # Files the run must leave: name -> their text (Shift-JIS on disk,
+    # compared as UTF-8 with CR LF line ends), or None when only their
+    # existence counts.
+    files: dict = dataclasses.field(default_factory=dict)
 
 
 EXAMPLES_FOLDER = Path(__file__).resolve().parents[2] / "examples"
+
+def clip(text: str) -> dict:
+    return {"call": "SetClipboardData", "text": text}
+
+
+def sjis_codes(text: str) -> list[int]:
+    """The character codes SEND gives each character: lead byte × 256 +
+    trail byte for a two-byte one."""
+    codes = []
+    for char in text:
+        raw = char.encode("cp932")
+        codes.append(raw[0] * 256 + raw[1] if len(raw) == 2 else raw[0])
+    return codes
+
+
+WM_CHAR, WM_IME_CHAR = 0x102, 0x286
+SEARCH_WORDS = "請求書 2026"
 
 EXAMPLES = [
     Example("example: file mode", ["-FILE=hello.mac"], "hello-desktop.json",
@@ -955,14 +982,88 @@ EXAMPLES = [
             ["Vendrix からこんにちは。計算を始めますか？", "1 から 10 までの合計は 55 です。"]),
     Example("example: resident mode", ["-TSR"], "resident-desktop.json",
             ["押した回数: 1", "押した回数: 2", "終了します"]),
+    Example("example: a form in Notepad", ["-FILE=notepad-form.mac"], "notepad-form-desktop.json",
+            ["受付_20261208.txt に保存しました。"],
+            calls=[{"call": "CreateProcessA", "command": "notepad.exe"},
+                   {"call": "SetForegroundWindow", "window": 100, "result": True},
+                   clip("受付日: 2026年12月8日"), clip("お名前: 山田太郎 様"), clip("ご用件: 資料請求"),
+                   {"call": "keybd_event", "vk": 17, "flags": 1}, {"call": "keybd_event", "vk": 83},
+                   {"call": "keybd_event", "vk": 17, "flags": 3},
+                   clip("{folder}受付_20261208.txt")]),
+    Example("example: CSV rows into a form", ["-FILE=csv-entry.mac"], "csv-entry-desktop.json",
+            ["3 件の注文を入力しました。"],
+            calls=[clip(field) for row in ("1001,ボールペン（黒）,12", "1002,大学ノート B5,5",
+                                           "1003,付箋 75mm 角,30") for field in row.split(",")]),
+    Example("example: wait for an image and click it", ["-FILE=wait-for-image.mac"],
+            "wait-for-image-desktop.json", ["ボタンを 400,300 に見つけてクリックしました。"],
+            calls=[{"call": "SetCursorPos", "x": 408, "y": 304},
+                   {"call": "mouse_event", "flags": 2},
+                   {"call": "mouse_event", "flags": 4}],
+            files={"screen.bmp": None}),
+    Example("example: date stamps from hotkeys", ["-TSR", "-FILE=date-stamp.hot"], "date-stamp-desktop.json",
+            ["終了します"],
+            calls=[clip("2026年12月8日 09:30 受付済み"), clip("令和08年12月8日（火）")]),
+    Example("example: a menu chosen by the window in front", [], "desktop.json", [],
+            folder="menu-by-window",
+            calls=[{"call": "SetMenuItems", "items": ["^_記録", "\\_実行", "- 終了", "[ 切替", "] 編集",
+                                                      "日付を貼り付け", "あいさつ文"]},
+                   clip("いつもお世話になっております。")]),
+    Example("example: read and update an INI file", ["-FILE=ini-update.mac"], "ini-update-desktop.json",
+            ["山田 さん、このマクロの実行は 1 回目です。"],
+            files={"settings.ini": "; settings.ini: read and updated by ini-update.mac.\r\n[User]\r\n"
+                                   "name=山田\r\n[Counter]\r\nruns=1\r\nlast=2026/12/08 09:30\r\n"}),
+    Example("example: window captures on a schedule", ["-FILE=capture-schedule.mac"],
+            "capture-schedule-desktop.json", ["3 枚を保存しました。"],
+            calls=[{"call": "BitBlt", "x": 100, "y": 80, "width": 320, "height": 240}] * 3,
+            files={"shot_0930.jpg": None, "shot_0931.jpg": None, "shot_0932.jpg": None,
+                   "shots.log": "09:30:00 shot_0930.jpg\r\n09:31:00 shot_0931.jpg\r\n"
+                                "09:32:00 shot_0932.jpg\r\n"}),
+    Example("example: a dialog driven with SEND", ["-FILE=dialog-send.mac"], "dialog-send-desktop.json",
+            [f"「{SEARCH_WORDS}」を検索しました。"],
+            calls=[{"call": "SendMessageA", "window": 401,
+                    "message": WM_CHAR if code < 255 else WM_IME_CHAR, "wparam": code}
+                   for code in sjis_codes(SEARCH_WORDS)] + [{"call": "keybd_event", "vk": 13}]),
+    Example("example: a joystick button starts a macro", ["-TSR", "-FILE=joystick.hot"], "joystick-desktop.json",
+            ["ボタン 1 が押されました。方向: L-", "終了します"]),
+    Example("example: a report with FOR and GOSUB", ["-FILE=report.mac"], "report-desktop.json",
+            ["合計 367750 円を report.txt に書きました。"],
+            files={"report.txt": "売上報告（第 4 四半期）\r\n10月      128000 円\r\n11月       96500 円\r\n"
+                                 "12月      143250 円\r\n合計      367750 円\r\n"}),
 ]
+
+
+def contains_in_order(calls: list[dict], wanted: list[dict]) -> Optional[dict]:
+    """The first wanted line not found after the previous one, or None."""
+    position = 0
+    for want in wanted:
+        while position < len(calls) and any(calls[position].get(k) != v for k, v in want.items()):
+            position += 1
+        if position == len(calls):
+            return want
+        position += 1
+    return None
+
+
+def check_example_files(folder: Path, files: dict) -> list[str]:
+    problems = []
+    for name, text in files.items():
+        path = folder / name
+        if not path.exists():
+            problems.append(f"{name} was not written")
+        elif text is not None and path.read_bytes().decode("cp932", "replace") != text:
+            problems.append(f"{name} holds {path.read_bytes().decode('cp932', 'replace')!r}, expected {text!r}")
+    return problems
+
+
+def with_folder(value, folder_text: str):
+    return value.replace("{folder}", folder_text) if isinstance(value, str) else value
 
 
 def run_example(binary: Path, example: Example) -> list[str]:
     with tempfile.TemporaryDirectory(prefix="vendrix-example-") as temp:
-        folder = Path(temp)
-        shutil.copytree(EXAMPLES_FOLDER, folder, dirs_exist_ok=True)
-        trace_path = folder / "trace.jsonl"
+        shutil.copytree(EXAMPLES_FOLDER, Path(temp), dirs_exist_ok=True)
+        folder = Path(temp) / example.folder
+        trace_path = Path(temp) / "trace.jsonl"
         finished = run_simulated(binary, folder, folder / example.desktop, trace_path, example.args)
         keep_trace(example.name, trace_path, folder)
         if finished is None:
@@ -970,10 +1071,16 @@ def run_example(binary: Path, example: Example) -> list[str]:
         calls, problems = read_trace(trace_path)
         if finished.returncode != 0:
             problems.append(f"exit code {finished.returncode}, expected 0")
+        folder_text = str(folder).rstrip("/") + "/"
         boxes = [call.get("text") for call in calls if call.get("call") == "MessageBoxA"]
-        if boxes != example.boxes:
-            problems.append(f"message boxes {boxes}, expected {example.boxes}")
-        return problems
+        expected = [with_folder(box, folder_text) for box in example.boxes]
+        if boxes != expected:
+            problems.append(f"message boxes {boxes}, expected {expected}")
+        wanted = [{k: with_folder(v, folder_text) for k, v in want.items()} for want in example.calls]
+        missing = contains_in_order(calls, wanted)
+        if missing is not None:
+            problems.append(f"the trace lacks, in its place, {missing}")
+        return problems + check_example_files(folder, example.files)
 
 
 # ---------------------------------------------------------------------------
