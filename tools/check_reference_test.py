@@ -157,6 +157,14 @@ class ProgramTables(unittest.TestCase):
         self.assertEqual(ref.documented_keys(page), {"[ESC]": 27, "[OEM-n]": None})
 
 
+class Anchors(unittest.TestCase):
+    def test_anchors_follow_the_renderers_rule(self):
+        page = ("# Top\n### `CALL`, `GOSUB`\n### `%0 … %63`\n### `SET-IME`\n## Names `readkey` gives\n"
+                "```vendrix\n# not a heading\n```\n## Top\n")
+        self.assertEqual(ref.heading_anchors(page),
+                         {"top", "call-gosub", "0--63", "set-ime", "names-readkey-gives", "top-1"})
+
+
 if __name__ == "__main__":
     result = unittest.main(exit=False, verbosity=1).result
     failed = len(result.failures) + len(result.errors)
