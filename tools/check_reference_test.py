@@ -71,6 +71,10 @@ class ExampleMarkup(unittest.TestCase):
                 source = text.replace("@missing", "").replace("@file gone.txt\n", "@missing-file gone.txt")
                 self.assertEqual(ref.parse_shows(source.strip()).render(), text)
 
+    def test_empty_block_shows_nothing_but_an_empty_line_is_an_empty_box(self):
+        self.assertEqual(ref.parse_shows("").boxes, [])
+        self.assertEqual(ref.parse_shows("\nx").boxes, ["", "x"])
+
     def test_unknown_directive_is_refused(self):
         with self.assertRaises(ValueError):
             ref.parse_shows("@exitcode 1")
