@@ -4,17 +4,17 @@
 Ends with the line "N passed, N failed" for tools/test-all.
 """
 
-import importlib.machinery
-import importlib.util
 import sys
+import types
 import unittest
 from pathlib import Path
 
+# The checker is a script without a .py name; load it as a module.
 _PATH = Path(__file__).resolve().parent / "check-reference"
-_LOADER = importlib.machinery.SourceFileLoader("check_reference", str(_PATH))
-_SPEC = importlib.util.spec_from_loader("check_reference", _LOADER)
-ref = importlib.util.module_from_spec(_SPEC)
-_LOADER.exec_module(ref)
+ref = types.ModuleType("check_reference")
+ref.__file__ = str(_PATH)
+sys.modules[ref.__name__] = ref
+exec(compile(_PATH.read_text(encoding="utf-8"), str(_PATH), "exec"), ref.__dict__)
 
 PAGE = """# Page
 
