@@ -44,9 +44,14 @@ CAPTION = "Vendrix V0.74a"
 ESCAPE = 27
 SHIFT, CONTROL, ALT = 16, 17, 18
 KEYEVENTF_KEYUP = 2
-BOX_TIMEOUT_S = 20
-EXIT_TIMEOUT_S = 20
-TEXT_TIMEOUT_S = 5
+# Every wait is on a condition with a deadline, so a long deadline costs a
+# passing run nothing; they are long enough for a busy two-core machine.
+BOX_TIMEOUT_S = 60
+EXIT_TIMEOUT_S = 60
+TEXT_TIMEOUT_S = 30
+# A whole run of the program, or a short command of the driver.
+RUN_TIMEOUT_S = 180
+COMMAND_TIMEOUT_S = 120
 SCREEN = (1024, 768)
 # Places of the notepads a case starts (left, top, width, height): side by
 # side, since Wine brings a window to the front without raising it.
@@ -788,10 +793,10 @@ def write_desktop(case: Case, folder: Path) -> None:
 def run_simulated(binary: Path, folder: Path, desktop: Path, trace_path: Path,
                   args: list[str]) -> Optional[subprocess.CompletedProcess]:
     """Runs the Linux build with `folder` as its program folder; None when it
-    did not end within 60 s."""
+    did not end within RUN_TIMEOUT_S."""
     command = [str(binary), f"--sim={desktop}", f"--trace={trace_path}", f"--home={folder}"] + args
     try:
-        return subprocess.run(command, cwd=folder, capture_output=True, timeout=60)
+        return subprocess.run(command, cwd=folder, capture_output=True, timeout=RUN_TIMEOUT_S)
     except subprocess.TimeoutExpired:
         return None
 
@@ -818,7 +823,7 @@ def run_native_case(binary: Path, case: Case, folder: Path) -> list[str]:
     finished = run_simulated(binary, folder, folder / "desktop.json", trace_path, case.args)
     keep_trace(case.name, trace_path, folder)
     if finished is None:
-        return ["did not end within 60 s"]
+        return [f"did not end within {RUN_TIMEOUT_S} s"]
     problems = check_trace(case, trace_path, str(folder) + "/")
     if finished.returncode != case.exit_code:
         stderr = finished.stderr.decode("utf-8", "replace").strip()[-300:]
@@ -1067,7 +1072,7 @@ def run_example(binary: Path, example: Example) -> list[str]:
         finished = run_simulated(binary, folder, folder / example.desktop, trace_path, example.args)
         keep_trace(example.name, trace_path, folder)
         if finished is None:
-            return ["did not end within 60 s"]
+            return [f"did not end within {RUN_TIMEOUT_S} s"]
         calls, problems = read_trace(trace_path)
         if finished.returncode != 0:
             problems.append(f"exit code {finished.returncode}, expected 0")
@@ -1132,7 +1137,7 @@ class WineSession:
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         display = b""
-        deadline = time.monotonic() + 30
+        deadline = time.monotonic() + COMMAND_TIMEOUT_S
         with os.fdopen(read_end, "rb") as pipe:
             while not display.endswith(b"\n") and time.monotonic() < deadline:
                 chunk = pipe.read(1)
@@ -1151,14 +1156,14 @@ class WineSession:
         env.pop("LANGUAGE", None)
         # Else VkKeyScanA('(') and (')') give -1; before Wine reads the keymap.
         subprocess.run(["xmodmap", "-e", "keycode 187 =", "-e", "keycode 188 ="],
-                       env=env, check=True, timeout=30)
+                       env=env, check=True, timeout=COMMAND_TIMEOUT_S)
         # Without a window manager every window close takes about 2 s.
         self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # A server of our own that stays up between programs.
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=240,
+        subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=600,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         reg = self.root / "settings.reg"
         lines = ["Windows Registry Editor Version 5.00", "",
@@ -1168,7 +1173,7 @@ class WineSession:
         # .txt file is one: SHELL would get Wine's "no program" box.
         lines += ["", r"[HKEY_CLASSES_ROOT\.txt]", '@="txtfile"']
         reg.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-16"))
-        self.wine(["regedit", "/S", str(reg)], timeout=60)
+        self.wine(["regedit", "/S", str(reg)], timeout=COMMAND_TIMEOUT_S)
 
     def wine(self, args: list[str], timeout: float, cwd: Optional[Path] = None,
              stderr: bool = True) -> subprocess.CompletedProcess:
@@ -1186,7 +1191,7 @@ class WineSession:
     def stop(self) -> None:
         if self.wineserver is not None or self.env.get("WINEPREFIX"):
             try:
-                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=COMMAND_TIMEOUT_S,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             except (OSError, subprocess.TimeoutExpired):
                 pass
@@ -1195,7 +1200,7 @@ class WineSession:
                 continue
             process.terminate()
             try:
-                process.wait(timeout=10)
+                process.wait(timeout=30)
             except subprocess.TimeoutExpired:
                 process.kill()
                 process.wait()
@@ -1278,7 +1283,7 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
             if isinstance(step, Key):
                 flag = "--down" if step.down else "--up"
                 reply = session.wine([str(driver), "key", "--vk", str(step.vk), flag],
-                                     timeout=30, cwd=folder)
+                                     timeout=COMMAND_TIMEOUT_S, cwd=folder)
                 if reply.returncode != 0:
                     problems.append(f"key {step.vk} {flag} failed")
                 continue
@@ -1351,7 +1356,7 @@ def run_shell_step(session: WineSession, program: Path, driver: Path, folder: Pa
     if isinstance(step, Ended):
         return wait_for_exit(session, driver, process, case, folder)
     if isinstance(step, Chord):
-        result = session.wine([str(driver), "chord", "--vk", key_list(step.vks)], timeout=30, cwd=folder)
+        result = session.wine([str(driver), "chord", "--vk", key_list(step.vks)], timeout=COMMAND_TIMEOUT_S, cwd=folder)
         if result.returncode != 0:
             return [f"keys {step.vks} not pressed"]
         expected = step.text.encode("cp932")
@@ -1367,7 +1372,7 @@ def run_shell_step(session: WineSession, program: Path, driver: Path, folder: Pa
         if not resident_window:
             return ["no resident window to click the icon of"]
         result = session.wine([str(driver), "post", "--hwnd", str(resident_window), "--msg",
-                               str(TRAY_MESSAGE), "--lparam", str(step.mouse_message)], timeout=30,
+                               str(TRAY_MESSAGE), "--lparam", str(step.mouse_message)], timeout=COMMAND_TIMEOUT_S,
                               cwd=folder)
         return [] if result.returncode == 0 else ["cannot post the icon's message"]
     # SecondStart: a second instance while the first is resident.
@@ -1486,7 +1491,7 @@ class Notepads:
 
     def __exit__(self, *exc) -> None:
         for pid in self.pids:
-            self.session.wine([str(self.driver), "kill", "--pid", str(pid)], timeout=30,
+            self.session.wine([str(self.driver), "kill", "--pid", str(pid)], timeout=COMMAND_TIMEOUT_S,
                               cwd=self.folder)
 
 
@@ -1505,7 +1510,7 @@ class KeyWatcher:
     def events(self) -> tuple[Optional[list[tuple[int, str]]], str]:
         """The injected key events, as (vk, "down" or "up"), once it has stopped."""
         try:
-            out, _ = self.process.communicate(timeout=30)
+            out, _ = self.process.communicate(timeout=COMMAND_TIMEOUT_S)
         except subprocess.TimeoutExpired:
             return None, "the key watcher did not stop"
         try:
@@ -1563,7 +1568,7 @@ class HeldDriver:
     def __exit__(self, *exc) -> None:
         self.process.stdin.close()
         try:
-            self.process.wait(timeout=10)
+            self.process.wait(timeout=30)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
@@ -1596,9 +1601,9 @@ def run_wine_simulated(session: WineSession, program: Path, case: Case, folder: 
     write_desktop(case, folder)
     try:
         finished = session.wine([str(program), "--sim=desktop.json", "--trace=trace.jsonl"]
-                                + case.args, timeout=60, cwd=folder)
+                                + case.args, timeout=RUN_TIMEOUT_S, cwd=folder)
     except subprocess.TimeoutExpired:
-        return ["did not end within 60 s"]
+        return [f"did not end within {RUN_TIMEOUT_S} s"]
     problems = check_trace(case, folder / "trace.jsonl", folder_text)
     if finished.returncode != case.exit_code:
         problems.append(f"exit code {finished.returncode}, expected {case.exit_code}")
@@ -1639,7 +1644,7 @@ def check_wine_window(session: WineSession, driver: Path, folder: Path, window: 
 
 def run_backend_tests(session: WineSession, tests: Path, results: Results) -> None:
     try:
-        finished = session.wine([str(tests), "--screen", f"{SCREEN[0]}x{SCREEN[1]}"], timeout=180,
+        finished = session.wine([str(tests), "--screen", f"{SCREEN[0]}x{SCREEN[1]}"], timeout=600,
                                 cwd=tests.parent)
     except subprocess.TimeoutExpired:
         results.record("wine: Windows backend checks", ["did not end within 180 s"])
@@ -1677,7 +1682,7 @@ def run_jpeg_check(session: WineSession, checker: Path, results: Results) -> Non
         results.record(label, [f"no digests found in {JPEG_TEST}"])
         return
     try:
-        finished = session.wine([str(checker)], timeout=60, cwd=checker.parent)
+        finished = session.wine([str(checker)], timeout=RUN_TIMEOUT_S, cwd=checker.parent)
     except subprocess.TimeoutExpired:
         results.record(label, ["did not end within 60 s"])
         return

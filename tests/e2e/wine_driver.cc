@@ -102,6 +102,9 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Vendrix V0.74a";
 constexpr DWORD kPollMs = 10;
+// A wait without --timeout.  Waits end as soon as what they wait for holds,
+// so a long deadline costs nothing and leaves room for a busy machine.
+constexpr DWORD kDefaultWaitMs = 30000;
 
 std::string Utf8(const std::wstring& wide) {
   if (wide.empty()) return {};
@@ -186,7 +189,7 @@ bool Flag(int argc, char** argv, const char* name) {
 
 DWORD Timeout(int argc, char** argv) {
   const char* value = Option(argc, argv, "--timeout");
-  return value != nullptr ? static_cast<DWORD>(std::strtoul(value, nullptr, 10)) : 10000;
+  return value != nullptr ? static_cast<DWORD>(std::strtoul(value, nullptr, 10)) : kDefaultWaitMs;
 }
 
 int Box(int argc, char** argv) {
@@ -539,7 +542,7 @@ std::string HexBytes(const std::string& bytes) {
 int Clipboard(int argc, char** argv) {
   const DWORD start = ::GetTickCount();
   // Another program may hold it for a moment.
-  if (WaitFor([] { return ::OpenClipboard(nullptr) ? ::GetDesktopWindow() : nullptr; }, 10000) == nullptr) {
+  if (WaitFor([] { return ::OpenClipboard(nullptr) ? ::GetDesktopWindow() : nullptr; }, kDefaultWaitMs) == nullptr) {
     PrintLine("{\"error\": \"cannot open the clipboard\"}");
     return 2;
   }
@@ -664,7 +667,7 @@ int Kill(int argc, char** argv) {
   HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, std::strtoul(pid, nullptr, 10));
   if (process == nullptr) return 2;
   ::TerminateProcess(process, 9);
-  ::WaitForSingleObject(process, 10000);
+  ::WaitForSingleObject(process, kDefaultWaitMs);
   ::CloseHandle(process);
   return 0;
 }
@@ -799,7 +802,7 @@ int HoldTrayIcon() {
   // choose), and Wine then moves the foreground there, away from the
   // program the dialog belonged to; Windows' notification area never takes
   // it.  A disabled window declines the focus and is still drawn.
-  HWND tray = WaitFor([] { return ::FindWindowW(nullptr, L"Wine System Tray"); }, 10000);
+  HWND tray = WaitFor([] { return ::FindWindowW(nullptr, L"Wine System Tray"); }, kDefaultWaitMs);
   if (tray != nullptr) ::EnableWindow(tray, FALSE);
   PrintLine("{\"held\": true}");
   char buffer[64];
@@ -811,7 +814,7 @@ int HoldTrayIcon() {
 }
 
 constexpr int kMenuPresses = 3;
-constexpr DWORD kMenuPressWaitMs = 1000;
+constexpr DWORD kMenuPressWaitMs = 3000;
 
 // A key with the Shift, Ctrl and Alt it needs, as VkKeyScan gives them.
 struct Keystroke {
