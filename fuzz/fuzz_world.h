@@ -7,8 +7,10 @@
 // engine:
 //   - the user presses the break key (Escape) at 5 virtual seconds and holds
 //     it, so every wait that watches the break key ends;
-//   - a statement budget: the run driver lets window messages through once
-//     before every statement, so counting ProcessMessages counts statements;
+//   - a cost budget: the run driver lets window messages through once
+//     before every statement, so counting ProcessMessages counts
+//     statements; a screen capture costs more by its size (a loop of
+//     captures took a minute under a statement count alone);
 //   - a virtual-time budget: a Sleep that takes the clock past the limit;
 //   - a memory budget (memory_limit.cc): an allocation past it throws
 //     std::bad_alloc.
@@ -16,10 +18,12 @@
 // program would.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,12 +38,15 @@ namespace vendrix::fuzz {
 
 // Escape goes down at 5 s of virtual time and stays down.
 // Something of every kind on the desktop, so the window, program and
-// joystick statements reach past their failure paths.
+// joystick statements reach past their failure paths.  The screen is small:
+// every capture, picture search and pixel read costs its size, and a macro
+// may capture the whole screen in a loop thousands of times.
 inline constexpr std::string_view kDesktopJson = R"({"keys":[{"vk":27,"down":5000}],
-  "windows":[{"id":100,"title":"fuzz","rect":[0,0,500,400],"thread":7,"caret":[4,4],"focus":101,"ime":false,
-              "children":[{"id":101,"rect":[10,30,490,390],"ime":true}]},
-             {"id":200,"title":"back","rect":[300,300,900,700],"refuses_foreground":true}],
-  "clipboard":"clip","pointer":[20,40],
+  "screen":{"width":64,"height":48,"rects":[{"rect":[8,8,24,20],"colour":"#0000FF"}]},
+  "windows":[{"id":100,"title":"fuzz","rect":[0,0,50,40],"thread":7,"caret":[4,4],"focus":101,"ime":false,
+              "children":[{"id":101,"rect":[2,10,48,38],"ime":true}]},
+             {"id":200,"title":"back","rect":[30,30,90,70],"refuses_foreground":true}],
+  "clipboard":"clip","pointer":[20,30],
   "joysticks":[{"id":0,"states":[{"at":0},{"at":1000,"x":0,"buttons":3}]}],
   "programs":[{"command":"x","match":"prefix","runs_ms":300}],
   "documents":[{"file":"d","match":"prefix","runs_ms":200}]})";
@@ -49,13 +56,30 @@ inline constexpr std::string_view kIncludeName = "C:\\m\\sub.mac";
 inline constexpr std::string_view kIncludeText = ":sub\r\nDIM %r\r\nSET %r (+ %r 1)\r\nRETURN\r\n";
 
 inline constexpr size_t kMaxInputBytes = 64 * 1024;
-inline constexpr uint64_t kStatementBudget = 5000;
+// In statements; other work is charged as its cost in statements.
+inline constexpr uint64_t kCostBudget = 5000;
+// A capture costs a statement per this many pixels: a whole-screen capture
+// of the fuzz world's screen about as much as 50 statements.
+inline constexpr uint64_t kPixelsPerStatement = 64;
 inline constexpr uint64_t kVirtualTimeLimitMs = 10 * 60 * 1000;
 inline constexpr int kBudgetSpent = 99;
 
 // Memory budget of memory_limit.cc; in force between Arm and Disarm.
 void ArmMemoryLimit();
 void DisarmMemoryLimit();
+
+// What a run has spent, in statements.
+class CostBudget {
+ public:
+  void Charge(uint64_t cost) {
+    spent_ += cost;
+    if (armed && spent_ > kCostBudget) throw ProgramEnd{kBudgetSpent};
+  }
+  bool armed = false;
+
+ private:
+  uint64_t spent_ = 0;
+};
 
 class BudgetClock final : public platform::Clock {
  public:
@@ -75,28 +99,52 @@ class BudgetClock final : public platform::Clock {
 
 class BudgetMessages final : public platform::Messages {
  public:
-  explicit BudgetMessages(platform::Messages& inner) : inner_(inner) {}
+  BudgetMessages(platform::Messages& inner, CostBudget& budget) : inner_(inner), budget_(budget) {}
   void SetTimerSink(platform::TimerSink* sink) override { inner_.SetTimerSink(sink); }
   void SetTimer(int timerId, uint32_t periodMs) override { inner_.SetTimer(timerId, periodMs); }
   void KillTimer(int timerId) override { inner_.KillTimer(timerId); }
   void ProcessMessages() override {
-    if (armed && ++calls_ > kStatementBudget) throw ProgramEnd{kBudgetSpent};
+    budget_.Charge(1);
     inner_.ProcessMessages();
   }
-  bool armed = false;
 
  private:
   platform::Messages& inner_;
-  uint64_t calls_ = 0;
+  CostBudget& budget_;
 };
+
+class BudgetDisplay final : public platform::Display {
+ public:
+  BudgetDisplay(platform::Display& inner, CostBudget& budget) : inner_(inner), budget_(budget) {}
+  int ScreenWidth() override { return inner_.ScreenWidth(); }
+  int ScreenHeight() override { return inner_.ScreenHeight(); }
+  std::optional<platform::Image> CaptureScreen(const platform::Rect& area) override {
+    const uint64_t pixels = uint64_t(std::max(area.width, 0)) * uint64_t(std::max(area.height, 0));
+    budget_.Charge(1 + pixels / kPixelsPerStatement);
+    return inner_.CaptureScreen(area);
+  }
+  platform::Colour ScreenPixel(platform::Point at) override { return inner_.ScreenPixel(at); }
+
+ private:
+  platform::Display& inner_;
+  CostBudget& budget_;
+};
+
+// Parsed once: reading the description took a fifth of every input's time.
+// Each input's desktop starts from a copy.
+inline const sim::DesktopDescription& FuzzDesktopDescription() {
+  static const sim::DesktopDescription description = sim::ParseDesktopDescription(kDesktopJson);
+  return description;
+}
 
 struct FuzzWorld {
   FuzzWorld()
-      : desktop(kDesktopJson),
+      : desktop(FuzzDesktopDescription()),
         clock(desktop.clock(), desktop),
-        messages(desktop.messages()),
+        messages(desktop.messages(), budget),
+        display(desktop.display(), budget),
         platform{desktop.dialogs(),   clock,              desktop.input(),     messages,
-                 desktop.shellWindow(), desktop.display(), desktop.pointer(),   desktop.windows(),
+                 desktop.shellWindow(), display,           desktop.pointer(),   desktop.windows(),
                  desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
                  files,                 host},
         engine(std::make_unique<Engine>(platform)) {
@@ -107,7 +155,7 @@ struct FuzzWorld {
   // program would end with (kBudgetSpent when a budget ran out).
   template <typename Body>
   int RunBounded(Body&& body) {
-    clock.armed = messages.armed = true;
+    clock.armed = budget.armed = true;
     int code = 0;
     ArmMemoryLimit();
     try {
@@ -118,14 +166,16 @@ struct FuzzWorld {
       code = kBudgetSpent;
     }
     DisarmMemoryLimit();
-    clock.armed = messages.armed = false;
+    clock.armed = budget.armed = false;
     engine->run.idle = true;
     return code;
   }
 
   sim::SimDesktop desktop;
+  CostBudget budget;
   BudgetClock clock;
   BudgetMessages messages;
+  BudgetDisplay display;
   sim::MemoryFiles files;
   sim::MemoryHost host;
   platform::Platform platform;
