@@ -49,7 +49,9 @@ void ReadOptionsFiles(Engine& engine) {
   }
   platform::ReadResult read = files.ReadFile(options, kMaxTextFileBytes);
   engine.settings = ReadOptions(read.bytes, [&engine] { ShowAbout(engine); });
+  // The state the options start, which statements change later.
   engine.pacing.autoDelay = engine.settings.autoDelay;
+  engine.desktop.autoPaste = engine.settings.autoPaste;
 }
 
 void ApplyPresets(Engine& engine, const CommandLine& line) {

@@ -73,6 +73,13 @@ TEST_F(ProgramTest, OptionsReachTheEngine) {
   EXPECT_EQ(world_.Boxes()[0], "Err：変数が宣言されていません : %undeclared");
 }
 
+TEST_F(ProgramTest, AutopasteInTheOptionsPastesLinesThatAreNoStatement) {
+  files().Add(std::string(kFolder) + "Vendrix.INI", "[Options]\r\nautopaste=1\r\n");
+  EXPECT_EQ(RunFile({"Hello world"}), 0);
+  EXPECT_EQ(world_.Boxes(), std::vector<std::string>{});
+  EXPECT_EQ(world_.CallsOf("SetClipboardData", "text"), (std::vector<std::string>{"Hello world"}));
+}
+
 TEST_F(ProgramTest, AnOptionsFileOfManyMegabytesIsStillRead) {
   // Comment lines before the section: the file is read whole, not cut.
   std::string big;
