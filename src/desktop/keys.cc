@@ -11,11 +11,6 @@
 namespace vendrix {
 namespace {
 
-struct NamedKey {
-  std::string_view name;
-  int code;
-};
-
 // Names a key token may use, with their virtual-key codes.
 constexpr NamedKey kNamedKeys[] = {
     {"[LCLICK]", 1},      {"[RCLICK]", 2},     {"[BREAK]", 3},      {"[MCLICK]", 4},
@@ -129,6 +124,8 @@ void SendKeyText(Engine& engine, std::string_view keyText) {
     SendKeyToken(engine, token);
   }
 }
+
+std::span<const NamedKey> NamedKeys() { return kNamedKeys; }
 
 KeyNameTable BuildKeyNameTable(platform::Input& input) {
   KeyNameTable table;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,16 @@
 namespace vendrix {
 
 class Engine;
+
+// A bracketed key name and the virtual-key code it stands for.
+struct NamedKey {
+  std::string_view name;
+  int code;
+};
+
+// Every bracketed name of the notation ("[OEM-n]" aside), in table order;
+// a code may have several names ("[RET]" and "[ENTER]").
+std::span<const NamedKey> NamedKeys();
 
 // Display names of virtual-key codes 1 to 256 (index 0 unused).
 using KeyNameTable = std::array<std::string, 257>;
