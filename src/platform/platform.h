@@ -399,7 +399,8 @@ enum class EntryKind { kMissing, kFile, kFolder };
 class Files {
  public:
   virtual ~Files() = default;
-  // True when a file or folder of that name exists.
+  // True when a file of that name exists.  A folder is no file: wherever
+  // the program needs a file, a folder of its name counts as missing.
   virtual bool FileExists(std::string_view name) = 0;
   // The whole file; refuses files larger than maxBytes.
   virtual ReadResult ReadFile(std::string_view name, size_t maxBytes) = 0;

@@ -143,7 +143,7 @@ void TestFiles(Tally& tally) {
   const std::string content = "line 1\r\n\x83\x5C\x83\x7D\r\n";
 
   CHECK(tally, files.PathSeparator() == '\\');
-  CHECK(tally, files.FileExists(folder));
+  CHECK_THAT(tally, !files.FileExists(folder), "a folder is no file");
   CHECK(tally, !files.FileExists(folder + "\\missing.txt"));
   CHECK(tally, !files.FileExists(""));
 

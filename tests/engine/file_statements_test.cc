@@ -270,6 +270,34 @@ TEST(FileStatementsTest, MacroIniNameReplacesOnlyTheLastExtension) {
   }
 }
 
+// Where a statement needs a file, a folder of that name is no file: the
+// message and the outcome of a missing file apply.
+TEST(FolderForAFileTest, StatementsThatNeedAFile) {
+  struct Case {
+    std::string line;
+    std::vector<std::string> boxes;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"OPEN C:\\m\\dir INPUT 1", {"Err：ファイル C:\\m\\dir は存在しません", kAbort}, 1},
+      {"OPENGRAPH 1 C:\\m\\dir.bmp", {"Err：指定した画像ファイルがありません : OPENGRAPH C:\\m\\dir.bmp", kAbort}, 1},
+      {"INCLUDE C:\\m\\dir", {"Err：C:\\m\\dir が存在しません", "マクロを継続しますか？"}, 1},
+  };
+  for (const Case& c : cases) {
+    TestWorld world(R"({"answers": ["OK", "NO"]})");
+    world.files.Add("C:\\m\\dir\\inside.txt", "");
+    world.files.Add("C:\\m\\dir.bmp\\inside.txt", "");
+    EXPECT_EQ(world.RunLines({c.line, "SET %0 after"}), c.exitCode) << c.line;
+    EXPECT_EQ(world.Boxes(), c.boxes) << c.line;
+    EXPECT_EQ(world.Var("%0"), "") << c.line;
+  }
+  TestWorld world;
+  world.files.Add("C:\\m\\dir\\inside.txt", "");
+  EXPECT_EQ(world.Run("C:\\m\\dir"), 0);  // the macro file itself: missing, go on, nothing to run
+  EXPECT_EQ(world.Boxes(), (std::vector<std::string>{"Err：C:\\m\\dir が存在しません", "マクロを継続しますか？",
+                                                     "マクロが１行もありません。終了します"}));
+}
+
 // ---- the end of the program ------------------------------------------------
 
 class FileShutdownTest : public ::testing::Test {

@@ -148,12 +148,13 @@ TEST(PosixFilesTest, JapaneseNamesReachTheDiskAsUtf8) {
   EXPECT_EQ(FindFileIgnoringCase(folder.path(), kNihongoSjis + kSoSjis + ".MAC"), sjisName);
 }
 
-TEST(PosixFilesTest, ExistenceCoversFilesAndFolders) {
+TEST(PosixFilesTest, ExistenceCoversFilesNotFolders) {
   TempFolder folder;
   PutFile(folder / "a.txt", "");
   PosixFiles files;
   EXPECT_TRUE(files.FileExists(folder / "a.txt"));
-  EXPECT_TRUE(files.FileExists(folder.path()));
+  EXPECT_FALSE(files.FileExists(folder.path()));
+  EXPECT_EQ(files.KindOf(folder.path()), platform::EntryKind::kFolder);
   EXPECT_FALSE(files.FileExists(folder / "b.txt"));
   EXPECT_EQ(files.PathSeparator(), '/');
 }
