@@ -88,13 +88,15 @@ int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
 }
 
 // Runs on every way out: nothing a macro pressed or blocked outlives it,
-// and every line a macro wrote reaches its file.
-void Shutdown(Engine& engine) {
+// and every line a macro wrote reaches its file.  False when a file could
+// not be written out: the end is then no success.
+bool Shutdown(Engine& engine) {
   ReleaseHeldInput(engine);
   engine.platform.input.BlockInput(false);
   engine.platform.messages.KillTimer(kWatchdogTimer);
-  CloseAllSlots(engine);
+  const bool filesWritten = CloseAllSlots(engine);
   engine.platform.messages.ProcessMessages();
+  return filesWritten;
 }
 
 }  // namespace
@@ -116,7 +118,7 @@ int RunProgram(platform::Platform& platform, const std::vector<std::string>& arg
     Shutdown(engine);
     throw;
   }
-  Shutdown(engine);
+  if (!Shutdown(engine)) exitCode = 1;
   return exitCode;
 }
 

@@ -397,6 +397,39 @@ TEST(ResidentModeTest, AnInputBlockEndsWithItsRun) {
   EXPECT_FALSE(shell.world.desktop.InputBlocked());
 }
 
+// ---- the end of the program ------------------------------------------------
+
+// A slot that cannot be written out when the program ends makes the end no
+// success, in menu mode and resident mode as in file mode.
+TEST(ProgramEndTest, AFileThatCannotBeWrittenOutEndsWithOne) {
+  struct Case {
+    const char* how;
+    std::string desktop;
+    std::vector<std::string> args;
+    std::vector<std::string> boxesBefore;
+  };
+  const Case cases[] = {
+      {"a menu pick", R"({"shell_events": [{"at_ms": 100, "menu": "Write"}]})", {}, {}},
+      {"the icon's Yes", R"({"answers": ["YES"], "shell_events": [{"at_ms": 100, "hotkey": {"vk": 116, "modifiers": 0}},
+                                                                   {"at_ms": 200, "tray": "right_click"}]})",
+       {"/TSR"},
+       {"終了します"}},
+  };
+  // Room for Zemlo.INI's menu key, not for the line.
+  const std::string tooLong = "WRITE 1 " + std::string(300, 'w');
+  for (const Case& c : cases) {
+    Shell shell(c.desktop);
+    shell.File(InFolder("Vendrix.MNU"), {":Write", "w.mac"});
+    shell.File(InFolder("w.mac"), {"OPEN C:\\Vendrix\\out.txt OUTPUT 1", tooLong});
+    shell.File(InFolder("Vendrix.hot"), {"hotkey=[F5]", "OPEN C:\\Vendrix\\out.txt OUTPUT 1", tooLong});
+    shell.world.files.SetFreeSpace(200);
+    EXPECT_EQ(shell.Start(c.args), 1) << c.how;
+    std::vector<std::string> boxes = c.boxesBefore;
+    boxes.push_back("Err：CLOSE できません : C:\\Vendrix\\out.txt (ディスクに十分な空き領域がありません)");
+    EXPECT_EQ(shell.Boxes(), boxes) << c.how;
+  }
+}
+
 // ---- a folder where a file belongs -------------------------------------------
 
 // Where the program needs one of its files, a folder of that name is no file:
