@@ -79,10 +79,11 @@ TEST(MemoryHost, ClaimHoldsTheLock) {
   MemoryHost host;
   host.SetProgramPath("D:\\Tools\\Vendrix.exe");
   EXPECT_EQ(host.ProgramPath(), "D:\\Tools\\Vendrix.exe");
-  EXPECT_FALSE(host.ResidentInstanceRunning());
-  host.ClaimResidentInstance();
+  EXPECT_EQ(host.CheckResidentInstance().status, platform::InstanceStatus::kFree);
+  EXPECT_EQ(host.ClaimResidentInstance().status, platform::InstanceStatus::kFree);
   EXPECT_EQ(host.Claims(), 1);
-  EXPECT_TRUE(host.ResidentInstanceRunning());
+  EXPECT_EQ(host.CheckResidentInstance().status, platform::InstanceStatus::kResident);
+  EXPECT_EQ(host.ClaimResidentInstance().status, platform::InstanceStatus::kResident) << "only one claim wins";
 }
 
 // ---- streams and the operations of the file functions ------------------
