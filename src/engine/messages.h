@@ -12,6 +12,18 @@ inline constexpr std::string_view kCaption = "Vendrix V0.74a";
 inline constexpr std::string_view kInstanceCaption = "vendrix";
 // 既に常駐しています
 inline constexpr std::string_view kAlreadyResident = "\x8A\xF9\x82\xC9\x8F\xED\x92\x93\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
+//  は常駐の確認に使えません（
+inline constexpr std::string_view kLockUnusable = " \x82\xCD\x8F\xED\x92\x93\x82\xCC\x8Am\x94""F\x82\xC9\x8Eg\x82\xA6\x82\xDC\x82\xB9\x82\xF1\x81i";
+// ）
+inline constexpr std::string_view kLockUnusableEnd = "\x81j";
+// シンボリックリンクです
+inline constexpr std::string_view kLockSymbolicLink = "\x83V\x83\x93\x83{\x83\x8A\x83""b\x83N\x83\x8A\x83\x93\x83N\x82\xC5\x82\xB7";
+// フォルダです
+inline constexpr std::string_view kLockFolder = "\x83t\x83H\x83\x8B\x83_\x82\xC5\x82\xB7";
+// 通常のファイルではありません
+inline constexpr std::string_view kLockNotAFile = "\x92\xCA\x8F\xED\x82\xCC\x83t\x83@\x83""C\x83\x8B\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+// 別のユーザーのファイルです
+inline constexpr std::string_view kLockOtherOwner = "\x95\xCA\x82\xCC\x83\x86\x81[\x83U\x81[\x82\xCC\x83t\x83@\x83""C\x83\x8B\x82\xC5\x82\xB7";
 // Err：
 inline constexpr std::string_view kErrPrefix = "Err\x81""F";
 // マクロを中断します

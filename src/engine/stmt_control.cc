@@ -1,4 +1,5 @@
 // IF blocks and one-line IFs, jumps, subroutines, loops, END, PAUSE, STEP.
+#include <cstdint>
 #include <string>
 
 #include "desktop/keys.h"
@@ -200,8 +201,11 @@ void StmtNext(Engine& engine, const Statement&) {
   }
   ForLoop& loop = fors.loops[static_cast<size_t>(fors.depth - 1)];
   std::string& value = engine.variables.MutableValue(loop.variable);
-  int32_t next = WrapAdd(IntegerValue(value, 0), loop.step);
-  AssignIntegerText(value, next);
+  const int32_t counter = IntegerValue(value, 0);
+  AssignIntegerText(value, WrapAdd(counter, loop.step));
+  // The limit test sees the sum before it wraps: a counter that would pass
+  // the largest (or smallest) integer is past any limit, so the loop ends.
+  const int64_t next = int64_t{counter} + loop.step;
   if ((loop.step > 0 && next > loop.limit) || (loop.step < 0 && next < loop.limit)) {
     --fors.depth;
     return;

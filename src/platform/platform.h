@@ -399,7 +399,8 @@ enum class EntryKind { kMissing, kFile, kFolder };
 class Files {
  public:
   virtual ~Files() = default;
-  // True when a file or folder of that name exists.
+  // True when a file of that name exists.  A folder is no file: wherever
+  // the program needs a file, a folder of its name counts as missing.
   virtual bool FileExists(std::string_view name) = 0;
   // The whole file; refuses files larger than maxBytes.
   virtual ReadResult ReadFile(std::string_view name, size_t maxBytes) = 0;
@@ -443,15 +444,35 @@ class Files {
   virtual std::string DefaultIniFolder(std::string_view programFolder) = 0;
 };
 
+// What a start learns from the single-instance lock.
+enum class InstanceStatus {
+  kFree,           // no resident instance (after a claim: this process is it)
+  kResident,       // another instance is resident
+  kSymbolicLink,   // the lock's name is a symbolic link
+  kFolder,         // the lock's name is a folder
+  kNotAFile,       // the lock's name is a FIFO, a device or a socket
+  kOtherOwner,     // the lock belongs to another user
+  kSystemFailure,  // the system refused; `reason` says why
+};
+
+struct InstanceCheck {
+  InstanceStatus status = InstanceStatus::kFree;
+  std::string lockName;  // Shift-JIS, for a message
+  std::string reason;    // kSystemFailure: the system's words (Shift-JIS)
+};
+
 class Host {
  public:
   virtual ~Host() = default;
   // Full path of the running program file.
   virtual std::string ProgramPath() = 0;
-  // True while a resident instance holds the single-instance lock.
-  virtual bool ResidentInstanceRunning() = 0;
-  // Takes the single-instance lock for the life of the process.
-  virtual void ClaimResidentInstance() = 0;
+  // Whether a resident instance holds the single-instance lock; takes
+  // nothing, so it never stands in the way of a resident start.
+  virtual InstanceCheck CheckResidentInstance() = 0;
+  // Checks and takes the lock in one step, for the life of the process: of
+  // many simultaneous claims exactly one gets kFree.  A lock that cannot be
+  // trusted is never taken and never ignored.
+  virtual InstanceCheck ClaimResidentInstance() = 0;
   // The whole value of an environment variable; nothing when it is unset.
   virtual std::optional<std::string> EnvironmentVariable(std::string_view name) = 0;
   // The process's current folder, without a final separator except at a

@@ -189,10 +189,10 @@ void MainForm::SetMenu(std::string_view name) {
   const std::string chosen = ChooseMenuFile(name, engine_.settings.menuChange, switchList_, foregroundTitle_);
   WriteMenuFileKey(chosen);
   const std::string path = ProgramFile(chosen);
-  platform::ReadResult read = engine_.platform.files.ReadFile(path, kMaxTextFileBytes);
-  if (read.status == platform::ReadStatus::kNotFound || chosen.empty()) {
-    ReportFatal(engine_, path + std::string(msg::kFileMissing));
-  }
+  platform::Files& files = engine_.platform.files;
+  if (chosen.empty() || !files.FileExists(path)) ReportFatal(engine_, path + std::string(msg::kFileMissing));
+  platform::ReadResult read = files.ReadFile(path, kMaxTextFileBytes);
+  if (read.status == platform::ReadStatus::kNotFound) ReportFatal(engine_, path + std::string(msg::kFileMissing));
   if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, "MENU", path, read.reason);
   menu_ = ParseMenuFile(read.bytes);
   std::vector<std::string> captions = {std::string(msg::kMenuRecord), std::string(msg::kMenuRun),

@@ -90,26 +90,53 @@ int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
 }
 
 // Runs on every way out: nothing a macro pressed or blocked outlives it,
-// and every line a macro wrote reaches its file.
-void Shutdown(Engine& engine) {
+// and every line a macro wrote reaches its file.  False when a file could
+// not be written out: the end is then no success.
+bool Shutdown(Engine& engine) {
   ReleaseHeldInput(engine);
   engine.platform.input.BlockInput(false);
   engine.platform.messages.KillTimer(kWatchdogTimer);
-  CloseAllSlots(engine);
+  const bool filesWritten = CloseAllSlots(engine);
   engine.platform.messages.ProcessMessages();
+  return filesWritten;
+}
+
+std::string_view LockProblemWords(const platform::InstanceCheck& check) {
+  switch (check.status) {
+    case platform::InstanceStatus::kSymbolicLink: return msg::kLockSymbolicLink;
+    case platform::InstanceStatus::kFolder: return msg::kLockFolder;
+    case platform::InstanceStatus::kNotAFile: return msg::kLockNotAFile;
+    case platform::InstanceStatus::kOtherOwner: return msg::kLockOtherOwner;
+    default: return check.reason;
+  }
+}
+
+// A lock that cannot be trusted ends the program: starting anyway would
+// turn the single-instance rule off without a word.
+void RefuseUnusableLock(Engine& engine, const platform::InstanceCheck& check) {
+  if (check.status == platform::InstanceStatus::kFree) return;
+  ReportFatal(engine, check.lockName + std::string(msg::kLockUnusable) + std::string(LockProblemWords(check)) +
+                          std::string(msg::kLockUnusableEnd));
+}
+
+// A resident start checks and claims the lock in one step; any other start
+// only looks.
+platform::InstanceCheck CheckInstance(platform::Host& host, const std::vector<std::string>& args) {
+  return AsksForResidentMode(args) ? host.ClaimResidentInstance() : host.CheckResidentInstance();
 }
 
 }  // namespace
 
 int RunProgram(platform::Platform& platform, const std::vector<std::string>& args) {
-  if (platform.host.ResidentInstanceRunning()) {
+  const platform::InstanceCheck instance = CheckInstance(platform.host, args);
+  if (instance.status == platform::InstanceStatus::kResident) {
     platform.dialogs.MessageBox(msg::kAlreadyResident, msg::kInstanceCaption, platform::kMbSetForeground);
     return 0;
   }
-  if (AsksForResidentMode(args)) platform.host.ClaimResidentInstance();
   Engine engine(platform);
   int exitCode;
   try {
+    RefuseUnusableLock(engine, instance);
     exitCode = StartAndRun(engine, args);
   } catch (const ProgramEnd& end) {
     exitCode = end.exitCode;
@@ -118,7 +145,7 @@ int RunProgram(platform::Platform& platform, const std::vector<std::string>& arg
     Shutdown(engine);
     throw;
   }
-  Shutdown(engine);
+  if (!Shutdown(engine)) exitCode = 1;
   return exitCode;
 }
 

@@ -84,6 +84,9 @@ std::string OpDiv(Engine& engine, const CallArgs& a) {
 std::string OpMod(Engine& engine, const CallArgs& a) {
   int32_t dividend = Int(a[0]);
   int32_t divisor = Int(a[1]);
+  // Every number divides by -1 without a remainder; only the quotient of
+  // the smallest one has no 32-bit answer.
+  if (divisor == -1) return "0";
   CheckDivision(engine, dividend, divisor, "mod");
   return IntegerText(dividend % divisor);
 }

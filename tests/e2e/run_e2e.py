@@ -940,6 +940,8 @@ def run_native(binary: Path, results: Results, only: list[str]) -> None:
     for example in EXAMPLES:
         if selected(example.name, only):
             results.record(f"native: {example.name}", run_example(binary, example))
+    if selected(RACE_NAME, only):
+        results.record(f"native: {RACE_NAME}", run_native_race(binary))
 
 
 @dataclasses.dataclass
@@ -1086,6 +1088,86 @@ def run_example(binary: Path, example: Example) -> list[str]:
         if missing is not None:
             problems.append(f"the trace lacks, in its place, {missing}")
         return problems + check_example_files(folder, example.files)
+
+
+# ---------------------------------------------------------------------------
+# Many resident starts at once: exactly one stays resident
+# ---------------------------------------------------------------------------
+
+RACE_NAME = "resident race: of simultaneous starts exactly one stays resident"
+RACE_STARTS = 20
+RACE_TIMEOUT_S = 120
+ALREADY_RESIDENT = "既に常駐しています"
+# Natively the winner's hotkey (F7 at 100 ms) reads a line from its
+# standard input, which the suite holds open: the winner stays resident,
+# idle, for as long as the others need to start and end.
+RACE_NATIVE_FILES = {"Vendrix.hot": crlf("hotkey=[F7]", "OPEN /dev/stdin INPUT 1", "READ 1 %0", "CLOSE 1"),
+                     "Vendrix.MNU": MENU_FILE}
+RACE_NATIVE_DESKTOP = {"shell_events": [{"at_ms": 100, "hotkey": {"vk": F7, "modifiers": 0}}]}
+
+
+def race_folder(folder: Path, files: dict[str, str]) -> None:
+    write_case_folder(Case(RACE_NAME, macro=None, files=files), folder)
+
+
+def wait_until(condition: Callable[[], bool], timeout: float) -> bool:
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.05)
+    return True
+
+
+def check_race_traces(folder: Path, codes: list[Optional[int]]) -> list[str]:
+    """One start registered its hotkey and showed no box; every other said
+    it found a resident instance, and nothing more."""
+    problems = []
+    residents = 0
+    for index, code in enumerate(codes):
+        trace, unreadable = read_trace(folder / f"trace{index}.jsonl")
+        problems += unreadable
+        boxes = [(entry.get("text"), entry.get("caption")) for entry in trace if entry.get("call") == "MessageBoxA"]
+        if any(entry.get("call") == "RegisterHotKey" for entry in trace):
+            residents += 1
+            if boxes:
+                problems.append(f"the resident start {index} showed {boxes!r}")
+        elif boxes != [(ALREADY_RESIDENT, "vendrix")]:
+            problems.append(f"start {index} showed {boxes!r}")
+        if code != 0:
+            problems.append(f"start {index} ended with {code}")
+    if residents != 1:
+        problems.append(f"{residents} starts went resident")
+    return problems
+
+
+def run_native_race(binary: Path) -> list[str]:
+    with tempfile.TemporaryDirectory(prefix="vendrix-race-") as temp:
+        folder = Path(temp)
+        race_folder(folder, RACE_NATIVE_FILES)
+        (folder / "desktop.json").write_text(json.dumps(RACE_NATIVE_DESKTOP), encoding="utf-8")
+        processes = [subprocess.Popen([str(binary), f"--sim={folder / 'desktop.json'}",
+                                       f"--trace={folder / f'trace{index}.jsonl'}", f"--home={folder}", "-TSR"],
+                                      cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+                     for index in range(RACE_STARTS)]
+        problems = []
+        try:
+            def running() -> int:
+                return sum(process.poll() is None for process in processes)
+            wait_until(lambda: running() <= 1, RACE_TIMEOUT_S)
+            if running() != 1:
+                problems.append(f"{running()} of {RACE_STARTS} starts still running after the others ended")
+            for process in processes:
+                process.stdin.close()  # the winner's READ ends, and with it the run and the session
+            if not wait_until(lambda: running() == 0, RACE_TIMEOUT_S):
+                problems.append("the resident start did not end")
+        finally:
+            for process in processes:
+                if process.poll() is None:
+                    process.kill()
+                process.wait()
+        return problems + check_race_traces(folder, [process.returncode for process in processes])
 
 
 # ---------------------------------------------------------------------------
@@ -1642,6 +1724,60 @@ def check_wine_window(session: WineSession, driver: Path, folder: Path, window: 
     return problems
 
 
+def end_resident(session: WineSession, driver: Path, folder: Path) -> list[str]:
+    """Ends the resident program as its user does: the icon's question, Yes."""
+    reply, note = driver_json(session, driver, ["resident", "--class", "VendrixMainWindow",
+                                                "--timeout", str(BOX_TIMEOUT_S * 1000)], folder)
+    if reply is None:
+        return [f"no resident window: {note}"]
+    posted = session.wine([str(driver), "post", "--hwnd", str(reply["hwnd"]), "--msg", str(TRAY_MESSAGE),
+                           "--lparam", str(WM_RBUTTONDOWN)], timeout=30, cwd=folder)
+    if posted.returncode != 0:
+        return ["cannot post the icon's message"]
+    reply, note = driver_json(session, driver, ["box", "--timeout", str(BOX_TIMEOUT_S * 1000), "--press", "YES"],
+                              folder)
+    return [] if reply is not None else [f"the icon's question was not answered: {note}"]
+
+
+def run_wine_race(session: WineSession, exe: Path, driver: Path, folder: Path) -> list[str]:
+    """Under Wine on the real desktop: the winner stays resident until its
+    icon is asked to end it; every other start shows its box, which the
+    driver answers, and ends."""
+    program = folder / exe.name
+    shutil.copy2(exe, program)
+    race_folder(folder, RESIDENT_FILES)
+    processes = [session.start_program([str(program), "/TSR"], cwd=folder) for _ in range(RACE_STARTS)]
+    problems: list[str] = []
+    answered: list[str] = []
+    try:
+        def running() -> int:
+            return sum(process.poll() is None for process in processes)
+        deadline = time.monotonic() + RACE_TIMEOUT_S
+        while running() > 1 and time.monotonic() < deadline:
+            reply, _ = driver_json(session, driver, ["box", "--timeout", "2000", "--caption", "vendrix",
+                                                     "--press", "OK"], folder)
+            if reply is not None:
+                answered.append(reply["text"])
+        if running() != 1:
+            problems.append(f"{running()} of {RACE_STARTS} starts still running after the others ended")
+        else:
+            problems += end_resident(session, driver, folder)
+            if not wait_until(lambda: running() == 0, EXIT_TIMEOUT_S):
+                problems.append("the resident start did not end")
+    finally:
+        for process in processes:
+            if process.poll() is None:
+                process.kill()
+            process.wait()
+    if len(answered) != RACE_STARTS - 1 or any(text != ALREADY_RESIDENT for text in answered):
+        problems.append(f"{len(answered)} boxes answered, expected {RACE_STARTS - 1} reading "
+                        f"{ALREADY_RESIDENT!r}: {sorted(set(answered))!r}")
+    codes = [process.returncode for process in processes]
+    if any(codes):
+        problems.append(f"exit codes {codes}")
+    return problems
+
+
 def run_backend_tests(session: WineSession, tests: Path, results: Results) -> None:
     try:
         finished = session.wine([str(tests), "--screen", f"{SCREEN[0]}x{SCREEN[1]}"], timeout=600,
@@ -1723,6 +1859,12 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
                 problems = run_wine_case(session, exe, driver, case, folder)
                 results.record(f"wine: {case.name} ({time.monotonic() - case_started:.1f} s)",
                                problems)
+            if selected(RACE_NAME, only):
+                folder = Path(temp) / "race"
+                folder.mkdir()
+                race_started = time.monotonic()
+                problems = run_wine_race(session, exe, driver, folder)
+                results.record(f"wine: {RACE_NAME} ({time.monotonic() - race_started:.1f} s)", problems)
     print(f"wine: {time.monotonic() - started:.1f} s in all", flush=True)
 
 

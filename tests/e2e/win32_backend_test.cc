@@ -143,7 +143,7 @@ void TestFiles(Tally& tally) {
   const std::string content = "line 1\r\n\x83\x5C\x83\x7D\r\n";
 
   CHECK(tally, files.PathSeparator() == '\\');
-  CHECK(tally, files.FileExists(folder));
+  CHECK_THAT(tally, !files.FileExists(folder), "a folder is no file");
   CHECK(tally, !files.FileExists(folder + "\\missing.txt"));
   CHECK(tally, !files.FileExists(""));
 
@@ -225,18 +225,32 @@ void TestHost(Tally& tally) {
                "ProgramPath with home " + Hex(c.home));
   }
 
+  using platform::InstanceStatus;
   {
     win32::Win32Host resident;
     win32::Win32Host other;
-    CHECK(tally, !other.ResidentInstanceRunning());
-    resident.ClaimResidentInstance();
-    CHECK(tally, other.ResidentInstanceRunning());
+    CHECK(tally, other.CheckResidentInstance().status == InstanceStatus::kFree);
+    CHECK_THAT(tally, resident.ClaimResidentInstance().status == InstanceStatus::kFree, "the first claim wins");
+    CHECK(tally, other.CheckResidentInstance().status == InstanceStatus::kResident);
+    CHECK_THAT(tally, other.ClaimResidentInstance().status == InstanceStatus::kResident, "a second claim loses");
+    CHECK_THAT(tally, resident.ClaimResidentInstance().status == InstanceStatus::kFree, "the holder keeps it");
     HANDLE byName = ::OpenMutexW(SYNCHRONIZE, FALSE, L"vendrix /tsr");
     CHECK_THAT(tally, byName != nullptr, "the mutex is named \"vendrix /tsr\"");
     if (byName != nullptr) ::CloseHandle(byName);
   }
   win32::Win32Host after;
-  CHECK_THAT(tally, !after.ResidentInstanceRunning(), "the mutex goes with its host");
+  CHECK_THAT(tally, after.CheckResidentInstance().status == InstanceStatus::kFree, "the mutex goes with its host");
+  {
+    // The name taken by an object of another kind: no start may ignore it.
+    HANDLE squatter = ::CreateEventW(nullptr, TRUE, FALSE, L"vendrix /tsr");
+    win32::Win32Host host;
+    const platform::InstanceCheck check = host.CheckResidentInstance();
+    const platform::InstanceCheck claim = host.ClaimResidentInstance();
+    CHECK_THAT(tally, check.status == InstanceStatus::kSystemFailure && !check.reason.empty(),
+               "a check refuses an event named like the mutex");
+    CHECK_THAT(tally, claim.status == InstanceStatus::kSystemFailure, "a claim refuses it too");
+    if (squatter != nullptr) ::CloseHandle(squatter);
+  }
 }
 
 // ---- clock and display -----------------------------------------------------

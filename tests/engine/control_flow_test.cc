@@ -185,6 +185,32 @@ INSTANTIATE_TEST_SUITE_P(Headers, ForTest,
                                            ForCase{{"FOR %i=$A TO 12"}, "3", "13"},
                                            ForCase{{"FOR %i=x TO y"}, "1", "2"}));
 
+// A counter that would pass the integer range ends its loop; the variable
+// keeps the wrapped sum, as any addition would leave it.  A run that does not
+// end within ten passes jumps out, so a fault shows as a wrong count rather
+// than as a loop that never ends.
+TEST(ForTest, CounterThatWouldLeaveTheIntegerRangeEndsTheLoop) {
+  const ForCase cases[] = {
+      {{"FOR %i=2147483646 TO 2147483647"}, "2", "-2147483648"},
+      {{"FOR %i=1 TO 2147483647 STEP 1073741824"}, "2", "-2147483647"},
+      {{"FOR %i=2147483647 TO 2147483647 STEP 2147483647"}, "1", "-2"},
+      {{"FOR %i=-2147483647 TO -2147483648 STEP -1"}, "2", "2147483647"},
+      {{"FOR %i=-2147483648 TO -2147483648 STEP -2147483648"}, "1", "0"},
+      {{"FOR %i=0 TO 2147483647", "SET %i 2147483647"}, "1", "-2147483648"},  // the body moves the counter
+      {{"FOR %i=2147483640 TO 2147483647 STEP 3"}, "3", "-2147483647"},
+  };
+  for (const ForCase& c : cases) {
+    std::vector<std::string> lines = {"DIM %i %c"};
+    lines.push_back(c.header[0]);
+    lines.insert(lines.end(), c.header.begin() + 1, c.header.end());
+    lines.insert(lines.end(), {"INC %c", "IF (> %c 10) GOTO :runaway", "NEXT", ":runaway"});
+    TestWorld world;
+    EXPECT_EQ(world.RunLines(lines), 0) << c.header[0];
+    EXPECT_EQ(world.Var("%C"), c.count) << c.header[0];
+    EXPECT_EQ(world.Var("%I"), c.last) << c.header[0];
+  }
+}
+
 TEST(ForTest, NestedLoopsAndNextWithOperand) {
   TestWorld world;
   EXPECT_EQ(world.RunLines({"DIM %i %j %c", "FOR %i=1 TO 3", "FOR %j=1 TO 4", "INC %c", "NEXT %j", "NEXT"}), 0);

@@ -270,6 +270,34 @@ TEST(FileStatementsTest, MacroIniNameReplacesOnlyTheLastExtension) {
   }
 }
 
+// Where a statement needs a file, a folder of that name is no file: the
+// message and the outcome of a missing file apply.
+TEST(FolderForAFileTest, StatementsThatNeedAFile) {
+  struct Case {
+    std::string line;
+    std::vector<std::string> boxes;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"OPEN C:\\m\\dir INPUT 1", {"Err：ファイル C:\\m\\dir は存在しません", kAbort}, 1},
+      {"OPENGRAPH 1 C:\\m\\dir.bmp", {"Err：指定した画像ファイルがありません : OPENGRAPH C:\\m\\dir.bmp", kAbort}, 1},
+      {"INCLUDE C:\\m\\dir", {"Err：C:\\m\\dir が存在しません", "マクロを継続しますか？"}, 1},
+  };
+  for (const Case& c : cases) {
+    TestWorld world(R"({"answers": ["OK", "NO"]})");
+    world.files.Add("C:\\m\\dir\\inside.txt", "");
+    world.files.Add("C:\\m\\dir.bmp\\inside.txt", "");
+    EXPECT_EQ(world.RunLines({c.line, "SET %0 after"}), c.exitCode) << c.line;
+    EXPECT_EQ(world.Boxes(), c.boxes) << c.line;
+    EXPECT_EQ(world.Var("%0"), "") << c.line;
+  }
+  TestWorld world;
+  world.files.Add("C:\\m\\dir\\inside.txt", "");
+  EXPECT_EQ(world.Run("C:\\m\\dir"), 0);  // the macro file itself: missing, go on, nothing to run
+  EXPECT_EQ(world.Boxes(), (std::vector<std::string>{"Err：C:\\m\\dir が存在しません", "マクロを継続しますか？",
+                                                     "マクロが１行もありません。終了します"}));
+}
+
 // ---- the end of the program ------------------------------------------------
 
 class FileShutdownTest : public ::testing::Test {
@@ -315,12 +343,41 @@ TEST_F(FileShutdownTest, SlotsLeftOpenAreWrittenOutAtTheNormalEnd) {
   EXPECT_TRUE(world_.Boxes().empty());
 }
 
-TEST_F(FileShutdownTest, AFailureWhileWritingOutAtTheEndIsShown) {
-  world_.files.SetFreeSpace(3);
-  EXPECT_EQ(RunProgram({"OPEN C:\\m\\out.txt OUTPUT 1", "WRITE 1 toolong"}), 0);
-  EXPECT_EQ(world_.Boxes(), (std::vector<std::string>{
-                                "Err：CLOSE できません : C:\\m\\out.txt (ディスクに十分な空き領域がありません)"}));
-  EXPECT_EQ(world_.files.OpenStreams(), 0);
+// However the run ends, a slot that cannot be written out is shown and the
+// program ends with 1, as after an explicit CLOSE that fails; the other
+// slots are still written out.
+TEST(FileShutdownEndsTest, AFailureWhileWritingOutAtTheEndIsNoSuccess) {
+  struct Case {
+    const char* how;
+    std::string desktop;
+    std::vector<std::string> tail;
+    std::vector<std::string> boxesBefore;
+  };
+  const Case cases[] = {
+      {"after the last line", "{}", {"SET %0 last"}, {}},
+      {"at END", "{}", {"END", "SET %0 never"}, {}},
+      {"at END in a subroutine", "{}", {"CALL :sub", "SET %0 never", ":sub", "IF (= 1 1) END", "RETURN"}, {}},
+      {"by the break key", R"({"keys": [{"vk": 27, "down": 100}]})", {"DELAY 200", "SET %0 never"},
+       {"マクロの実行を中断します"}},
+  };
+  for (const Case& c : cases) {
+    TestWorld world(c.desktop);
+    world.host.SetProgramPath("C:\\Vendrix\\Vendrix.exe");
+    world.engine.reset();
+    world.files.Add("C:\\Vendrix\\Vendrix.INI", "[Options]\r\n");
+    world.files.Add("C:\\Vendrix\\Zemlo.INI", "[Options]\r\n");
+    world.files.SetFreeSpace(8);
+    std::vector<std::string> lines = {"OPEN C:\\m\\small.txt OUTPUT 1", "OPEN C:\\m\\big.txt OUTPUT 2",
+                                      "WRITE 1 fits", "WRITE 2 too-long-for-the-disk"};
+    lines.insert(lines.end(), c.tail.begin(), c.tail.end());
+    world.AddMacro(lines, "C:\\m\\job.mac");
+    EXPECT_EQ(shell::RunProgram(world.platform, {"-FILE=C:\\m\\job.mac"}), 1) << c.how;
+    std::vector<std::string> boxes = c.boxesBefore;
+    boxes.push_back("Err：CLOSE できません : C:\\m\\big.txt (ディスクに十分な空き領域がありません)");
+    EXPECT_EQ(world.Boxes(), boxes) << c.how;
+    EXPECT_EQ(world.files.Get("C:\\m\\small.txt"), "fits\r\n") << c.how;
+    EXPECT_EQ(world.files.OpenStreams(), 0) << c.how;
+  }
 }
 
 TEST_F(FileShutdownTest, AFullDiskWhileWritingIsReportedOnceByWrite) {

@@ -1,8 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
 #include <cerrno>
 #include <utility>
 #include <cstdlib>
@@ -148,12 +154,13 @@ TEST(PosixFilesTest, JapaneseNamesReachTheDiskAsUtf8) {
   EXPECT_EQ(FindFileIgnoringCase(folder.path(), kNihongoSjis + kSoSjis + ".MAC"), sjisName);
 }
 
-TEST(PosixFilesTest, ExistenceCoversFilesAndFolders) {
+TEST(PosixFilesTest, ExistenceCoversFilesNotFolders) {
   TempFolder folder;
   PutFile(folder / "a.txt", "");
   PosixFiles files;
   EXPECT_TRUE(files.FileExists(folder / "a.txt"));
-  EXPECT_TRUE(files.FileExists(folder.path()));
+  EXPECT_FALSE(files.FileExists(folder.path()));
+  EXPECT_EQ(files.KindOf(folder.path()), platform::EntryKind::kFolder);
   EXPECT_FALSE(files.FileExists(folder / "b.txt"));
   EXPECT_EQ(files.PathSeparator(), '/');
 }
@@ -191,32 +198,131 @@ TEST(PosixHostTest, ProgramPathIsTheRunningFileOrItsNameInHome) {
   EXPECT_EQ(PosixHost(folder / kNihongoSjis).ProgramPath(), folder / (kNihongoSjis + "/" + fileName));
 }
 
+using platform::InstanceStatus;
+
 TEST(PosixHostTest, OnlyOneHolderOfTheResidentLock) {
   TempFolder folder;
   auto first = std::make_unique<PosixHost>(folder.path());
   PosixHost second(folder.path());
-  EXPECT_FALSE(first->ResidentInstanceRunning());
-  EXPECT_FALSE(second.ResidentInstanceRunning());
+  EXPECT_EQ(first->CheckResidentInstance().status, InstanceStatus::kFree);
+  EXPECT_FALSE(fs::exists(folder / "vendrix.tsr.lock")) << "a check creates nothing";
 
-  first->ClaimResidentInstance();
+  EXPECT_EQ(first->ClaimResidentInstance().status, InstanceStatus::kFree);
   EXPECT_TRUE(first->HoldsResidentLock());
-  EXPECT_TRUE(fs::exists(folder / "vendrix.tsr.lock"));
-  EXPECT_TRUE(second.ResidentInstanceRunning());
-  EXPECT_TRUE(first->ResidentInstanceRunning());
-  second.ClaimResidentInstance();
+  EXPECT_TRUE(fs::is_regular_file(folder / "vendrix.tsr.lock"));
+  EXPECT_EQ(second.CheckResidentInstance().status, InstanceStatus::kResident);
+  EXPECT_EQ(first->CheckResidentInstance().status, InstanceStatus::kResident);
+  EXPECT_EQ(second.ClaimResidentInstance().status, InstanceStatus::kResident);
   EXPECT_FALSE(second.HoldsResidentLock());
 
   first.reset();  // the resident instance ends
-  EXPECT_FALSE(second.ResidentInstanceRunning());
-  second.ClaimResidentInstance();
+  EXPECT_EQ(second.CheckResidentInstance().status, InstanceStatus::kFree);
+  EXPECT_EQ(second.ClaimResidentInstance().status, InstanceStatus::kFree);
   EXPECT_TRUE(second.HoldsResidentLock());
 }
 
-TEST(PosixHostTest, ClaimInAnUnwritableFolderHoldsNothing) {
+TEST(PosixHostTest, ACheckNeverStandsInTheWayOfAClaim) {
+  TempFolder folder;
+  PosixHost looker(folder.path());
+  PosixHost resident(folder.path());
+  ASSERT_EQ(PosixHost(folder.path()).ClaimResidentInstance().status, InstanceStatus::kFree);  // leaves the file
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(looker.CheckResidentInstance().status, InstanceStatus::kFree);
+  EXPECT_EQ(resident.ClaimResidentInstance().status, InstanceStatus::kFree);
+}
+
+// Many claims at once, each with a lock description of its own as separate
+// programs have: exactly one wins, whatever the order.
+TEST(PosixHostTest, OfSimultaneousClaimsExactlyOneWins) {
+  constexpr int kClaims = 16;
+  for (int round = 0; round < 20; ++round) {
+    TempFolder folder;
+    std::vector<std::unique_ptr<PosixHost>> hosts;
+    for (int i = 0; i < kClaims; ++i) hosts.push_back(std::make_unique<PosixHost>(folder.path()));
+    std::atomic<int> ready{0};
+    std::vector<InstanceStatus> results(kClaims);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kClaims; ++i) {
+      threads.emplace_back([&, i] {
+        ready.fetch_add(1);
+        while (ready.load() < kClaims) std::this_thread::yield();
+        results[static_cast<size_t>(i)] = hosts[static_cast<size_t>(i)]->ClaimResidentInstance().status;
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(std::count(results.begin(), results.end(), InstanceStatus::kFree), 1) << "round " << round;
+    EXPECT_EQ(std::count(results.begin(), results.end(), InstanceStatus::kResident), kClaims - 1);
+  }
+}
+
+// Runs a check or claim on another thread: it must never wait on a FIFO.
+// Should it block, opening the FIFO for writing sets it free, and the test
+// fails instead of hanging.
+InstanceStatus WithinTenSeconds(const std::string& lockPath, const std::function<InstanceStatus()>& call) {
+  auto result = std::async(std::launch::async, call);
+  if (result.wait_for(std::chrono::seconds(10)) == std::future_status::ready) return result.get();
+  const int writer = ::open(lockPath.c_str(), O_WRONLY | O_NONBLOCK);
+  result.wait();
+  if (writer >= 0) ::close(writer);
+  ADD_FAILURE() << "blocked on " << lockPath;
+  return result.get();
+}
+
+// What may lie where the lock belongs: anything but a regular file of this
+// user is refused, by checks and claims alike, and nothing is created.
+TEST(PosixHostTest, OnlyARegularFileOfThisUserServesAsTheLock) {
+  struct Case {
+    const char* what;
+    std::function<bool(const std::string& lock, const TempFolder& folder)> make;
+    InstanceStatus status;
+  };
+  const Case cases[] = {
+      {"symbolic link to a missing file",
+       [](const std::string& lock, const TempFolder&) { return ::symlink("target", lock.c_str()) == 0; },
+       InstanceStatus::kSymbolicLink},
+      {"symbolic link to a file",
+       [](const std::string& lock, const TempFolder& folder) {
+         PutFile(folder / "real", "");
+         return ::symlink((folder / "real").c_str(), lock.c_str()) == 0;
+       },
+       InstanceStatus::kSymbolicLink},
+      {"FIFO", [](const std::string& lock, const TempFolder&) { return ::mkfifo(lock.c_str(), 0600) == 0; },
+       InstanceStatus::kNotAFile},
+      {"folder", [](const std::string& lock, const TempFolder&) { return ::mkdir(lock.c_str(), 0700) == 0; },
+       InstanceStatus::kFolder},
+      {"another user's file",
+       [](const std::string& lock, const TempFolder&) {
+         PutFile(lock, "");
+         return ::chown(lock.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) == 0;
+       },
+       InstanceStatus::kOtherOwner},
+  };
+  for (const Case& c : cases) {
+    for (const bool claim : {false, true}) {
+      TempFolder folder;
+      const std::string lock = folder / "vendrix.tsr.lock";
+      if (!c.make(lock, folder)) {
+        if (errno == EPERM) continue;  // only root can give a file away
+        FAIL() << "cannot make a " << c.what;
+      }
+      PosixHost host(folder.path());
+      const InstanceStatus status = WithinTenSeconds(lock, [&] {
+        return (claim ? host.ClaimResidentInstance() : host.CheckResidentInstance()).status;
+      });
+      EXPECT_EQ(status, c.status) << c.what << (claim ? ", claimed" : ", checked");
+      EXPECT_FALSE(host.HoldsResidentLock()) << c.what;
+      EXPECT_FALSE(fs::exists(folder / "target")) << "a link's target was created";
+    }
+  }
+}
+
+TEST(PosixHostTest, AClaimThatCannotCreateTheLockSaysWhy) {
   PosixHost host("/proc/self/no-such-folder");
-  host.ClaimResidentInstance();
+  const platform::InstanceCheck claim = host.ClaimResidentInstance();
+  EXPECT_EQ(claim.status, InstanceStatus::kSystemFailure);
+  EXPECT_FALSE(claim.reason.empty());
+  EXPECT_EQ(claim.lockName, "/proc/self/no-such-folder/vendrix.tsr.lock");
   EXPECT_FALSE(host.HoldsResidentLock());
-  EXPECT_FALSE(host.ResidentInstanceRunning());
+  EXPECT_EQ(host.CheckResidentInstance().status, InstanceStatus::kFree);  // nobody can have claimed it there
 }
 
 // ---- streams and the operations of the file functions ------------------

@@ -26,11 +26,14 @@ TEST(MemoryFiles, TrailBytesAreNotLetters) {
   EXPECT_EQ(files.Get("\x83\x61.TXT"), "one");
 }
 
-TEST(MemoryFiles, FoldersExistThroughTheirFiles) {
+TEST(MemoryFiles, FoldersExistThroughTheirFilesButAreNoFiles) {
   MemoryFiles files;
   files.Add("C:\\Vendrix\\Macros\\a.txt", "");
-  EXPECT_TRUE(files.FileExists("c:\\vendrix"));
-  EXPECT_TRUE(files.FileExists("C:\\Vendrix\\Macros\\"));
+  EXPECT_EQ(files.KindOf("c:\\vendrix"), platform::EntryKind::kFolder);
+  EXPECT_EQ(files.KindOf("C:\\Vendrix\\Macros\\"), platform::EntryKind::kFolder);
+  EXPECT_FALSE(files.FileExists("c:\\vendrix"));
+  EXPECT_FALSE(files.FileExists("C:\\Vendrix\\Macros\\"));
+  EXPECT_TRUE(files.FileExists("C:\\Vendrix\\Macros\\A.TXT"));
   EXPECT_FALSE(files.FileExists("C:\\Vendrix\\Mac"));
   EXPECT_FALSE(files.FileExists(""));
   EXPECT_EQ(files.PathSeparator(), '\\');
@@ -76,10 +79,11 @@ TEST(MemoryHost, ClaimHoldsTheLock) {
   MemoryHost host;
   host.SetProgramPath("D:\\Tools\\Vendrix.exe");
   EXPECT_EQ(host.ProgramPath(), "D:\\Tools\\Vendrix.exe");
-  EXPECT_FALSE(host.ResidentInstanceRunning());
-  host.ClaimResidentInstance();
+  EXPECT_EQ(host.CheckResidentInstance().status, platform::InstanceStatus::kFree);
+  EXPECT_EQ(host.ClaimResidentInstance().status, platform::InstanceStatus::kFree);
   EXPECT_EQ(host.Claims(), 1);
-  EXPECT_TRUE(host.ResidentInstanceRunning());
+  EXPECT_EQ(host.CheckResidentInstance().status, platform::InstanceStatus::kResident);
+  EXPECT_EQ(host.ClaimResidentInstance().status, platform::InstanceStatus::kResident) << "only one claim wins";
 }
 
 // ---- streams and the operations of the file functions ------------------

@@ -397,5 +397,70 @@ TEST(ResidentModeTest, AnInputBlockEndsWithItsRun) {
   EXPECT_FALSE(shell.world.desktop.InputBlocked());
 }
 
+// ---- the end of the program ------------------------------------------------
+
+// A slot that cannot be written out when the program ends makes the end no
+// success, in menu mode and resident mode as in file mode.
+TEST(ProgramEndTest, AFileThatCannotBeWrittenOutEndsWithOne) {
+  struct Case {
+    const char* how;
+    std::string desktop;
+    std::vector<std::string> args;
+    std::vector<std::string> boxesBefore;
+  };
+  const Case cases[] = {
+      {"a menu pick", R"({"shell_events": [{"at_ms": 100, "menu": "Write"}]})", {}, {}},
+      {"the icon's Yes", R"({"answers": ["YES"], "shell_events": [{"at_ms": 100, "hotkey": {"vk": 116, "modifiers": 0}},
+                                                                   {"at_ms": 200, "tray": "right_click"}]})",
+       {"/TSR"},
+       {"終了します"}},
+  };
+  // Room for Zemlo.INI's menu key, not for the line.
+  const std::string tooLong = "WRITE 1 " + std::string(300, 'w');
+  for (const Case& c : cases) {
+    Shell shell(c.desktop);
+    shell.File(InFolder("Vendrix.MNU"), {":Write", "w.mac"});
+    shell.File(InFolder("w.mac"), {"OPEN C:\\Vendrix\\out.txt OUTPUT 1", tooLong});
+    shell.File(InFolder("Vendrix.hot"), {"hotkey=[F5]", "OPEN C:\\Vendrix\\out.txt OUTPUT 1", tooLong});
+    shell.world.files.SetFreeSpace(200);
+    EXPECT_EQ(shell.Start(c.args), 1) << c.how;
+    std::vector<std::string> boxes = c.boxesBefore;
+    boxes.push_back("Err：CLOSE できません : C:\\Vendrix\\out.txt (ディスクに十分な空き領域がありません)");
+    EXPECT_EQ(shell.Boxes(), boxes) << c.how;
+  }
+}
+
+// ---- a folder where a file belongs -------------------------------------------
+
+// Where the program needs one of its files, a folder of that name is no file:
+// the missing-file message applies, and an optional file is simply absent.
+TEST(FolderForAFileTest, TheProgramsOwnFiles) {
+  struct Case {
+    const char* folder;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string firstBox;
+  };
+  const Case cases[] = {
+      {"Vendrix.INI", {"-FILE=C:\\m\\job.mac"}, 1, "Err：C:\\Vendrix\\Vendrix.INI 又は Zemlo.INI が存在しません"},
+      {"Zemlo.INI", {"-FILE=C:\\m\\job.mac"}, 1, "Err：C:\\Vendrix\\Vendrix.INI 又は Zemlo.INI が存在しません"},
+      {"Vendrix.MNU", {}, 1, "Err：C:\\Vendrix\\Vendrix.MNU が存在しません"},
+      {"Vendrix.hot", {"/TSR"}, 1, "Err：C:\\Vendrix\\Vendrix.hot が存在しません"},
+      {"Vendrix.LST", {}, 0, "from the menu"},  // optional: the menu comes up as without it
+  };
+  for (const Case& c : cases) {
+    Shell shell(R"({"shell_events": [{"at_ms": 100, "menu": "Pick"}]})", "[Options]\r\nmenuchange=1\r\n");
+    shell.File(InFolder("Vendrix.MNU"), {":Pick", "__MESSAGE %0 \"from the menu\""});
+    shell.File(InFolder("Vendrix.hot"), {"hotkey=[F5]", "BEEP"});
+    shell.File("C:\\m\\job.mac", {"MESSAGE %0 never"});
+    shell.world.files.Delete(InFolder(c.folder));
+    shell.world.files.Add(InFolder(c.folder) + "\\inside.txt", "");
+    ASSERT_EQ(shell.world.files.KindOf(InFolder(c.folder)), platform::EntryKind::kFolder);
+    EXPECT_EQ(shell.Start(c.args), c.exitCode) << c.folder;
+    ASSERT_FALSE(shell.Boxes().empty()) << c.folder;
+    EXPECT_EQ(shell.Boxes().front(), c.firstBox) << c.folder;
+  }
+}
+
 }  // namespace
 }  // namespace vendrix::testing

@@ -104,11 +104,54 @@ TEST_F(ProgramTest, ResidentInstanceRefusesEveryStart) {
   EXPECT_EQ(world_.CallsOf("MessageBoxA", "caption"), (std::vector<std::string>{"vendrix"}));
 }
 
-TEST_F(ProgramTest, OnlyAResidentStartTakesTheLock) {
+TEST_F(ProgramTest, OnlyAResidentStartTakesTheLockInOneStep) {
   EXPECT_EQ(RunFile({"SET %0 x"}), 0);
   EXPECT_EQ(world_.host.Claims(), 0);
+  EXPECT_EQ(world_.host.Checks(), 1);
   Start({"/tsr"});
   EXPECT_EQ(world_.host.Claims(), 1);
+  EXPECT_EQ(world_.host.Checks(), 1) << "a resident start claims without looking first";
+}
+
+TEST_F(ProgramTest, AResidentStartThatLosesTheClaimSaysSo) {
+  world_.host.SetResidentRunning(true);
+  EXPECT_EQ(Start({"-TSR"}), 0);
+  EXPECT_EQ(world_.Boxes(), (std::vector<std::string>{"既に常駐しています"}));
+  EXPECT_EQ(world_.CountCalls("RegisterHotKey"), 0);
+}
+
+// A lock that cannot be trusted stops every start with a message, before
+// any macro runs: going on would switch the single-instance rule off.
+TEST_F(ProgramTest, AnUnusableLockRefusesEveryStart) {
+  using platform::InstanceStatus;
+  struct Case {
+    InstanceStatus problem;
+    std::string reason;
+    std::string why;
+  };
+  const Case cases[] = {
+      {InstanceStatus::kSymbolicLink, "", "シンボリックリンクです"},
+      {InstanceStatus::kFolder, "", "フォルダです"},
+      {InstanceStatus::kNotAFile, "", "通常のファイルではありません"},
+      {InstanceStatus::kOtherOwner, "", "別のユーザーのファイルです"},
+      {InstanceStatus::kSystemFailure, "アクセスが拒否されました", "アクセスが拒否されました"},
+  };
+  for (const Case& c : cases) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-FILE=C:\\m\\job.mac"}, std::vector<std::string>{"/TSR"}}) {
+      TestWorld world;
+      world.host.SetProgramPath(std::string(kFolder) + "Vendrix.exe");
+      world.engine.reset();
+      world.files.Add(std::string(kFolder) + "Vendrix.INI", "[Options]\r\n");
+      world.files.Add(std::string(kFolder) + "Zemlo.INI", "[Options]\r\n");
+      world.AddMacro({"MESSAGE %0 never"}, "C:\\m\\job.mac");
+      world.host.SetLockProblem(c.problem, Sjis(c.reason));
+      EXPECT_EQ(shell::RunProgram(world.platform, args), 1) << c.why << " " << args[0];
+      EXPECT_EQ(world.Boxes(), (std::vector<std::string>{"Err：vendrix /tsr は常駐の確認に使えません（" + c.why + "）",
+                                                         "マクロを中断します"}))
+          << args[0];
+    }
+  }
 }
 
 TEST_F(ProgramTest, MenuModeNeedsTheMenuFile) {

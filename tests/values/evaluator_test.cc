@@ -72,6 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{"(div -7 -2)", "3"}, EvalCase{"(div abc 2)", "0"}, EvalCase{"(mod 7 2)", "1"},
         EvalCase{"(mod -7 2)", "-1"}, EvalCase{"(mod 7 -2)", "1"}, EvalCase{"(mod -7 -2)", "-1"},
         EvalCase{"(mod 6 3)", "0"}, EvalCase{"(div $10 3)", "5"},
+        // Only the quotient of the smallest integer by -1 overflows.
+        EvalCase{"(mod -2147483648 -1)", "0"}, EvalCase{"(mod 7 -1)", "0"}, EvalCase{"(mod -7 -1)", "0"},
+        EvalCase{"(mod -2147483648 2)", "0"}, EvalCase{"(mod -2147483648 7)", "-2"},
+        EvalCase{"(mod -2147483648 2147483647)", "-1"}, EvalCase{"(div -2147483647 -1)", "2147483647"},
         // Integer values: "$" and one to eight significant hex digits, or
         // decimal with optional leading spaces and sign, fitting 32 bits.
         EvalCase{"(+ $000000001 0)", "1"}, EvalCase{"(+ $100000000 5)", "5"}, EvalCase{"(+ $ 5)", "5"},
@@ -475,7 +479,7 @@ TEST(EvaluatorTest, DivisionWithoutAnAnswerIsFatal) {
       {"(div 7 0)", "Err：0 で割ろうとしました : (div 7 0)"},
       {"(mod 7 x)", "Err：0 で割ろうとしました : (mod 7 0)"},
       {"(div -2147483648 -1)", "Err：割り算の答えが整数の範囲を超えます : (div -2147483648 -1)"},
-      {"(mod -2147483648 -1)", "Err：割り算の答えが整数の範囲を超えます : (mod -2147483648 -1)"},
+      {"(mod -2147483648 0)", "Err：0 で割ろうとしました : (mod -2147483648 0)"},
   };
   for (const Case& c : cases) {
     TestWorld world;

@@ -352,7 +352,8 @@ TEST(PosixFunctionsTest, SystemFailuresCarryTheSystemsWords) {
   fs::create_directory(d + "/folder");
   const Case cases[] = {
       {{"OPEN " + d + "/none/x.txt OUTPUT 1"}, "OPEN できません : " + d + "/none/x.txt (No such file or directory)"},
-      {{"OPEN " + d + "/folder INPUT 1"}, "OPEN できません : " + d + "/folder (Is a directory)"},
+      {{"OPEN " + d + "/folder INPUT 1"}, "ファイル " + d + "/folder は存在しません"},  // a folder is no file
+      {{"OPEN " + d + "/folder OUTPUT 1"}, "OPEN できません : " + d + "/folder (Is a directory)"},
       {{"DIM %a", "OPEN " + d + "/o.txt OUTPUT 1", "READ 1 %a"}, "READ できません : " + d + "/o.txt (Bad file descriptor)"},
       {{"OPEN " + d + "/in.txt INPUT 1", "WRITE 1 x"}, "WRITE できません : " + d + "/in.txt (Bad file descriptor)"},
       {{"OPEN /dev/full OUTPUT 1", "WRITE 1 x", "CLOSE 1"}, "CLOSE できません : /dev/full (No space left on device)"},

@@ -224,7 +224,7 @@ std::string NativeName(std::string_view sjisName) {
 
 bool PosixFiles::FileExists(std::string_view name) {
   struct stat info {};
-  return ::stat(NativeName(name).c_str(), &info) == 0;
+  return ::stat(NativeName(name).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 platform::ReadResult PosixFiles::ReadFile(std::string_view name, size_t maxBytes) {

@@ -1,7 +1,7 @@
 #include "platform/posix/posix_host.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,6 +59,30 @@ int OpenNoInterrupt(const char* path, int flags, mode_t mode) {
   return fd;
 }
 
+// O_NOFOLLOW: a symbolic link is refused, never followed to create or lock
+// its target.  O_NONBLOCK: a FIFO in the lock's place cannot hang a start.
+constexpr int kLockOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+
+// Only a regular file of this user can be trusted as the lock: a stranger
+// could hold or remove it at will.
+platform::InstanceStatus LockProblem(const struct stat& info) {
+  if (S_ISLNK(info.st_mode)) return platform::InstanceStatus::kSymbolicLink;
+  if (S_ISDIR(info.st_mode)) return platform::InstanceStatus::kFolder;
+  if (!S_ISREG(info.st_mode)) return platform::InstanceStatus::kNotAFile;
+  if (info.st_uid != ::geteuid()) return platform::InstanceStatus::kOtherOwner;
+  return platform::InstanceStatus::kFree;
+}
+
+// A whole-file record lock of the open file description (an "OFD" lock):
+// like flock it goes with the descriptor and with the process however it
+// ends, and unlike flock it can be tested without being taken.
+struct flock WholeFile(short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return lock;
+}
+
 }  // namespace
 
 PosixHost::PosixHost(std::optional<std::string> home) {
@@ -73,25 +97,72 @@ PosixHost::~PosixHost() {
 
 std::string PosixHost::ProgramPath() { return programPath_; }
 
-bool PosixHost::ResidentInstanceRunning() {
-  const int fd = OpenNoInterrupt(lockPath_.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) return false;  // no lock file: nobody ever claimed it here
-  // flock locks belong to the open file description, so this fresh one
-  // conflicts even with a lock this very object holds.
-  const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  ::close(fd);
-  return held;
+platform::InstanceCheck PosixHost::Checked(platform::InstanceStatus status, int error) const {
+  platform::InstanceCheck check;
+  check.status = status;
+  check.lockName = Utf8ToSjis(lockPath_).value_or(lockPath_);
+  if (status == platform::InstanceStatus::kSystemFailure) check.reason = SystemReason(error);
+  return check;
 }
 
-void PosixHost::ClaimResidentInstance() {
-  if (lockFd_ >= 0) return;
-  const int fd = OpenNoInterrupt(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return;
+// Why the lock could not be opened: what lies at its name, when that tells,
+// else the system's words.
+platform::InstanceCheck PosixHost::OpenFailure(int error) const {
+  struct stat info {};
+  if (::lstat(lockPath_.c_str(), &info) == 0) {
+    const platform::InstanceStatus problem = LockProblem(info);
+    if (problem != platform::InstanceStatus::kFree) return Checked(problem);
   }
-  lockFd_ = fd;
+  return Checked(platform::InstanceStatus::kSystemFailure, error);
+}
+
+platform::InstanceStatus PosixHost::ProblemOf(int fd, int* error) {
+  struct stat info {};
+  if (::fstat(fd, &info) == 0) return LockProblem(info);
+  *error = errno;
+  return platform::InstanceStatus::kSystemFailure;
+}
+
+platform::InstanceCheck PosixHost::TakeLock(int fd) {
+  struct flock lock = WholeFile(F_WRLCK);
+  if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) {
+    lockFd_ = fd;  // taking the lock was the test: this process is resident
+    return Checked(platform::InstanceStatus::kFree);
+  }
+  const int error = errno;
+  ::close(fd);
+  if (error == EAGAIN || error == EACCES) return Checked(platform::InstanceStatus::kResident);
+  return Checked(platform::InstanceStatus::kSystemFailure, error);
+}
+
+platform::InstanceCheck PosixHost::TestLock(int fd) {
+  // Another descriptor's lock, this object's own included, shows here.
+  struct flock lock = WholeFile(F_RDLCK);
+  const bool tested = ::fcntl(fd, F_OFD_GETLK, &lock) == 0;
+  const int error = errno;
+  ::close(fd);
+  if (!tested) return Checked(platform::InstanceStatus::kSystemFailure, error);
+  return Checked(lock.l_type == F_UNLCK ? platform::InstanceStatus::kFree : platform::InstanceStatus::kResident);
+}
+
+platform::InstanceCheck PosixHost::CheckResidentInstance() {
+  const int fd = OpenNoInterrupt(lockPath_.c_str(), O_RDONLY | kLockOpenFlags, 0);
+  if (fd < 0 && errno == ENOENT) return Checked(platform::InstanceStatus::kFree);  // never claimed here
+  return Opened(fd, false);
+}
+
+platform::InstanceCheck PosixHost::ClaimResidentInstance() {
+  if (lockFd_ >= 0) return Checked(platform::InstanceStatus::kFree);
+  return Opened(OpenNoInterrupt(lockPath_.c_str(), O_RDWR | O_CREAT | kLockOpenFlags, 0644), true);
+}
+
+platform::InstanceCheck PosixHost::Opened(int fd, bool claim) {
+  if (fd < 0) return OpenFailure(errno);
+  int error = 0;
+  const platform::InstanceStatus problem = ProblemOf(fd, &error);
+  if (problem == platform::InstanceStatus::kFree) return claim ? TakeLock(fd) : TestLock(fd);
+  ::close(fd);
+  return Checked(problem, error);
 }
 
 std::optional<std::string> PosixHost::EnvironmentVariable(std::string_view name) {

@@ -118,7 +118,7 @@ void MemoryFiles::FailReadsOf(std::string_view name) { unreadable_.insert(FoldNa
 
 void MemoryFiles::FailWritesOf(std::string_view name) { unwritable_.insert(FoldName(name)); }
 
-bool MemoryFiles::FileExists(std::string_view name) { return KindOf(name) != platform::EntryKind::kMissing; }
+bool MemoryFiles::FileExists(std::string_view name) { return KindOf(name) == platform::EntryKind::kFile; }
 
 platform::ReadResult MemoryFiles::ReadFile(std::string_view name, size_t maxBytes) {
   const std::string folded = FoldName(name);

@@ -122,7 +122,8 @@ std::wstring WithoutFinalPeriod(std::wstring text) {
 
 bool Win32Files::FileExists(std::string_view name) {
   if (name.empty()) return false;
-  return ::GetFileAttributesW(WideFromSjis(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  const DWORD attributes = ::GetFileAttributesW(WideFromSjis(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 platform::ReadResult Win32Files::ReadFile(std::string_view name, size_t maxBytes) {

@@ -45,16 +45,46 @@ std::string Win32Host::ProgramPath() {
   return SjisFromWide(folder + fileName);
 }
 
-bool Win32Host::ResidentInstanceRunning() {
-  HANDLE mutex = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kResidentMutexName);
-  if (mutex == nullptr) return false;
-  ::CloseHandle(mutex);
-  return true;
+platform::InstanceCheck Win32Host::Checked(platform::InstanceStatus status, DWORD error) const {
+  platform::InstanceCheck check;
+  check.status = status;
+  check.lockName = SjisFromWide(kResidentMutexName);
+  if (status == platform::InstanceStatus::kSystemFailure) check.reason = SystemReason(error);
+  return check;
 }
 
-void Win32Host::ClaimResidentInstance() {
-  if (residentMutex_ != nullptr) return;
-  residentMutex_ = ::CreateMutexW(nullptr, FALSE, kResidentMutexName);
+// A mutex another user's program made may refuse us access: it exists all
+// the same, so an instance is resident.  Any other failure (the name taken
+// by an object of another kind) leaves the question open.
+platform::InstanceCheck Win32Host::Failed(DWORD error) const {
+  if (error == ERROR_ACCESS_DENIED) return Checked(platform::InstanceStatus::kResident);
+  return Checked(platform::InstanceStatus::kSystemFailure, error);
+}
+
+platform::InstanceCheck Win32Host::CheckResidentInstance() {
+  HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, kResidentMutexName);
+  if (mutex != nullptr) {
+    ::CloseHandle(mutex);
+    return Checked(platform::InstanceStatus::kResident);
+  }
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) return Checked(platform::InstanceStatus::kFree);
+  return Failed(error);
+}
+
+platform::InstanceCheck Win32Host::ClaimResidentInstance() {
+  if (residentMutex_ != nullptr) return Checked(platform::InstanceStatus::kFree);
+  // One step: of many programs creating the mutex at once, the system
+  // tells all but one that it already existed.
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kResidentMutexName);
+  const DWORD error = ::GetLastError();
+  if (mutex == nullptr) return Failed(error);
+  if (error == ERROR_ALREADY_EXISTS) {
+    ::CloseHandle(mutex);
+    return Checked(platform::InstanceStatus::kResident);
+  }
+  residentMutex_ = mutex;
+  return Checked(platform::InstanceStatus::kFree);
 }
 
 std::optional<std::string> Win32Host::EnvironmentVariable(std::string_view name) {

@@ -47,12 +47,15 @@ class Win32Host final : public platform::Host {
   Win32Host& operator=(const Win32Host&) = delete;
 
   std::string ProgramPath() override;
-  bool ResidentInstanceRunning() override;
-  void ClaimResidentInstance() override;
+  platform::InstanceCheck CheckResidentInstance() override;
+  platform::InstanceCheck ClaimResidentInstance() override;
   std::optional<std::string> EnvironmentVariable(std::string_view name) override;
   std::string CurrentFolder() override;
 
  private:
+  platform::InstanceCheck Checked(platform::InstanceStatus status, DWORD error = 0) const;
+  platform::InstanceCheck Failed(DWORD error) const;
+
   std::optional<std::string> home_;
   HANDLE residentMutex_ = nullptr;
 };
