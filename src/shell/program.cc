@@ -1,5 +1,6 @@
 #include "shell/program.h"
 
+#include "builtins/builtins.h"
 #include "desktop/input.h"
 #include "engine/engine.h"
 #include "engine/program_end.h"
@@ -92,7 +93,7 @@ int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
 // Runs on every way out: nothing a macro pressed or blocked outlives it,
 // and every line a macro wrote reaches its file.
 void Shutdown(Engine& engine) {
-  ReleaseHeldInput(engine);
+  ReleaseHeldInput(DesktopOf(engine));
   engine.platform.input.BlockInput(false);
   engine.platform.messages.KillTimer(kWatchdogTimer);
   CloseAllSlots(engine);
@@ -108,6 +109,7 @@ int RunProgram(platform::Platform& platform, const std::vector<std::string>& arg
   }
   if (AsksForResidentMode(args)) platform.host.ClaimResidentInstance();
   Engine engine(platform);
+  OpenBuiltins(engine);
   int exitCode;
   try {
     exitCode = StartAndRun(engine, args);

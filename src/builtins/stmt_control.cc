@@ -1,15 +1,15 @@
 // IF blocks and one-line IFs, jumps, subroutines, loops, END, PAUSE, STEP.
 #include <string>
 
+#include "builtins/dispatch.h"
 #include "desktop/keys.h"
-#include "engine/dispatch.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/operands.h"
 #include "engine/report.h"
 #include "engine/run.h"
 #include "engine/step_display.h"
 #include "engine/tokenizer.h"
-#include "values/expression.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 
@@ -40,7 +40,9 @@ void OneLineIf(Engine& engine, const Statement& statement, bool unless) {
     ReportError(engine, std::string(msg::kTooFewArguments) + statement.text, true);
   }
   if (!Condition(engine, statement, unless)) return;
-  if (!statement.inner) statement.inner = std::make_unique<Statement>(ParseStatement(statement.after[1]));
+  if (!statement.inner) {
+    statement.inner = std::make_unique<Statement>(ParseStatement(statement.after[1], engine.builtins.findStatement));
+  }
   ExecuteStatement(engine, *statement.inner);
 }
 
@@ -227,7 +229,7 @@ void StmtEnd(Engine& engine, const Statement&) {
 }
 
 void StmtPause(Engine& engine, const Statement& statement) {
-  InputReleased released(engine);
+  InputReleased released(DesktopOf(engine));
   std::string key = EvaluateOperand(engine, statement, 0);
   // An empty key waits for the break key alone.
   int code = key.empty() ? 0 : ParseKeyToken(engine.platform.input, key);

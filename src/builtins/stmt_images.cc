@@ -3,14 +3,14 @@
 #include <cstdint>
 #include <string>
 
-#include "desktop/bmp.h"
-#include "desktop/jpeg.h"
-#include "engine/dispatch.h"
+#include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/file_slots.h"
 #include "engine/image_slots.h"
 #include "engine/operands.h"
 #include "engine/report.h"
+#include "images/bmp.h"
+#include "images/jpeg.h"
 #include "values/sjis.h"
 #include "values/variables.h"
 
@@ -20,8 +20,8 @@ namespace {
 // Beyond an 8K screen several times over, and still a bounded allocation
 // (256 MB of pixels) whatever corners a macro computes; every capture can
 // be written as a BMP file that OPENGRAPH reads back.
-constexpr int64_t kMaxCaptureSide = desktop::kBmpMaxSide;
-constexpr int64_t kMaxCapturePixels = desktop::kBmpMaxPixels;
+constexpr int64_t kMaxCaptureSide = images::kBmpMaxSide;
+constexpr int64_t kMaxCapturePixels = images::kBmpMaxPixels;
 
 // The largest BMP file OPENGRAPH reads; the reader checks the pixel data
 // against what the file holds, so this only bounds the read itself.
@@ -65,17 +65,17 @@ platform::Rect WholeScreen(Engine& engine) {
 // format's extension, replacing an existing file.
 void SaveCapture(Engine& engine, const Statement& statement, const std::string& file, const platform::Rect& area,
                  ImageFormat format) {
-  const std::optional<platform::Image> image = engine.platform.display.CaptureScreen(area);
+  const std::optional<images::Image> image = engine.platform.display.CaptureScreen(area);
   if (!image) ReportFatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
   platform::Files& files = engine.platform.files;
   std::string bytes;
   std::string path;
   if (format == ImageFormat::kBmp) {
-    bytes = desktop::EncodeBmp24(*image);
+    bytes = images::EncodeBmp24(*image);
     path = WithExtension(file, ".bmp", files.PathSeparator());
   } else {
-    const int quality = desktop::JpegQualityFromText(engine.variables.Value(kCaptureJpgVariable));
-    bytes = desktop::EncodeJpeg(*image, quality);
+    const int quality = images::JpegQualityFromText(engine.variables.Value(kCaptureJpgVariable));
+    bytes = images::EncodeJpeg(*image, quality);
     path = WithExtension(file, ".jpg", files.PathSeparator());
   }
   if (bytes.empty()) ReportFatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
@@ -103,15 +103,15 @@ bool IsStrict(std::string_view operand) { return sjis::AnsiLower(operand) == "tr
 
 // Reads the BMP file into a fresh image; an unreadable file is reported
 // and leaves the slot empty.
-platform::Image LoadBmp(Engine& engine, const Statement& statement, const std::string& file) {
+images::Image LoadBmp(Engine& engine, const Statement& statement, const std::string& file) {
   platform::ReadResult read = engine.platform.files.ReadFile(file, kMaxBmpFileBytes);
   if (read.status != platform::ReadStatus::kOk) {
     ReportFileFailure(engine, statement.keyword, file, read.reason);
   }
-  desktop::BmpDecodeResult decoded = desktop::DecodeBmp(read.bytes);
-  if (decoded.problem != desktop::BmpProblem::kNone) {
+  images::BmpDecodeResult decoded = images::DecodeBmp(read.bytes);
+  if (decoded.problem != images::BmpProblem::kNone) {
     std::string message(msg::kBmpUnreadable);
-    message += desktop::BmpProblemText(decoded.problem);
+    message += images::BmpProblemText(decoded.problem);
     message += msg::kBmpUnreadableEnd;
     message += KeywordAnd(statement, file);
     ReportFatal(engine, message);
@@ -146,7 +146,7 @@ void StmtOpenGraph(Engine& engine, const Statement& statement) {
   if (!files.FileExists(file)) {
     ReportFatal(engine, std::string(msg::kImageFileMissing) + KeywordAnd(statement, file));
   }
-  std::optional<platform::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
+  std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
   if (slot && IsStrict(EvaluateOperand(engine, statement, 2))) {
     ReportFatal(engine, std::string(msg::kImageNumberInUse) + KeywordAnd(statement, slotText));
   }
@@ -157,7 +157,7 @@ void StmtOpenGraph(Engine& engine, const Statement& statement) {
 void StmtCloseGraph(Engine& engine, const Statement& statement) {
   const std::string slotText = EvaluateOperand(engine, statement, 0);
   const int n = CheckedImageSlot(engine, slotText, KeywordAnd(statement, slotText));
-  std::optional<platform::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
+  std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
   if (!slot && IsStrict(EvaluateOperand(engine, statement, 1))) {
     ReportFatal(engine, std::string(msg::kImageNumberUnused) + KeywordAnd(statement, slotText));
   }

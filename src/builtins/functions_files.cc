@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "builtins/functions.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/file_slots.h"
 #include "engine/report.h"
-#include "values/expression.h"
-#include "values/function_table.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 

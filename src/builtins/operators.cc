@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
+#include "builtins/functions.h"
 #include "engine/engine.h"
 #include "engine/report.h"
-#include "values/function_table.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 

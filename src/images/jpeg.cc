@@ -1,4 +1,4 @@
-#include "desktop/jpeg.h"
+#include "images/jpeg.h"
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <cstdio>
@@ -13,7 +13,7 @@
 
 #include "values/integer.h"
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 namespace {
 
 constexpr int kDefaultQuality = 80;
@@ -41,15 +41,15 @@ struct Job {
 };
 
 // One row of 0x00BBGGRR colours as R, G, B samples.
-void WriteRows(jpeg_compress_struct* cinfo, const platform::Image* image, JSAMPLE* row) {
+void WriteRows(jpeg_compress_struct* cinfo, const Image* image, JSAMPLE* row) {
   JSAMPROW rows[1] = {row};
   for (int y = 0; y < image->height; ++y) {
-    const platform::Colour* source = image->Row(y);
+    const Colour* source = image->Row(y);
     JSAMPLE* sample = row;
     for (int x = 0; x < image->width; ++x) {
-      *sample++ = platform::RedOf(source[x]);
-      *sample++ = platform::GreenOf(source[x]);
-      *sample++ = platform::BlueOf(source[x]);
+      *sample++ = RedOf(source[x]);
+      *sample++ = GreenOf(source[x]);
+      *sample++ = BlueOf(source[x]);
     }
     jpeg_write_scanlines(cinfo, rows, 1);
   }
@@ -58,7 +58,7 @@ void WriteRows(jpeg_compress_struct* cinfo, const platform::Image* image, JSAMPL
 // Everything between setjmp and a longjmp lives in `job` or is plain C
 // data, so the jump skips no destructor.  On failure job->out is still the
 // caller's to free.
-bool Compress(Job* job, const platform::Image* image, int quality, JSAMPLE* row) {
+bool Compress(Job* job, const Image* image, int quality, JSAMPLE* row) {
   jpeg_compress_struct* cinfo = &job->cinfo;
   cinfo->err = jpeg_std_error(&job->trap.manager);
   job->trap.manager.error_exit = JumpBack;
@@ -87,7 +87,7 @@ bool Compress(Job* job, const platform::Image* image, int quality, JSAMPLE* row)
 
 }  // namespace
 
-std::string EncodeJpeg(const platform::Image& image, int quality) {
+std::string EncodeJpeg(const Image& image, int quality) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height)) {
     return {};
@@ -106,4 +106,4 @@ int JpegQualityFromText(std::string_view text) {
   return quality & 0xFF;
 }
 
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

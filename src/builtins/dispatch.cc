@@ -1,4 +1,4 @@
-#include "engine/dispatch.h"
+#include "builtins/dispatch.h"
 
 #include <string>
 #include <unordered_map>

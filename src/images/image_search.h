@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/image.h"
+#include "images/image.h"
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 
 struct ImagePoint {
   int x = 0;
@@ -21,21 +21,21 @@ struct ImagePoint {
 // column the topmost place first.  An empty small picture matches at (0,0)
 // when it is no wider and no taller than the large one.  Nothing when the
 // small picture is wider or taller, or either picture's size is broken.
-std::optional<ImagePoint> SearchImage(const platform::Image& large, const platform::Image& small);
+std::optional<ImagePoint> SearchImage(const Image& large, const Image& small);
 
 // The same answer by trying every place in that order and comparing every
 // pixel.  Slow on awkward pictures; kept as the yardstick for SearchImage.
-std::optional<ImagePoint> SearchImageStraightforward(const platform::Image& large,
-                                                     const platform::Image& small);
+std::optional<ImagePoint> SearchImageStraightforward(const Image& large,
+                                                     const Image& small);
 
 namespace image_search_internal {
 
 // SearchImage with a chosen hash base instead of a random one.  A poor base
 // (0, 1, 2) makes fingerprints of different rows collide all the time, which
 // is how the tests show that every hit is checked pixel by pixel.
-std::optional<ImagePoint> SearchImageWithBase(const platform::Image& large,
-                                              const platform::Image& small, uint64_t base);
+std::optional<ImagePoint> SearchImageWithBase(const Image& large,
+                                              const Image& small, uint64_t base);
 
 }  // namespace image_search_internal
 
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

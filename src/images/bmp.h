@@ -22,9 +22,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/image.h"
+#include "images/image.h"
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 
 // Neither side may exceed this, nor the whole image kBmpMaxPixels (the
 // same bound CAPTURE keeps: a 256 MB picture).
@@ -48,7 +48,7 @@ enum class BmpProblem {
 };
 
 struct BmpDecodeResult {
-  platform::Image image;  // empty unless problem is kNone
+  Image image;  // empty unless problem is kNone
   BmpProblem problem = BmpProblem::kNone;
 };
 
@@ -62,6 +62,6 @@ std::string_view BmpProblemText(BmpProblem problem);
 // (3780 pixels per metre).  What it writes DecodeBmp reads back; an image
 // it could not (no pixels, a pixel count that is not width x height, past
 // the size bounds) gives an empty string.
-std::string EncodeBmp24(const platform::Image& image);
+std::string EncodeBmp24(const Image& image);
 
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

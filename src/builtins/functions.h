@@ -1,52 +1,15 @@
-// The one ordered table of operator and function names.
-//
-// Every name has a handler.  Fixed-arity handlers get the five prepared
-// arguments; variadic ones walk the argument list themselves, so they can
-// stop early ("or", "and").
+// The handlers of the operators and functions, one file per group, and the
+// table that pairs them with the language's names.
 #pragma once
 
-#include <array>
 #include <string>
-#include <string_view>
+
+#include "engine/function_table.h"
 
 namespace vendrix {
 
-class Engine;
-
-struct Expr;
-
-// The five prepared arguments of a call, and the call as written for the
-// few functions that look at a token before evaluation ("token").
-struct CallArgs {
-  std::array<std::string, 5> values;
-  const Expr* call = nullptr;
-
-  std::string& operator[](size_t i) { return values[i]; }
-  const std::string& operator[](size_t i) const { return values[i]; }
-};
-
-// Yields the values of a variadic call's arguments one at a time.
-class ArgWalker {
- public:
-  virtual ~ArgWalker() = default;
-  virtual bool Next(std::string& value) = 0;
-};
-
-using FunctionFn = std::string (*)(Engine&, const CallArgs&);
-using VariadicFn = std::string (*)(Engine&, ArgWalker&);
-
-struct FunctionEntry {
-  std::string_view name;
-  FunctionFn fixed = nullptr;
-  VariadicFn variadic = nullptr;
-};
-
-inline constexpr int kFunctionCount = 67;
-inline constexpr int kOperatorCount = 16;
-
-const std::array<FunctionEntry, kFunctionCount>& FunctionTable();
-// Index of a name (compared without regard to letter case), or -1.
-int FindFunction(std::string_view name);
+// Every name of kFunctionNames with its handler, in the same order.
+const FunctionEntries& FunctionTable();
 
 // Operator handlers (operators.cc).
 std::string OpSum(Engine&, ArgWalker&);

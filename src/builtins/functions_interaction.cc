@@ -5,9 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "builtins/functions.h"
 #include "engine/engine.h"
 #include "engine/report.h"
-#include "values/function_table.h"
 #include "values/integer.h"
 
 namespace vendrix {
@@ -70,7 +70,7 @@ int PressedKey(platform::Input& input, int& held) {
 
 // Cancel, or closing the dialog, leaves the initial text.
 std::string FnInputBox(Engine& engine, const CallArgs& args) {
-  InputReleased released(engine);
+  InputReleased released(DesktopOf(engine));
   std::optional<std::string> entered = engine.platform.dialogs.InputBox(args[0], args[1], args[2]);
   return entered ? std::move(*entered) : args[2];
 }
@@ -86,7 +86,7 @@ std::string FnMessage(Engine& engine, ArgWalker& walker) {
 // Polls the key state every 10 ms without handling window messages; a key
 // already down at the start counts only after it has been released.
 std::string FnReadKey(Engine& engine, const CallArgs& args) {
-  InputReleased released(engine);
+  InputReleased released(DesktopOf(engine));
   platform::Input& input = engine.platform.input;
   platform::Clock& clock = engine.platform.clock;
   const int32_t seconds = IntegerValue(args[0], 0);

@@ -1,7 +1,7 @@
 // MESSAGE, and the statements this version does not carry out yet.
 #include <string>
 
-#include "engine/dispatch.h"
+#include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/operands.h"
 #include "engine/report.h"
@@ -23,7 +23,7 @@ std::string AnswerText(int answer) {
 void StmtMessage(Engine& engine, const Statement& statement) {
   int answer;
   {
-    InputReleased released(engine);
+    InputReleased released(DesktopOf(engine));
     std::string text = EvaluateOperand(engine, statement, 1);
     answer = engine.platform.dialogs.MessageBox(text, engine.caption,
                                                 platform::kMbYesNoCancel | platform::kMbSetForeground);

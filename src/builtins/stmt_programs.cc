@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "builtins/dispatch.h"
 #include "desktop/joystick.h"
 #include "desktop/paste.h"
-#include "engine/dispatch.h"
 #include "engine/engine.h"
 #include "engine/operands.h"
 #include "engine/report.h"
@@ -84,7 +84,7 @@ void StmtGetClipbrd(Engine& engine, const Statement& statement) {
 }
 
 void StmtPaste(Engine& engine, const Statement& statement) {
-  PasteText(engine, EvaluateOperand(engine, statement, 0));
+  PasteText(DesktopOf(engine), EvaluateOperand(engine, statement, 0));
   AutoDelayStep(engine);
 }
 
@@ -94,11 +94,11 @@ void StmtAutoPaste(Engine& engine, const Statement& statement) {
 
 void StmtReadJoystick(Engine& engine, const Statement& statement) {
   if (EvaluateOperand(engine, statement, 0) == "0") {
-    ReadJoystick(engine, 0);
+    ReadJoystickVariables(engine, 0);
     return;
   }
   // Evaluated again: a function with side effects may answer differently.
-  ReadJoystick(engine, EvaluateOperand(engine, statement, 0) == "2" ? 2 : 1);
+  ReadJoystickVariables(engine, EvaluateOperand(engine, statement, 0) == "2" ? 2 : 1);
 }
 
 }  // namespace vendrix

@@ -35,7 +35,7 @@
 // the pictures hold.  Rows are read top to bottom, so the first sequence
 // confirmed in a column is its topmost place; after it only columns to its
 // left can come first.
-#include "desktop/image_search.h"
+#include "images/image_search.h"
 
 #include <algorithm>
 #include <array>
@@ -51,11 +51,8 @@
 #include <immintrin.h>
 #endif
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 namespace {
-
-using platform::Colour;
-using platform::Image;
 
 // A row with this many colour changes along it rarely repeats elsewhere on
 // a screen; pass one prefers such rows.
@@ -796,4 +793,4 @@ std::optional<ImagePoint> SearchImageStraightforward(const Image& large, const I
   return std::nullopt;
 }
 
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

@@ -1,4 +1,4 @@
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 
 #include <algorithm>
 #include <array>
@@ -6,11 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 namespace {
-
-using platform::Colour;
-using platform::Image;
 
 constexpr size_t kFileHeaderBytes = 14;
 constexpr uint32_t kCoreHeaderBytes = 12;
@@ -144,18 +141,18 @@ void DecodeRow(const uint8_t* in, const Layout& layout, const Palette& palette, 
       break;
     }
     case 24:
-      for (int x = 0; x < width; ++x, in += 3) out[x] = platform::RgbColour(in[2], in[1], in[0]);
+      for (int x = 0; x < width; ++x, in += 3) out[x] = RgbColour(in[2], in[1], in[0]);
       break;
     case 16:
       for (int x = 0; x < width; ++x, in += 2) {
         const uint32_t pixel = in[0] | uint32_t{in[1]} << 8;
-        out[x] = platform::RgbColour(rgb[0].From(pixel), rgb[1].From(pixel), rgb[2].From(pixel));
+        out[x] = RgbColour(rgb[0].From(pixel), rgb[1].From(pixel), rgb[2].From(pixel));
       }
       break;
     case 32:
       for (int x = 0; x < width; ++x, in += 4) {
         const uint32_t pixel = in[0] | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
-        out[x] = platform::RgbColour(rgb[0].From(pixel), rgb[1].From(pixel), rgb[2].From(pixel));
+        out[x] = RgbColour(rgb[0].From(pixel), rgb[1].From(pixel), rgb[2].From(pixel));
       }
       break;
   }
@@ -269,7 +266,7 @@ BmpDecodeResult DecodeBmp(std::string_view bytes) {
     if (entries == 0) return Fail(BmpProblem::kBadPalette);
     for (uint64_t i = 0; i < entries; ++i) {
       const size_t at = static_cast<size_t>(headersEnd + i * entryBytes);
-      palette[i] = platform::RgbColour(Byte(bytes, at + 2), Byte(bytes, at + 1), Byte(bytes, at));
+      palette[i] = RgbColour(Byte(bytes, at + 2), Byte(bytes, at + 1), Byte(bytes, at));
     }
   }
 
@@ -363,12 +360,12 @@ std::string EncodeBmp24(const Image& image) {
     const Colour* in = image.Row(static_cast<int>(height - 1 - row));
     size_t at = headersBytes + static_cast<size_t>(row) * stride;
     for (int64_t x = 0; x < width; ++x, at += 3) {
-      out[at] = static_cast<char>(platform::BlueOf(in[x]));
-      out[at + 1] = static_cast<char>(platform::GreenOf(in[x]));
-      out[at + 2] = static_cast<char>(platform::RedOf(in[x]));
+      out[at] = static_cast<char>(BlueOf(in[x]));
+      out[at + 1] = static_cast<char>(GreenOf(in[x]));
+      out[at + 2] = static_cast<char>(RedOf(in[x]));
     }
   }
   return out;
 }
 
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

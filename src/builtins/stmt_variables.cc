@@ -1,7 +1,7 @@
 // SET, INC and DEC.
 #include <string>
 
-#include "engine/dispatch.h"
+#include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/operands.h"
 #include "engine/report.h"

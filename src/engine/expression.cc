@@ -1,9 +1,9 @@
-#include "values/expression.h"
+#include "engine/expression.h"
 
 #include "engine/engine.h"
+#include "engine/function_table.h"
 #include "engine/report.h"
 #include "engine/tokenizer.h"
-#include "values/function_table.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -117,7 +117,7 @@ std::string EvaluateCall(Engine& engine, const Expr& expr) {
     if (engine.settings.funcError) ReportError(engine, std::string(msg::kBadFunctionName) + expr.text, true);
     return expr.value;
   }
-  const FunctionEntry& entry = FunctionTable()[static_cast<size_t>(expr.function)];
+  const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
   if (entry.variadic) {
     CallWalker walker(engine, expr);
     return entry.variadic(engine, walker);

@@ -1,11 +1,11 @@
 // Functions on the screen's pixels and the image slots.
 #include <string>
 
-#include "desktop/image_search.h"
+#include "builtins/functions.h"
 #include "engine/engine.h"
 #include "engine/image_slots.h"
 #include "engine/report.h"
-#include "values/function_table.h"
+#include "images/image_search.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 
@@ -14,8 +14,8 @@ namespace {
 
 // The image in slot `n` (a checked number); an empty slot is reported,
 // followed by `what`.
-const platform::Image& FilledSlot(Engine& engine, int n, const std::string& what) {
-  const std::optional<platform::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
+const images::Image& FilledSlot(Engine& engine, int n, const std::string& what) {
+  const std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
   if (!slot) ReportFatal(engine, std::string(msg::kImageNumberUnused) + what);
   return *slot;
 }
@@ -27,14 +27,14 @@ std::string FnGetPixel(Engine& engine, const CallArgs& args) {
   platform::Display& display = engine.platform.display;
   if (sjis::AnsiLower(args[1]) != "true") return ColourText(display.ScreenPixel(at));
   // The whole screen first, as a capture would take it.
-  const std::optional<platform::Image> screen =
+  const std::optional<images::Image> screen =
       display.CaptureScreen({0, 0, display.ScreenWidth(), display.ScreenHeight()});
-  return ColourText(screen ? screen->At(at.x, at.y) : platform::kInvalidColour);
+  return ColourText(screen ? screen->At(at.x, at.y) : images::kInvalidColour);
 }
 
 std::string FnGetGraphPixel(Engine& engine, const CallArgs& args) {
   const std::string what = "getgraphpixel " + args[0];
-  const platform::Image& image = FilledSlot(engine, CheckedImageSlot(engine, args[0], what), what);
+  const images::Image& image = FilledSlot(engine, CheckedImageSlot(engine, args[0], what), what);
   const platform::Point at = PointFromText(args[1]);
   return ColourText(image.At(at.x, at.y));
 }
@@ -44,9 +44,9 @@ std::string FnSearchGraph(Engine& engine, const CallArgs& args) {
   // Both numbers are checked before either slot.
   const int largeSlot = CheckedImageSlot(engine, args[0], what);
   const int smallSlot = CheckedImageSlot(engine, args[1], what);
-  const platform::Image& large = FilledSlot(engine, largeSlot, what);
-  const platform::Image& small = FilledSlot(engine, smallSlot, what);
-  const std::optional<desktop::ImagePoint> found = desktop::SearchImage(large, small);
+  const images::Image& large = FilledSlot(engine, largeSlot, what);
+  const images::Image& small = FilledSlot(engine, smallSlot, what);
+  const std::optional<images::ImagePoint> found = images::SearchImage(large, small);
   if (!found) return std::string(kFalse);
   return std::to_string(found->x) + "," + std::to_string(found->y);
 }

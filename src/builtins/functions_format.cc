@@ -2,10 +2,10 @@
 #include <string>
 #include <utility>
 
+#include "builtins/functions.h"
 #include "engine/engine.h"
 #include "engine/report.h"
 #include "values/date_format.h"
-#include "values/function_table.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 #include "values/text_format.h"

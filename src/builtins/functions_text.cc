@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "builtins/functions.h"
 #include "engine/engine.h"
-#include "engine/messages.h"
+#include "engine/expression.h"
 #include "engine/report.h"
-#include "values/expression.h"
-#include "values/function_table.h"
 #include "values/integer.h"
+#include "values/messages.h"
 #include "values/sjis.h"
 #include "values/width_map.h"
 

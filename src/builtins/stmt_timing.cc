@@ -1,5 +1,5 @@
 // DELAY, AUTODELAY and BLOCKINPUT.
-#include "engine/dispatch.h"
+#include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/operands.h"
 #include "engine/report.h"
@@ -28,7 +28,7 @@ void StmtAutoDelay(Engine& engine, const Statement& statement) {
 
 void StmtBlockInput(Engine& engine, const Statement& statement) {
   int32_t seconds = OperandInteger(engine, statement, 0, 10);
-  BlockInputFor(engine, seconds < 0 ? 10 : seconds);
+  BlockInputFor(DesktopOf(engine), seconds < 0 ? 10 : seconds);
 }
 
 }  // namespace vendrix

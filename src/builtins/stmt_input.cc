@@ -4,16 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "builtins/dispatch.h"
 #include "desktop/input.h"
 #include "desktop/keys.h"
 #include "desktop/windows.h"
-#include "engine/dispatch.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/operands.h"
 #include "engine/program_end.h"
 #include "engine/report.h"
 #include "engine/tokenizer.h"
-#include "values/expression.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 
@@ -46,10 +46,10 @@ void MoveAndClick(Engine& engine, const Statement& statement, uint32_t down, uin
   platform::Point at = OperandPoint(engine, statement);
   engine.platform.pointer.SetCursorPos(Offset(at, engine.desktop.originX, engine.desktop.originY));
   {
-    InputReleased released(engine);
+    InputReleased released(DesktopOf(engine));
     if (down != 0) {
-      MouseInput(engine, down, 0, 0, 0, 0);
-      MouseInput(engine, up, 0, 0, 0, 0);
+      MouseInput(DesktopOf(engine), down, 0, 0, 0, 0);
+      MouseInput(DesktopOf(engine), up, 0, 0, 0, 0);
     }
   }
   AutoDelayStep(engine);
@@ -166,11 +166,11 @@ void StmtWheel(Engine& engine, const Statement& statement) {
   int64_t count = OperandInteger(engine, statement, 0, 1);
   // Counts beyond what 32 bits hold are clamped rather than wrapped.
   int64_t data = std::clamp<int64_t>(count * kWheelDelta, INT32_MIN, INT32_MAX);
-  MouseInput(engine, platform::kMouseEventWheel, 0, 0, static_cast<int32_t>(data), 0);
+  MouseInput(DesktopOf(engine), platform::kMouseEventWheel, 0, 0, static_cast<int32_t>(data), 0);
 }
 
 void StmtKey(Engine& engine, const Statement& statement) {
-  SendKeyText(engine, BuildKeyText(engine, statement.after[0]));
+  SendKeyText(DesktopOf(engine), BuildKeyText(engine, statement.after[0]));
   AutoDelayStep(engine);
 }
 
@@ -196,7 +196,7 @@ void StmtSetOrigin(Engine& engine, const Statement& statement) {
 
 void StmtHotkey(Engine& engine, const Statement& statement) {
   std::string text = HotkeyListText(engine, EvaluateOperand(engine, statement, 0));
-  InputReleased released(engine);
+  InputReleased released(DesktopOf(engine));
   engine.platform.dialogs.MessageBox(text, engine.caption, platform::kMbSetForeground);
 }
 
@@ -204,7 +204,7 @@ void StmtActivateWindow(Engine& engine, const Statement& statement) {
   std::string title = EvaluateOperand(engine, statement, 0);
   platform::Windows& windows = engine.platform.windows;
   platform::WindowId window = windows.FindWindowByTitle(title);
-  InputReleased released(engine);
+  InputReleased released(DesktopOf(engine));
   if (window == 0) {
     std::string question = std::string(msg::kActivateNotFoundBefore) + title +
                            std::string(msg::kActivateNotFoundAfter) + kCr + std::string(msg::kAbortQuestion);

@@ -1,12 +1,12 @@
 // OPEN, CLOSE, READ, WRITE, LOG, WRITEINI and SAVEINI.
 #include <string>
 
-#include "engine/dispatch.h"
+#include "builtins/dispatch.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/file_slots.h"
 #include "engine/operands.h"
 #include "engine/report.h"
-#include "values/expression.h"
 #include "values/sjis.h"
 
 namespace vendrix {

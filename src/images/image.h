@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace vendrix::platform {
+namespace vendrix::images {
 
 // A colour as the desktop gives it: 0x00BBGGRR (red in the low byte).
 using Colour = uint32_t;
@@ -43,4 +43,4 @@ struct Image {
   Colour* Row(int y) { return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width); }
 };
 
-}  // namespace vendrix::platform
+}  // namespace vendrix::images

@@ -1,9 +1,9 @@
 // Functions that read the desktop.
 #include <string>
 
+#include "builtins/functions.h"
 #include "desktop/windows.h"
 #include "engine/engine.h"
-#include "values/function_table.h"
 
 namespace vendrix {
 namespace {

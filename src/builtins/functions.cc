@@ -1,9 +1,4 @@
-#include "values/function_table.h"
-
-#include <unordered_map>
-
-#include "values/sjis.h"
-#include "values/variables.h"
+#include "builtins/functions.h"
 
 namespace vendrix {
 namespace {
@@ -11,8 +6,8 @@ namespace {
 constexpr FunctionEntry Fixed(std::string_view name, FunctionFn fn) { return {name, fn, nullptr}; }
 constexpr FunctionEntry Variadic(std::string_view name, VariadicFn fn) { return {name, nullptr, fn}; }
 
-// The order is part of the language: it is the order of the name list.
-constexpr std::array<FunctionEntry, kFunctionCount> kTable = {{
+// Paired with kFunctionNames, in its order.
+constexpr FunctionEntries kTable = {{
     Variadic("+", OpSum),           Variadic("&", OpConcat),
     Fixed("=", OpEqual),            Fixed(">", OpGreater),
     Fixed("<", OpLess),             Fixed("<>", OpNotEqual),
@@ -49,25 +44,17 @@ constexpr std::array<FunctionEntry, kFunctionCount> kTable = {{
     Fixed("getgraphpixel", FnGetGraphPixel),       Fixed("searchgraph", FnSearchGraph),
 }};
 
-using NameIndex = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
 
-NameIndex BuildNameIndex() {
-  NameIndex index;
-  for (int i = 0; i < kFunctionCount; ++i) index.emplace(std::string(kTable[i].name), i);
-  return index;
+constexpr bool FollowsTheLanguagesNames() {
+  for (size_t i = 0; i < kTable.size(); ++i) {
+    if (kTable[i].name != kFunctionNames[i]) return false;
+  }
+  return true;
 }
+static_assert(FollowsTheLanguagesNames(), "the handlers must pair with kFunctionNames in order");
 
 }  // namespace
 
-const std::array<FunctionEntry, kFunctionCount>& FunctionTable() { return kTable; }
-
-int FindFunction(std::string_view name) {
-  static const NameIndex index = BuildNameIndex();  // a constant table, built once
-  auto it = index.find(name);
-  if (it != index.end()) return it->second;
-  std::string lower = sjis::AnsiLower(name);
-  it = index.find(lower);
-  return it == index.end() ? -1 : it->second;
-}
+const FunctionEntries& FunctionTable() { return kTable; }
 
 }  // namespace vendrix
