@@ -10,6 +10,7 @@
 
 #include "desktop/keys.h"
 #include "engine/report.h"
+#include "support/desktop_world.h"
 #include "support/test_world.h"
 
 namespace vendrix {
@@ -190,6 +191,34 @@ TEST(SendKeyTextTest, ReleasesAndReblocksInputAroundTheKeys) {
   }
   EXPECT_EQ(calls, (std::vector<std::string>{"BlockInput off", "keybd_event", "keybd_event", "BlockInput on"}));
   EXPECT_TRUE(world.desktop.InputBlocked());
+}
+
+// Without an interpreter: the desktop layer asks its MacroErrors about a
+// bad name and stops the key text when told to, and keeps held keys in its
+// own record.
+TEST(SendKeyTextTest, ABadNameAsksWhetherToGoOnWithTheRestOfTheText) {
+  struct Case {
+    bool goOn;
+    size_t keyEvents;  // "a" pressed and released, then "b" too when going on
+  };
+  for (const Case c : {Case{true, 4}, Case{false, 2}}) {
+    testing::DesktopWorld world;
+    world.errors.goOn = c.goOn;
+    SendKeyText(world.Context(), "a [NOPE] b");
+    EXPECT_EQ(world.errors.asked, (std::vector<std::string>{Sjis("[]の中が不正です：[NOPE]")})) << c.goOn;
+    EXPECT_EQ(world.Calls("keybd_event").size(), c.keyEvents) << c.goOn;
+  }
+}
+
+TEST(SendKeyTextTest, HeldKeysAreRecordedInTheDesktopsOwnState) {
+  testing::DesktopWorld world;
+  SendKeyText(world.Context(), "[SHIFT]++ [LCLICK]++");
+  EXPECT_TRUE(world.input.heldKeys[16]);
+  EXPECT_TRUE(world.input.heldButtonLeft);
+  ReleaseHeldInput(world.Context());
+  EXPECT_FALSE(world.input.heldKeys[16]);
+  EXPECT_FALSE(world.input.heldButtonLeft);
+  EXPECT_TRUE(world.errors.asked.empty());
 }
 
 }  // namespace
