@@ -17,14 +17,15 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "engine/dispatch.h"
+#include "builtins/builtins.h"
+#include "builtins/dispatch.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/program_end.h"
 #include "engine/run.h"
 #include "platform/sim/memory_files.h"
 #include "platform/sim/memory_host.h"
 #include "platform/sim/sim_desktop.h"
-#include "values/expression.h"
 
 namespace vendrix::bench {
 namespace {
@@ -35,7 +36,7 @@ constexpr std::string_view kMacroName = "C:\\m\\bench.mac";
 struct World {
   World()
       : platform{desktop.PlatformWith(files, host)},
-        engine(std::make_unique<Engine>(platform)) {}
+        engine(NewEngine(platform)) {}
 
   // Runs the macro; returns the exit code the program would end with.
   int Run(std::string_view name = kMacroName) {
@@ -296,7 +297,7 @@ void BM_KeyTextPerEvent(benchmark::State& state) {
   World world;
   std::string letters;
   for (int i = 0; i < 1000; ++i) letters += static_cast<char>('A' + i % 26);
-  Statement key = ParseStatement("KEY " + letters);
+  Statement key = ParseStatement("KEY " + letters, FindStatementHandler);
   constexpr double kEventsPerStatement = 2000;
   for (auto _ : state) StmtKey(*world.engine, key);
   state.counters["s_per_event"] =

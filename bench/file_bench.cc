@@ -24,13 +24,14 @@
 #include <string>
 #include <string_view>
 
+#include "builtins/builtins.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/program_end.h"
 #include "engine/run.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_host.h"
 #include "platform/sim/sim_desktop.h"
-#include "values/expression.h"
 
 namespace vendrix::bench {
 namespace {
@@ -43,7 +44,7 @@ constexpr uint64_t kFileBytes = 100u * 1000 * 1000;
 struct World {
   World()
       : platform{desktop.PlatformWith(files, host)},
-        engine(std::make_unique<Engine>(platform)) {}
+        engine(NewEngine(platform)) {}
 
   int Run(const std::string& macro) {
     try {

@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/image_search.h"
-#include "platform/image.h"
+#include "images/image.h"
+#include "images/image_search.h"
 #include "support/test_images.h"
 
 #ifdef VENDRIX_BENCH_OPENCV
@@ -34,10 +34,10 @@
 namespace vendrix::bench {
 namespace {
 
-using desktop::ImagePoint;
-using platform::Colour;
-using platform::Image;
-using platform::RgbColour;
+using images::ImagePoint;
+using images::Colour;
+using images::Image;
+using images::RgbColour;
 using Random = std::mt19937_64;
 using test_images::Cut;
 using test_images::Paste;
@@ -265,7 +265,7 @@ int main(int argc, char** argv) {
 #endif
   for (const bench::Case& c : cases) {
     benchmark::RegisterBenchmark(("Search/" + c.name).c_str(),
-                                 [&c](benchmark::State& state) { bench::Run(state, c, desktop::SearchImage, true); })
+                                 [&c](benchmark::State& state) { bench::Run(state, c, images::SearchImage, true); })
         ->Unit(benchmark::kMillisecond)
         ->ComputeStatistics("min", bench::Fastest);
   }
@@ -273,7 +273,7 @@ int main(int argc, char** argv) {
     // The slow ones take seconds a run: one run is enough to see the ratio.
     auto* yardstick = benchmark::RegisterBenchmark(
         ("Straightforward/" + c.name).c_str(),
-        [&c](benchmark::State& state) { bench::Run(state, c, desktop::SearchImageStraightforward, true); });
+        [&c](benchmark::State& state) { bench::Run(state, c, images::SearchImageStraightforward, true); });
     yardstick->Unit(benchmark::kMillisecond)->ComputeStatistics("min", bench::Fastest);
     if (c.slowStraightforward) yardstick->Iterations(1);
   }

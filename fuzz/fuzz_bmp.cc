@@ -13,11 +13,11 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 
 namespace {
 
-namespace desktop = vendrix::desktop;
+namespace images = vendrix::images;
 
 constexpr size_t kMaxInputBytes = 64 * 1024;
 // Past this a pixel-by-pixel check costs seconds under the sanitizers (an
@@ -33,24 +33,24 @@ void Check(bool holds) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInputBytes) return -1;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const desktop::BmpDecodeResult result = desktop::DecodeBmp(bytes);
-  const vendrix::platform::Image& image = result.image;
-  if (result.problem != desktop::BmpProblem::kNone) {
+  const images::BmpDecodeResult result = images::DecodeBmp(bytes);
+  const vendrix::images::Image& image = result.image;
+  if (result.problem != images::BmpProblem::kNone) {
     Check(image.width == 0 && image.height == 0 && image.pixels.empty());
-    Check(!desktop::BmpProblemText(result.problem).empty());
+    Check(!images::BmpProblemText(result.problem).empty());
     return 0;
   }
 
   Check(image.width > 0 && image.height > 0);
-  Check(image.width <= desktop::kBmpMaxSide && image.height <= desktop::kBmpMaxSide);
+  Check(image.width <= images::kBmpMaxSide && image.height <= images::kBmpMaxSide);
   const uint64_t pixels = static_cast<uint64_t>(image.width) * static_cast<uint64_t>(image.height);
-  Check(pixels <= desktop::kBmpMaxPixels && image.pixels.size() == pixels);
-  Check(pixels <= 8 * uint64_t{size} || pixels <= desktop::kBmpMaxRlePixels);
+  Check(pixels <= images::kBmpMaxPixels && image.pixels.size() == pixels);
+  Check(pixels <= 8 * uint64_t{size} || pixels <= images::kBmpMaxRlePixels);
   if (pixels > kMaxCheckedPixels) return 0;
-  for (const vendrix::platform::Colour colour : image.pixels) Check((colour >> 24) == 0);
+  for (const vendrix::images::Colour colour : image.pixels) Check((colour >> 24) == 0);
 
-  const desktop::BmpDecodeResult again = desktop::DecodeBmp(desktop::EncodeBmp24(image));
-  Check(again.problem == desktop::BmpProblem::kNone);
+  const images::BmpDecodeResult again = images::DecodeBmp(images::EncodeBmp24(image));
+  Check(again.problem == images::BmpProblem::kNone);
   Check(again.image.width == image.width && again.image.height == image.height && again.image.pixels == image.pixels);
   return 0;
 }

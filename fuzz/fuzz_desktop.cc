@@ -15,12 +15,13 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace {
 
 namespace platform = vendrix::platform;
+namespace images = vendrix::images;
 namespace sim = vendrix::sim;
 
 constexpr size_t kMaxInputBytes = 64 * 1024;
@@ -32,9 +33,9 @@ void Check(bool holds) {
 }
 
 std::string SmallPicture() {
-  platform::Image picture(3, 2, 0x00FF0000);
+  images::Image picture(3, 2, 0x00FF0000);
   picture.Row(1)[2] = 0x000000FF;
-  return vendrix::desktop::EncodeBmp24(picture);
+  return vendrix::images::EncodeBmp24(picture);
 }
 
 std::optional<std::string> ReadDescriptionFile(std::string_view name) {
@@ -49,11 +50,11 @@ void LookAtScreen(platform::Display& display) {
   const int height = display.ScreenHeight();
   Check(width >= 1 && height >= 1);
   for (const platform::Point corner : {platform::Point{0, 0}, platform::Point{width - 4, height - 4}}) {
-    Check(display.ScreenPixel(corner) != platform::kInvalidColour || corner.x < 0 || corner.y < 0);
-    const std::optional<platform::Image> shot = display.CaptureScreen({corner.x, corner.y, 8, 8});
+    Check(display.ScreenPixel(corner) != images::kInvalidColour || corner.x < 0 || corner.y < 0);
+    const std::optional<images::Image> shot = display.CaptureScreen({corner.x, corner.y, 8, 8});
     Check(shot && shot->width == 8 && shot->height == 8);
   }
-  Check(display.ScreenPixel({width, height}) == platform::kInvalidColour);
+  Check(display.ScreenPixel({width, height}) == images::kInvalidColour);
 }
 
 void RunDesktop(sim::DesktopDescription description) {

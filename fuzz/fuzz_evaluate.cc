@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/expression.h"
 #include "fuzz_world.h"
-#include "values/expression.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vendrix::fuzz;

@@ -33,7 +33,7 @@ void FuzzFormat(FuzzedDataProvider& input) {
 }
 
 void FuzzDate(FuzzedDataProvider& input) {
-  vendrix::platform::LocalTime time;
+  vendrix::LocalTime time;
   time.year = input.ConsumeIntegralInRange(1601, 30827);
   time.month = input.ConsumeIntegralInRange(1, 12);
   time.day = input.ConsumeIntegralInRange(1, 28);

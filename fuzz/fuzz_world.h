@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 
+#include "builtins/builtins.h"
 #include "engine/engine.h"
 #include "engine/program_end.h"
 #include "platform/platform.h"
@@ -119,12 +120,12 @@ class BudgetDisplay final : public platform::Display {
   BudgetDisplay(platform::Display& inner, CostBudget& budget) : inner_(inner), budget_(budget) {}
   int ScreenWidth() override { return inner_.ScreenWidth(); }
   int ScreenHeight() override { return inner_.ScreenHeight(); }
-  std::optional<platform::Image> CaptureScreen(const platform::Rect& area) override {
+  std::optional<images::Image> CaptureScreen(const platform::Rect& area) override {
     const uint64_t pixels = uint64_t(std::max(area.width, 0)) * uint64_t(std::max(area.height, 0));
     budget_.Charge(1 + pixels / kPixelsPerStatement);
     return inner_.CaptureScreen(area);
   }
-  platform::Colour ScreenPixel(platform::Point at) override { return inner_.ScreenPixel(at); }
+  images::Colour ScreenPixel(platform::Point at) override { return inner_.ScreenPixel(at); }
 
  private:
   platform::Display& inner_;
@@ -148,7 +149,7 @@ struct FuzzWorld {
                  desktop.shellWindow(), display,           desktop.pointer(),   desktop.windows(),
                  desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
                  files,                 host},
-        engine(std::make_unique<Engine>(platform)) {
+        engine(NewEngine(platform)) {
     files.Add(kIncludeName, kIncludeText);
   }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/engine/messages.h: Vendrix's texts as Shift-JIS byte strings.
+"""Writes src/values/messages.h: Vendrix's texts as Shift-JIS byte strings.
 
 The program works in code page 932 on every platform, so its messages are
 stored as those bytes; the UTF-8 original stands beside each one.
@@ -9,7 +9,7 @@ import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 SOURCE = ROOT / "tools" / "messages.txt"
-TARGET = ROOT / "src" / "engine" / "messages.h"
+TARGET = ROOT / "src" / "values" / "messages.h"
 
 
 def parse(lines):

@@ -1,6 +1,5 @@
 #include "desktop/input.h"
 
-#include "engine/engine.h"
 
 namespace vendrix {
 
@@ -17,20 +16,20 @@ bool IsExtendedKey(int code) {
   }
 }
 
-void MouseInput(Engine& engine, uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) {
-  if (engine.settings.useSendInput) {
-    engine.platform.input.SendMouseInput(dx, dy, data, flags, extra);
+void MouseInput(DesktopContext desktop, uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) {
+  if (desktop.useSendInput) {
+    desktop.platform.input.SendMouseInput(dx, dy, data, flags, extra);
   } else {
-    engine.platform.input.MouseEvent(flags, dx, dy, data, extra);
+    desktop.platform.input.MouseEvent(flags, dx, dy, data, extra);
   }
 }
 
-void KeyInput(Engine& engine, int code, uint32_t flags, uint32_t extra) {
-  platform::Input& input = engine.platform.input;
+void KeyInput(DesktopContext desktop, int code, uint32_t flags, uint32_t extra) {
+  platform::Input& input = desktop.platform.input;
   bool extended = IsExtendedKey(code);
   if (extended) flags |= kKeyEventExtendedKey;
   auto key = static_cast<uint32_t>(code);
-  if (engine.settings.useSendInput) {
+  if (desktop.useSendInput) {
     auto scan = static_cast<uint16_t>(input.MapVirtualKey(key, 0));
     input.SendKeyboardInput(static_cast<uint16_t>(key), scan, flags, extra);
   } else {
@@ -39,19 +38,19 @@ void KeyInput(Engine& engine, int code, uint32_t flags, uint32_t extra) {
   }
 }
 
-void ReleaseHeldInput(Engine& engine) {
-  InputState& held = engine.input;
+void ReleaseHeldInput(DesktopContext desktop) {
+  InputState& held = desktop.input;
   if (held.heldButtonLeft) {
-    MouseInput(engine, platform::kMouseEventLeftUp, 0, 0, 0, 0);
+    MouseInput(desktop, platform::kMouseEventLeftUp, 0, 0, 0, 0);
     held.heldButtonLeft = false;
   }
   if (held.heldButtonRight) {
-    MouseInput(engine, platform::kMouseEventRightUp, 0, 0, 0, 0);
+    MouseInput(desktop, platform::kMouseEventRightUp, 0, 0, 0, 0);
     held.heldButtonRight = false;
   }
   for (int code = 0; code < 256; ++code) {
     if (!held.heldKeys[static_cast<size_t>(code)]) continue;
-    KeyInput(engine, code, kKeyEventKeyUp, 0);
+    KeyInput(desktop, code, kKeyEventKeyUp, 0);
     held.heldKeys[static_cast<size_t>(code)] = false;
   }
 }

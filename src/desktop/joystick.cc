@@ -2,8 +2,7 @@
 
 #include <string_view>
 
-#include "engine/engine.h"
-#include "engine/report.h"
+#include "values/messages.h"
 
 namespace vendrix {
 namespace {
@@ -13,33 +12,31 @@ constexpr uint32_t kLowThreshold = 0x3FFF;
 
 char Bit(uint32_t buttons, int button) { return (buttons >> (button - 1)) & 1u ? '1' : '0'; }
 
-void StoreNamed(Engine& engine, std::string_view upperName, std::string_view value) {
-  int index = engine.variables.Find(upperName);
-  if (index >= 0) engine.variables.Store(index, value);
-}
-
-// Fills one set of variables; `suffix` is "" or "2".
-void FillSet(Engine& engine, const platform::JoystickState& state, std::string_view suffix) {
-  auto name = [suffix](std::string_view base) { return std::string(base) + std::string(suffix); };
+// Adds one set of values; `suffix` is "" or "2".
+void AddSet(std::vector<JoystickValue>& values, const platform::JoystickState& state, std::string_view suffix) {
+  auto add = [&](std::string_view base, std::string value) {
+    values.push_back({std::string(base) + std::string(suffix), std::move(value)});
+  };
   std::string buttons = JoyButtonText(state.buttons);
-  StoreNamed(engine, name("%JOYBUTTON"), buttons);
+  add("%JOYBUTTON", buttons);
   for (int button = 9; button <= 12; ++button) buttons += Bit(state.buttons, button);
-  StoreNamed(engine, name("%JOYBUTTONEX"), buttons);
-  StoreNamed(engine, name("%JOYSTICK"), JoyDirectionText(state));
-  StoreNamed(engine, name("%JOYXPOS"), std::to_string(state.x));
-  StoreNamed(engine, name("%JOYYPOS"), std::to_string(state.y));
-  StoreNamed(engine, name("%JOYZPOS"), std::to_string(state.z));
-  StoreNamed(engine, name("%JOYBIT"), std::to_string(state.buttons));
+  add("%JOYBUTTONEX", buttons);
+  add("%JOYSTICK", JoyDirectionText(state));
+  add("%JOYXPOS", std::to_string(state.x));
+  add("%JOYYPOS", std::to_string(state.y));
+  add("%JOYZPOS", std::to_string(state.z));
+  add("%JOYBIT", std::to_string(state.buttons));
 }
 
-void ReadBoth(Engine& engine) {
+std::vector<JoystickValue> ReadBoth(platform::Joysticks& joysticks) {
+  std::vector<JoystickValue> values;
   for (std::string_view suffix : {"", "2"}) {
-    StoreNamed(engine, std::string("%JOYBUTTON") + std::string(suffix), "00000000");
-    StoreNamed(engine, std::string("%JOYBUTTONEX") + std::string(suffix), "000000000000");
+    values.push_back({std::string("%JOYBUTTON") + std::string(suffix), "00000000"});
+    values.push_back({std::string("%JOYBUTTONEX") + std::string(suffix), "000000000000"});
   }
-  platform::Joysticks& joysticks = engine.platform.joysticks;
-  if (auto first = joysticks.Read(0)) FillSet(engine, *first, "");
-  if (auto second = joysticks.Read(1)) FillSet(engine, *second, "2");
+  if (auto first = joysticks.Read(0)) AddSet(values, *first, "");
+  if (auto second = joysticks.Read(1)) AddSet(values, *second, "2");
+  return values;
 }
 
 }  // namespace
@@ -57,17 +54,17 @@ std::string JoyDirectionText(const platform::JoystickState& state) {
   return text;
 }
 
-void ReadJoystick(Engine& engine, int mode) {
-  if (mode == 0) {
-    ReadBoth(engine);
-    return;
-  }
-  std::optional<platform::JoystickState> state = engine.platform.joysticks.Read(mode == 2 ? 1 : 0);
+std::vector<JoystickValue> ReadJoystick(DesktopContext desktop, int mode) {
+  platform::Joysticks& joysticks = desktop.platform.joysticks;
+  if (mode == 0) return ReadBoth(joysticks);
+  std::optional<platform::JoystickState> state = joysticks.Read(mode == 2 ? 1 : 0);
+  std::vector<JoystickValue> values;
   if (!state) {
-    ReportError(engine, msg::kNoJoystick, false);
-    return;
+    desktop.errors.AskContinue(msg::kNoJoystick);
+    return values;
   }
-  FillSet(engine, *state, "");
+  AddSet(values, *state, "");
+  return values;
 }
 
 }  // namespace vendrix

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "desktop/input.h"
-#include "engine/engine.h"
-#include "engine/report.h"
+#include "desktop/input_block.h"
 #include "values/integer.h"
+#include "values/messages.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -68,60 +68,59 @@ int KeyTextCode(platform::Input& input, std::string_view token) {
   return bracketed || oneCharacter ? ParseKeyToken(input, token) : 0;
 }
 
-void SendButton(Engine& engine, const KeyAction& action, uint32_t down, uint32_t up, bool& held) {
+void SendButton(DesktopContext desktop, const KeyAction& action, uint32_t down, uint32_t up, bool& held) {
   if (action.press) {
-    MouseInput(engine, down, 0, 0, 0, 0);
+    MouseInput(desktop, down, 0, 0, 0, 0);
     held = true;
   }
   if (action.release) {
-    MouseInput(engine, up, 0, 0, 0, 0);
+    MouseInput(desktop, up, 0, 0, 0, 0);
     held = false;
   }
 }
 
-void SendKey(Engine& engine, const KeyAction& action, int code) {
+void SendKey(DesktopContext desktop, const KeyAction& action, int code) {
   // Codes above 255 come only from "[OEM-n]"; the table has no slot for them.
-  bool* held = code < 256 ? &engine.input.heldKeys[static_cast<size_t>(code)] : nullptr;
+  bool* held = code < 256 ? &desktop.input.heldKeys[static_cast<size_t>(code)] : nullptr;
   if (action.press) {
-    KeyInput(engine, code, 0, 0);
+    KeyInput(desktop, code, 0, 0);
     if (held) *held = true;
   }
   if (action.release) {
-    KeyInput(engine, code, platform::kKeyEventKeyUp, 0);
+    KeyInput(desktop, code, platform::kKeyEventKeyUp, 0);
     if (held) *held = false;
   }
 }
 
-void SendKeyToken(Engine& engine, std::string_view token) {
+// False when a bad key name was reported and the user chose to stop.
+bool SendKeyToken(DesktopContext desktop, std::string_view token) {
   KeyAction action = SplitSuffix(token);
-  int code = KeyTextCode(engine.platform.input, action.token);
-  if (code < 0) {
-    ReportError(engine, std::string(msg::kBadKeyName) + std::string(action.token), false);
-    return;
-  }
-  if (code == 0) return;
-  InputState& held = engine.input;
+  int code = KeyTextCode(desktop.platform.input, action.token);
+  if (code < 0) return desktop.errors.AskContinue(std::string(msg::kBadKeyName) + std::string(action.token));
+  if (code == 0) return true;
+  InputState& held = desktop.input;
   if (action.token == "[LCLICK]") {
-    SendButton(engine, action, platform::kMouseEventLeftDown, platform::kMouseEventLeftUp, held.heldButtonLeft);
+    SendButton(desktop, action, platform::kMouseEventLeftDown, platform::kMouseEventLeftUp, held.heldButtonLeft);
   } else if (action.token == "[RCLICK]") {
-    SendButton(engine, action, platform::kMouseEventRightDown, platform::kMouseEventRightUp,
+    SendButton(desktop, action, platform::kMouseEventRightDown, platform::kMouseEventRightUp,
                held.heldButtonRight);
   } else {
-    SendKey(engine, action, code);
+    SendKey(desktop, action, code);
   }
+  return true;
 }
 
 }  // namespace
 
-void SendKeyText(Engine& engine, std::string_view keyText) {
-  InputReleased released(engine);
+void SendKeyText(DesktopContext desktop, std::string_view keyText) {
+  InputReleased released(desktop);
   std::string upper = sjis::AnsiUpper(keyText);
   std::string_view rest = upper;
   while (!rest.empty()) {
     size_t space = rest.find(' ');  // never a trail byte in code page 932
     std::string_view token = rest.substr(0, space);
     rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
-    SendKeyToken(engine, token);
+    if (!SendKeyToken(desktop, token)) return;
   }
 }
 

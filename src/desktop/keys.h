@@ -6,11 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "desktop/desktop.h"
 
 namespace vendrix {
-
-class Engine;
 
 // A bracketed key name and the virtual-key code it stands for.
 struct NamedKey {
@@ -37,6 +35,6 @@ int ParseKeyToken(platform::Input& input, std::string_view token);
 // released, or only pressed ("++") or only released ("--").  Presses are
 // recorded as held input until released.  Codes above 255 ("[OEM-n]") are
 // sent but not recorded: the held-key table covers 0 to 255 only.
-void SendKeyText(Engine& engine, std::string_view keyText);
+void SendKeyText(DesktopContext desktop, std::string_view keyText);
 
 }  // namespace vendrix

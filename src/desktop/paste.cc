@@ -1,10 +1,9 @@
 #include "desktop/paste.h"
 
 #include "desktop/input.h"
+#include "desktop/input_block.h"
 #include "desktop/keys.h"
 #include "desktop/windows.h"
-#include "engine/engine.h"
-#include "engine/report.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -13,33 +12,33 @@ namespace {
 constexpr int kShiftKey = 16;
 constexpr int kInsertKey = 45;
 
-void PasteWithShiftInsert(Engine& engine) {
-  KeyInput(engine, kShiftKey, 0, 0);
-  KeyInput(engine, kInsertKey, 0, 0);
-  KeyInput(engine, kInsertKey, platform::kKeyEventKeyUp, 0);
-  KeyInput(engine, kShiftKey, platform::kKeyEventKeyUp, 0);
+void PasteWithShiftInsert(DesktopContext desktop) {
+  KeyInput(desktop, kShiftKey, 0, 0);
+  KeyInput(desktop, kInsertKey, 0, 0);
+  KeyInput(desktop, kInsertKey, platform::kKeyEventKeyUp, 0);
+  KeyInput(desktop, kShiftKey, platform::kKeyEventKeyUp, 0);
 }
 
-void SendPasteMessage(Engine& engine, platform::Point where) {
-  platform::Windows& windows = engine.platform.windows;
+void SendPasteMessage(platform::Windows& windows, platform::Point where) {
   windows.SendWindowMessage(windows.WindowFromPoint(where), platform::kWmPaste, 0, 0);
 }
 
 }  // namespace
 
-void PasteText(Engine& engine, std::string_view text) {
-  engine.platform.clipboard.SetText(text);
-  InputReleased released(engine);
-  const std::string& key = engine.desktop.pasteKey;
+void PasteText(DesktopContext desktop, std::string_view text) {
+  platform::Platform& system = desktop.platform;
+  system.clipboard.SetText(text);
+  InputReleased released(desktop);
+  const std::string& key = desktop.state.pasteKey;
   std::string method = sjis::AnsiUpper(key);
   if (key.empty()) {
-    PasteWithShiftInsert(engine);
+    PasteWithShiftInsert(desktop);
   } else if (method == "API-CARET") {
-    SendPasteMessage(engine, CaretScreenPos(engine.platform.windows, engine.platform.messages));
+    SendPasteMessage(system.windows, CaretScreenPos(system.windows, system.messages));
   } else if (method == "API-MOUSE") {
-    SendPasteMessage(engine, engine.platform.pointer.GetCursorPos());
+    SendPasteMessage(system.windows, system.pointer.GetCursorPos());
   } else {
-    SendKeyText(engine, key);
+    SendKeyText(desktop, key);
   }
 }
 

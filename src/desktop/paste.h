@@ -3,13 +3,13 @@
 
 #include <string_view>
 
-namespace vendrix {
+#include "desktop/desktop.h"
 
-class Engine;
+namespace vendrix {
 
 // Puts the text on the clipboard and has it pasted the way the paste key
 // setting says: Shift+Insert, WM_PASTE to the window under the caret or the
 // pointer, or a key text of the macro's choice.
-void PasteText(Engine& engine, std::string_view text);
+void PasteText(DesktopContext desktop, std::string_view text);
 
 }  // namespace vendrix

@@ -1,6 +1,6 @@
 #include "desktop/windows.h"
 
-#include "engine/messages.h"
+#include "values/messages.h"
 
 namespace vendrix {
 namespace {

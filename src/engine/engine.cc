@@ -1,8 +1,10 @@
 #include "engine/engine.h"
 
+#include "desktop/input_block.h"
+#include "desktop/joystick.h"
+#include "engine/expression.h"
 #include "engine/report.h"
 #include "values/date_format.h"
-#include "values/expression.h"
 
 namespace vendrix {
 namespace {
@@ -27,8 +29,20 @@ Engine::Engine(platform::Platform& platformIn, Settings settingsIn)
 Engine::~Engine() { platform.messages.SetTimerSink(nullptr); }
 
 void Engine::OnTimer(int timerId) {
-  if (timerId == kWatchdogTimer) Timer2Timer(*this);
+  if (timerId == kWatchdogTimer) Timer2Timer(DesktopOf(*this));
   if (timerId == kMenuTimer && shell != nullptr) shell->Timer1Timer();
+}
+
+bool Engine::AskContinue(std::string_view message) {
+  ReportError(*this, message, false);  // No ends the program
+  return true;
+}
+
+void ReadJoystickVariables(Engine& engine, int mode) {
+  for (const JoystickValue& read : ReadJoystick(DesktopOf(engine), mode)) {
+    int index = engine.variables.Find(read.upperName);
+    if (index >= 0) engine.variables.Store(index, read.value);
+  }
 }
 
 }  // namespace vendrix

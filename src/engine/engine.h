@@ -14,14 +14,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "desktop/desktop.h"
 #include "desktop/keys.h"
 #include "engine/file_slots.h"
+#include "engine/function_table.h"
 #include "engine/image_slots.h"
-#include "engine/messages.h"
 #include "engine/settings.h"
 #include "engine/shell_hooks.h"
 #include "engine/statement_list.h"
 #include "platform/platform.h"
+#include "values/messages.h"
 #include "values/variables.h"
 
 namespace vendrix {
@@ -42,9 +44,6 @@ inline constexpr size_t kMaxTextFileBytes = 64u << 20;
 inline constexpr int8_t kIfDone = -1;
 inline constexpr int8_t kIfWaiting = 0;
 inline constexpr int8_t kIfRunning = 1;
-
-inline constexpr int kWatchdogTimer = 2;
-inline constexpr uint32_t kWatchdogPeriodMs = 1000;
 
 struct IfStack {
   int depth = 0;
@@ -81,15 +80,6 @@ struct RunState {
   bool idle = true;
 };
 
-// Input the program holds or blocks.
-struct InputState {
-  bool heldButtonLeft = false;
-  bool heldButtonRight = false;
-  std::array<bool, 256> heldKeys{};
-  int blockLevel = 0;
-  int breakKey = 0x1B;
-};
-
 // Pacing and the step display.
 struct Pacing {
   int autoDelay = 0;
@@ -107,23 +97,20 @@ struct HotkeyEntry {
 // Resident mode's hotkeys, in registration order; empty while not resident.
 using HotkeyTable = std::vector<HotkeyEntry>;
 
-// What the desktop statements set; kept from run to run.
-struct DesktopState {
-  int32_t originX = 0;
-  int32_t originY = 0;
-  std::string pasteKey;
-  bool autoPaste = false;
-  // The last foreground-window rectangle getheight/getwidth could read.
-  platform::WindowRect measured;
-};
-
 inline DesktopState StartupDesktopState(const Settings& settings) {
   DesktopState state;
   state.autoPaste = settings.autoPaste;
   return state;
 }
 
-class Engine : public platform::TimerSink {
+// The tables the built-in statements and functions are opened into; empty
+// until the built-ins are opened (OpenBuiltins).
+struct BuiltinTables {
+  StatementLookup findStatement = nullptr;
+  const FunctionEntries* functions = nullptr;
+};
+
+class Engine : public platform::TimerSink, public MacroErrors {
  public:
   explicit Engine(platform::Platform& platform, Settings settings = {});
   ~Engine() override;
@@ -131,6 +118,8 @@ class Engine : public platform::TimerSink {
   Engine& operator=(const Engine&) = delete;
 
   void OnTimer(int timerId) override;
+  // A desktop action's error: the error box and the continue question.
+  bool AskContinue(std::string_view message) override;
 
   platform::Platform& platform;
   Settings settings;
@@ -139,6 +128,7 @@ class Engine : public platform::TimerSink {
   std::string caption{msg::kCaption};
   bool residentMode = false;
 
+  BuiltinTables builtins;
   VariableTable variables;
   RunState run;
   InputState input;
@@ -165,5 +155,14 @@ class Engine : public platform::TimerSink {
   int expressionDepth = 0;
   int statementDepth = 0;
 };
+
+// What the desktop actions need of the engine, for one call.
+inline DesktopContext DesktopOf(Engine& engine) {
+  return {engine.platform, engine.settings.useSendInput, engine.input, engine.desktop, engine};
+}
+
+// Reads the joysticks (ReadJoystick's modes) into the declared joystick
+// variables.
+void ReadJoystickVariables(Engine& engine, int mode);
 
 }  // namespace vendrix

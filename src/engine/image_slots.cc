@@ -20,7 +20,7 @@ platform::Point PointFromText(std::string text) {
   return {IntegerValue(x, 0), IntegerValue(text, 0)};
 }
 
-std::string ColourText(platform::Colour colour) {
+std::string ColourText(images::Colour colour) {
   char text[9];
   std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(colour));
   return text;

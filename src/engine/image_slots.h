@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/image.h"
+#include "images/image.h"
 #include "platform/platform.h"
 
 namespace vendrix {
@@ -19,7 +19,7 @@ inline constexpr int kImageSlotCount = 4;
 
 // Slot n at index n - 1; an empty optional is a free slot.  The slots
 // belong to the program: a run's end leaves them as they are.
-using ImageSlots = std::array<std::optional<platform::Image>, kImageSlotCount>;
+using ImageSlots = std::array<std::optional<images::Image>, kImageSlotCount>;
 
 // The image slot number a text names, or none when it is not 1 to 4.
 std::optional<int> ImageSlotNumber(std::string_view text);
@@ -28,7 +28,7 @@ std::optional<int> ImageSlotNumber(std::string_view text);
 platform::Point PointFromText(std::string text);
 
 // A colour as functions give it: lower-case hexadecimal, no leading zeros.
-std::string ColourText(platform::Colour colour);
+std::string ColourText(images::Colour colour);
 
 // The slot's number checked (1 to 4); otherwise a fatal report of
 // `kBadImageNumber` followed by `what`.

@@ -100,17 +100,18 @@ void PreprocessLine(Engine& engine, std::string_view line) {
   std::string word = sjis::AnsiUpper(text.substr(0, space));
   std::string_view rest = space == npos ? std::string_view() : TrimView(text.substr(space + 1));
   StatementList& list = engine.run.statements;
+  const StatementLookup statements = engine.builtins.findStatement;
   if (word == "ELSE") {
-    list.Append("ELSE");
-    if (!rest.empty()) list.Append(std::string(rest));
+    list.Append("ELSE", statements);
+    if (!rest.empty()) list.Append(std::string(rest), statements);
   } else if (word == "ENDIF") {
-    list.Append("ENDIF");
+    list.Append("ENDIF", statements);
   } else if (word == "INCLUDE") {
     Include(engine, rest);
   } else if (word == "DIM") {
     DeclareAll(engine, rest);
   } else {
-    list.Append(std::string(text));
+    list.Append(std::string(text), statements);
   }
 }
 

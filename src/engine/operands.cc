@@ -1,7 +1,7 @@
 #include "engine/operands.h"
 
+#include "engine/expression.h"
 #include "engine/statement.h"
-#include "values/expression.h"
 #include "values/integer.h"
 
 namespace vendrix {

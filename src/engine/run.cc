@@ -2,15 +2,14 @@
 
 #include "desktop/input.h"
 #include "desktop/paste.h"
-#include "engine/dispatch.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
+#include "engine/function_table.h"
 #include "engine/loader.h"
 #include "engine/program_end.h"
 #include "engine/report.h"
 #include "engine/step_display.h"
 #include "engine/tokenizer.h"
-#include "values/expression.h"
-#include "values/function_table.h"
 
 namespace vendrix {
 namespace {
@@ -27,7 +26,7 @@ bool Skipping(const Engine& engine) {
 void RunFallback(Engine& engine, const Statement& statement) {
   const std::string& text = statement.text;
   if (engine.desktop.autoPaste) {
-    PasteText(engine, EvaluateText(engine, text));
+    PasteText(DesktopOf(engine), EvaluateText(engine, text));
     return;
   }
   if (!text.empty() && text.front() == '(') {
@@ -127,7 +126,7 @@ void EndRun(Engine& engine) {
   engine.platform.messages.KillTimer(kWatchdogTimer);
   engine.platform.input.BlockInput(false);
   engine.run.idle = true;
-  ReleaseHeldInput(engine);
+  ReleaseHeldInput(DesktopOf(engine));
 }
 
 void ExecuteStatement(Engine& engine, const Statement& statement) {
@@ -152,7 +151,7 @@ std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view
   auto it = engine.builtStatements.find(text);
   if (it == engine.builtStatements.end()) {
     if (engine.builtStatements.size() >= kBuiltStatementCacheLimit) engine.builtStatements.clear();
-    auto parsed = std::make_shared<const Statement>(ParseStatement(std::string(text)));
+    auto parsed = std::make_shared<const Statement>(ParseStatement(std::string(text), engine.builtins.findStatement));
     it = engine.builtStatements.emplace(std::string(text), std::move(parsed)).first;
   }
   return it->second;

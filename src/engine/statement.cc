@@ -1,8 +1,7 @@
 #include "engine/statement.h"
 
-#include "engine/dispatch.h"
+#include "engine/expression.h"
 #include "engine/tokenizer.h"
-#include "values/expression.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -37,13 +36,13 @@ bool SplitParts(Statement& s) {
 
 }  // namespace
 
-Statement ParseStatement(std::string text) {
+Statement ParseStatement(std::string text, StatementLookup findHandler) {
   Statement s;
   s.text = std::move(text);
   if (!SplitParts(s)) return s;
   s.blockIf = (s.keyword == "IF" || s.keyword == "UNLESS") && sjis::AnsiUpper(s.operand[1]) == "THEN";
   s.structural = s.blockIf || s.keyword == "ELSEIF" || s.keyword == "ELSE" || s.keyword == "ENDIF";
-  s.handler = FindStatementHandler(s.keyword);
+  if (findHandler != nullptr) s.handler = findHandler(s.keyword);
   return s;
 }
 

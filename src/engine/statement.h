@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vendrix {
 
@@ -19,6 +20,8 @@ struct Expr;
 struct VarRef;
 
 using StatementHandler = void (*)(Engine&, const Statement&);
+// The handler of an upper-cased keyword, or null when it is no statement.
+using StatementLookup = StatementHandler (*)(std::string_view keyword);
 
 struct Statement {
   std::string text;
@@ -41,6 +44,8 @@ struct Statement {
   mutable std::optional<std::string> upperAfterKeyword;  // a jump's literal target
 };
 
-Statement ParseStatement(std::string text);
+// Splits a line; `findHandler` names the statements (the built-ins'), or is
+// null for none.
+Statement ParseStatement(std::string text, StatementLookup findHandler);
 
 }  // namespace vendrix

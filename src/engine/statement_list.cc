@@ -12,8 +12,8 @@ void StatementList::Clear() {
   indexed_ = false;
 }
 
-void StatementList::Append(std::string text) {
-  statements_.push_back(ParseStatement(std::move(text)));
+void StatementList::Append(std::string text, StatementLookup findHandler) {
+  statements_.push_back(ParseStatement(std::move(text), findHandler));
   indexed_ = false;
 }
 

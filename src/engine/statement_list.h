@@ -16,7 +16,7 @@ namespace vendrix {
 class StatementList {
  public:
   void Clear();
-  void Append(std::string text);
+  void Append(std::string text, StatementLookup findHandler);
 
   size_t size() const { return statements_.size(); }
   bool empty() const { return statements_.empty(); }

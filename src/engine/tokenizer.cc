@@ -1,6 +1,6 @@
 #include "engine/tokenizer.h"
 
-#include "engine/messages.h"
+#include "values/messages.h"
 #include "values/sjis.h"
 
 namespace vendrix {

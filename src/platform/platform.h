@@ -22,7 +22,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/image.h"
+#include "images/image.h"
+#include "values/local_time.h"
 
 namespace vendrix::platform {
 
@@ -54,16 +55,7 @@ class Dialogs {
 // ---- time ----------------------------------------------------------------
 
 // The local date and time (GetLocalTime).
-struct LocalTime {
-  int year = 2000;
-  int month = 1;  // 1..12
-  int day = 1;    // 1..31
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int millisecond = 0;
-  int dayOfWeek = 6;  // 0 = Sunday
-};
+using LocalTime = vendrix::LocalTime;
 
 class Clock {
  public:
@@ -356,9 +348,9 @@ class Display {
   // The pixels of a screen area of the primary screen (in physical pixels)
   // in one piece; parts off the screen come out as the system gives them.
   // None when the system cannot (too little memory, no screen).
-  virtual std::optional<Image> CaptureScreen(const Rect& area) = 0;
+  virtual std::optional<images::Image> CaptureScreen(const Rect& area) = 0;
   // One screen pixel's colour; kInvalidColour off the screen.
-  virtual Colour ScreenPixel(Point at) = 0;
+  virtual images::Colour ScreenPixel(Point at) = 0;
 };
 
 // ---- host: files, the program itself, the single-instance lock ----------

@@ -4,12 +4,12 @@
 #include "desktop/joystick.h"
 #include "desktop/keys.h"
 #include "engine/engine.h"
-#include "engine/messages.h"
+#include "engine/file_slots.h"
 #include "engine/program_end.h"
 #include "engine/report.h"
 #include "engine/run.h"
-#include "engine/file_slots.h"
 #include "values/ini.h"
+#include "values/messages.h"
 #include "values/sjis.h"
 
 namespace vendrix::shell {
@@ -213,10 +213,10 @@ void MainForm::PlaceWindow(bool applyLimits) {
 }
 
 void MainForm::DropMenuOpen() {
-  KeyInput(engine_, kVkAlt, 0, 0);
-  KeyInput(engine_, kVkMenuLetter, 0, 0);
-  KeyInput(engine_, kVkMenuLetter, platform::kKeyEventKeyUp, 0);
-  KeyInput(engine_, kVkAlt, platform::kKeyEventKeyUp, 0);
+  KeyInput(DesktopOf(engine_), kVkAlt, 0, 0);
+  KeyInput(DesktopOf(engine_), kVkMenuLetter, 0, 0);
+  KeyInput(DesktopOf(engine_), kVkMenuLetter, platform::kKeyEventKeyUp, 0);
+  KeyInput(DesktopOf(engine_), kVkAlt, platform::kKeyEventKeyUp, 0);
 }
 
 void MainForm::FormPaint() {
@@ -388,10 +388,10 @@ void MainForm::EditClick() {
 
 void MainForm::TrayRightClick() {
   const bool blocked = engine_.input.blockLevel > 0;
-  if (blocked) SetInputBlocked(engine_, false);
+  if (blocked) SetInputBlocked(engine_.platform, false);
   const int answer = engine_.platform.dialogs.MessageBox(msg::kExitQuestion, engine_.caption,
                                                          platform::kMbYesNo | platform::kMbSetForeground);
-  if (blocked) SetInputBlocked(engine_, true);
+  if (blocked) SetInputBlocked(engine_.platform, true);
   if (answer == platform::kIdYes) throw ProgramEnd{0};
 }
 
@@ -404,7 +404,7 @@ void MainForm::HotkeyPressed(int id) {
   for (size_t entry = 1; entry < engine_.hotkeys.size(); ++entry) {
     if (engine_.hotkeys[entry].hotkeyId != id) continue;
     if (engine_.settings.releaseModifiers) {
-      for (int vk : {kVkControl, kVkShift, kVkAlt}) KeyInput(engine_, vk, platform::kKeyEventKeyUp, 0);
+      for (int vk : {kVkControl, kVkShift, kVkAlt}) KeyInput(DesktopOf(engine_), vk, platform::kKeyEventKeyUp, 0);
     }
     RunEntryAndWait(static_cast<int>(entry));
     return;
@@ -420,7 +420,7 @@ void MainForm::RunEntryAndWait(int entry) {
 void MainForm::JoystickButton() {
   if (hotkeyFile_.joyButtonEntry == 0 || joyBusy_) return;
   joyBusy_ = true;
-  ReadJoystick(engine_, 0);
+  ReadJoystickVariables(engine_, 0);
   RunEntryAndWait(hotkeyFile_.joyButtonEntry);
   joyBusy_ = false;
 }

@@ -1,5 +1,6 @@
 #include "shell/program.h"
 
+#include "builtins/builtins.h"
 #include "desktop/input.h"
 #include "engine/engine.h"
 #include "engine/program_end.h"
@@ -93,7 +94,7 @@ int StartAndRun(Engine& engine, const std::vector<std::string>& args) {
 // and every line a macro wrote reaches its file.  False when a file could
 // not be written out: the end is then no success.
 bool Shutdown(Engine& engine) {
-  ReleaseHeldInput(engine);
+  ReleaseHeldInput(DesktopOf(engine));
   engine.platform.input.BlockInput(false);
   engine.platform.messages.KillTimer(kWatchdogTimer);
   const bool filesWritten = CloseAllSlots(engine);
@@ -134,6 +135,7 @@ int RunProgram(platform::Platform& platform, const std::vector<std::string>& arg
     return 0;
   }
   Engine engine(platform);
+  OpenBuiltins(engine);
   int exitCode;
   try {
     RefuseUnusableLock(engine, instance);

@@ -7,8 +7,6 @@
 namespace vendrix {
 namespace {
 
-using platform::LocalTime;
-
 // The Japanese locale's words, in Shift-JIS.
 constexpr std::array<std::string_view, 7> kShortDayNames = {
     "\x93\xFA", "\x8C\x8E", "\x89\xCE", "\x90\x85", "\x96\xD8", "\x8B\xE0", "\x93y"};  // 日 月 火 水 木 金 土

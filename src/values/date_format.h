@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "values/local_time.h"
 
 namespace vendrix {
 
 // Formats `time` by a date pattern.  An empty pattern means "c".  Letters
 // are case-insensitive; two-byte characters are always copied whole.
-std::string FormatDateTime(std::string_view pattern, const platform::LocalTime& time);
+std::string FormatDateTime(std::string_view pattern, const LocalTime& time);
 
 // ---- the Gregorian calendar, for clocks that count milliseconds
 
@@ -23,6 +23,6 @@ int DayOfWeek(int year, int month, int day);
 // True for a real calendar date.
 bool IsValidDate(int year, int month, int day);
 // `origin` moved on by `ms` milliseconds, the day of the week included.
-platform::LocalTime LocalTimeAfter(const platform::LocalTime& origin, uint64_t ms);
+LocalTime LocalTimeAfter(const LocalTime& origin, uint64_t ms);
 
 }  // namespace vendrix

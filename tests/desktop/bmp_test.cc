@@ -1,6 +1,6 @@
 // The BMP reader on hand-built files of every form it takes and of many it
 // refuses, and the 24-bit writer through the reader.
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@
 
 #include "support/test_world.h"
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 namespace {
 
-using platform::Colour;
-using platform::Image;
-using platform::RgbColour;
+using images::Colour;
+using images::Image;
+using images::RgbColour;
 
 constexpr Colour kBlack = RgbColour(0, 0, 0);
 constexpr Colour kWhite = RgbColour(255, 255, 255);
@@ -72,7 +72,7 @@ struct BmpFile {
       if (body.size() < headerBytes) body.resize(headerBytes, '\0');
     }
     for (Colour colour : palette) {
-      body += Raw({platform::BlueOf(colour), platform::GreenOf(colour), platform::RedOf(colour)});
+      body += Raw({images::BlueOf(colour), images::GreenOf(colour), images::RedOf(colour)});
       if (headerBytes != 12) body += '\0';
     }
     std::string file = "BM";
@@ -416,4 +416,4 @@ TEST(BmpProblemTextTest, EachProblemHasItsOwnJapanesePhrase) {
 }
 
 }  // namespace
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

@@ -2,7 +2,7 @@
 // place in column order gives, on random pictures, on needles cut from
 // every edge of the haystack, and on repeating and near-miss patterns that
 // make row fingerprints useless as a filter.
-#include "desktop/image_search.h"
+#include "images/image_search.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,11 @@
 
 #include "support/test_images.h"
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 namespace {
 
-using platform::Colour;
-using platform::Image;
+using images::Colour;
+using images::Image;
 using image_search_internal::SearchImageWithBase;
 using test_images::Cut;
 using test_images::Paste;
@@ -266,4 +266,4 @@ TEST(ImageSearchTest, PixelsOutsideTheColourRange) {
 }
 
 }  // namespace
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

@@ -10,6 +10,7 @@
 
 #include "desktop/keys.h"
 #include "engine/report.h"
+#include "support/desktop_world.h"
 #include "support/test_world.h"
 
 namespace vendrix {
@@ -64,7 +65,7 @@ TEST(InputTest, KeyInputOnBothPaths) {
   };
   for (const Case& c : cases) {
     TestWorld world("{}", WithSendInput(c.sendInput));
-    KeyInput(*world.engine, c.code, c.flags, 0);
+    KeyInput(DesktopOf(*world.engine), c.code, c.flags, 0);
     std::string expected = c.expected;
     size_t at = expected.find("%s");
     if (at != std::string::npos) expected.replace(at, 2, std::to_string(Scan(world, c.code)));
@@ -84,13 +85,13 @@ TEST(InputTest, ExtendedKeysAreExactlyTheListedOnes) {
 TEST(InputTest, CodesAboveByteRangeKeepSixteenBitsOrEight) {
   for (bool sendInput : {false, true}) {
     TestWorld world("{}", WithSendInput(sendInput));
-    SendKeyText(*world.engine, "[OEM-321]");
+    SendKeyText(DesktopOf(*world.engine), "[OEM-321]");
     // 321 & 0xFF = 65; 321 & 0xFFFF = 321.
     std::vector<std::string> expected = sendInput
         ? std::vector<std::string>{"si 321 0 0", "si 321 0 2"}
         : std::vector<std::string>{"kb 65 0 0", "kb 65 0 2"};
     EXPECT_EQ(Injected(world), expected);
-    SendKeyText(*world.engine, "[OEM-65636]++");
+    SendKeyText(DesktopOf(*world.engine), "[OEM-65636]++");
     for (bool held : world.engine->input.heldKeys) EXPECT_FALSE(held);
   }
 }
@@ -98,8 +99,8 @@ TEST(InputTest, CodesAboveByteRangeKeepSixteenBitsOrEight) {
 TEST(InputTest, WheelAndButtonsOnBothPaths) {
   for (bool sendInput : {false, true}) {
     TestWorld world("{}", WithSendInput(sendInput));
-    MouseInput(*world.engine, platform::kMouseEventWheel, 0, 0, -240, 0);
-    MouseInput(*world.engine, platform::kMouseEventLeftDown, 0, 0, 0, 0);
+    MouseInput(DesktopOf(*world.engine), platform::kMouseEventWheel, 0, 0, -240, 0);
+    MouseInput(DesktopOf(*world.engine), platform::kMouseEventLeftDown, 0, 0, 0, 0);
     std::string tag = sendInput ? "sm " : "me ";
     EXPECT_EQ(Injected(world), (std::vector<std::string>{tag + "2048 -240", tag + "2 0"}));
     EXPECT_TRUE(world.desktop.InjectedKeyDown(1));
@@ -108,9 +109,9 @@ TEST(InputTest, WheelAndButtonsOnBothPaths) {
 
 TEST(InputTest, ReleaseHeldInputReleasesOnceInOrder) {
   TestWorld world;
-  SendKeyText(*world.engine, "[RCLICK]++ [SHIFT]++ A++ [LCLICK]++ [CTRL]++");
+  SendKeyText(DesktopOf(*world.engine), "[RCLICK]++ [SHIFT]++ A++ [LCLICK]++ [CTRL]++");
   size_t mark = world.desktop.Trace().size();
-  ReleaseHeldInput(*world.engine);
+  ReleaseHeldInput(DesktopOf(*world.engine));
   std::vector<std::string> released = Injected(world, mark);
   uint32_t shiftScan = Scan(world, 16);
   uint32_t ctrlScan = Scan(world, 17);
@@ -118,7 +119,7 @@ TEST(InputTest, ReleaseHeldInputReleasesOnceInOrder) {
                                                 "kb 17 " + std::to_string(ctrlScan) + " 3", "kb 65 0 2"}));
   EXPECT_TRUE(world.desktop.InjectedKeysDown().empty());
   mark = world.desktop.Trace().size();
-  ReleaseHeldInput(*world.engine);
+  ReleaseHeldInput(DesktopOf(*world.engine));
   EXPECT_TRUE(Injected(world, mark).empty());
 }
 
@@ -141,7 +142,7 @@ TEST(SendKeyTextTest, TokensSuffixesAndHeldFlags) {
   };
   for (const Case& c : cases) {
     TestWorld world;
-    SendKeyText(*world.engine, c.text);
+    SendKeyText(DesktopOf(*world.engine), c.text);
     std::vector<std::string> expected = c.events;
     for (std::string& e : expected) {
       size_t s = e.find(" S ");
@@ -163,23 +164,23 @@ TEST(SendKeyTextTest, TokensSuffixesAndHeldFlags) {
 TEST(SendKeyTextTest, OpenBracketAloneIsTheBracketKey) {
   TestWorld world;
   int code = world.platform.input.VkKeyScan('[') & 0xFF;
-  SendKeyText(*world.engine, "[");
+  SendKeyText(DesktopOf(*world.engine), "[");
   EXPECT_EQ(Injected(world), (std::vector<std::string>{"kb " + std::to_string(code) + " 0 0",
                                                        "kb " + std::to_string(code) + " 0 2"}));
 }
 
 TEST(SendKeyTextTest, UnknownNameIsReportedAndSkipped) {
   TestWorld world(R"({"answers": ["OK", "YES"]})");
-  SendKeyText(*world.engine, "[NOPE] b");
+  SendKeyText(DesktopOf(*world.engine), "[NOPE] b");
   EXPECT_EQ(world.Boxes(), (std::vector<std::string>{"Err：[]の中が不正です：[NOPE]", "マクロを継続しますか？"}));
   EXPECT_EQ(Injected(world), (std::vector<std::string>{"kb 66 0 0", "kb 66 0 2"}));
 }
 
 TEST(SendKeyTextTest, ReleasesAndReblocksInputAroundTheKeys) {
   TestWorld world;
-  BlockInputFor(*world.engine, 5);
+  BlockInputFor(DesktopOf(*world.engine), 5);
   size_t mark = world.desktop.Trace().size();
-  SendKeyText(*world.engine, "a");
+  SendKeyText(DesktopOf(*world.engine), "a");
   std::vector<std::string> calls;
   const std::vector<nlohmann::json>& trace = world.desktop.Trace();
   for (size_t i = mark; i < trace.size(); ++i) {
@@ -190,6 +191,34 @@ TEST(SendKeyTextTest, ReleasesAndReblocksInputAroundTheKeys) {
   }
   EXPECT_EQ(calls, (std::vector<std::string>{"BlockInput off", "keybd_event", "keybd_event", "BlockInput on"}));
   EXPECT_TRUE(world.desktop.InputBlocked());
+}
+
+// Without an interpreter: the desktop layer asks its MacroErrors about a
+// bad name and stops the key text when told to, and keeps held keys in its
+// own record.
+TEST(SendKeyTextTest, ABadNameAsksWhetherToGoOnWithTheRestOfTheText) {
+  struct Case {
+    bool goOn;
+    size_t keyEvents;  // "a" pressed and released, then "b" too when going on
+  };
+  for (const Case c : {Case{true, 4}, Case{false, 2}}) {
+    testing::DesktopWorld world;
+    world.errors.goOn = c.goOn;
+    SendKeyText(world.Context(), "a [NOPE] b");
+    EXPECT_EQ(world.errors.asked, (std::vector<std::string>{Sjis("[]の中が不正です：[NOPE]")})) << c.goOn;
+    EXPECT_EQ(world.Calls("keybd_event").size(), c.keyEvents) << c.goOn;
+  }
+}
+
+TEST(SendKeyTextTest, HeldKeysAreRecordedInTheDesktopsOwnState) {
+  testing::DesktopWorld world;
+  SendKeyText(world.Context(), "[SHIFT]++ [LCLICK]++");
+  EXPECT_TRUE(world.input.heldKeys[16]);
+  EXPECT_TRUE(world.input.heldButtonLeft);
+  ReleaseHeldInput(world.Context());
+  EXPECT_FALSE(world.input.heldKeys[16]);
+  EXPECT_FALSE(world.input.heldButtonLeft);
+  EXPECT_TRUE(world.errors.asked.empty());
 }
 
 }  // namespace

@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/image.h"
+#include "images/image.h"
 
 namespace vendrix::jpeg_samples {
 
 // Smooth ramps, a different one per channel, so that swapped channels or
 // flipped rows show as large errors.
-inline platform::Image Gradient(int width, int height) {
-  platform::Image image(width, height);
+inline images::Image Gradient(int width, int height) {
+  images::Image image(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      image.Set(x, y, platform::RgbColour(static_cast<uint8_t>(x * 255 / width),
+      image.Set(x, y, images::RgbColour(static_cast<uint8_t>(x * 255 / width),
                                           static_cast<uint8_t>(y * 255 / height),
                                           static_cast<uint8_t>((x + y) * 127 / (width + height))));
     }
@@ -25,10 +25,10 @@ inline platform::Image Gradient(int width, int height) {
 }
 
 // Pixels from a fixed-seed xorshift generator: the same on every compiler.
-inline platform::Image Noise(int width, int height, uint32_t seed) {
-  platform::Image image(width, height);
+inline images::Image Noise(int width, int height, uint32_t seed) {
+  images::Image image(width, height);
   uint32_t state = seed;
-  for (platform::Colour& pixel : image.pixels) {
+  for (images::Colour& pixel : image.pixels) {
     state ^= state << 13;
     state ^= state >> 17;
     state ^= state << 5;
@@ -38,12 +38,12 @@ inline platform::Image Noise(int width, int height, uint32_t seed) {
 }
 
 // Hard-edged stripes and squares, for sizes that fill no whole block.
-inline platform::Image Blocks(int width, int height) {
-  platform::Image image(width, height);
+inline images::Image Blocks(int width, int height) {
+  images::Image image(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const bool dark = ((x / 3) + (y / 3)) % 2 == 0;
-      image.Set(x, y, dark ? platform::RgbColour(20, 40, 200) : platform::RgbColour(250, 230, static_cast<uint8_t>(x * 15)));
+      image.Set(x, y, dark ? images::RgbColour(20, 40, 200) : images::RgbColour(250, 230, static_cast<uint8_t>(x * 15)));
     }
   }
   return image;
@@ -51,7 +51,7 @@ inline platform::Image Blocks(int width, int height) {
 
 struct Sample {
   const char* name;
-  platform::Image (*make)();
+  images::Image (*make)();
   int quality;
 };
 

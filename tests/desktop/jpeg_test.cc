@@ -1,6 +1,6 @@
 // JPEG files of images: the bytes both builds write, what a decoder reads
 // back from them, and the quality a macro's text asks for.
-#include "desktop/jpeg.h"
+#include "images/jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 
 #include "desktop/jpeg_samples.h"
 
-namespace vendrix::desktop {
+namespace vendrix::images {
 namespace {
 
 // What the native build (Debian's libjpeg62-turbo, with SIMD) and both
@@ -131,14 +131,14 @@ std::vector<int> FrameMarkers(const std::string& bytes) {
   return markers;
 }
 
-double MeanAbsoluteError(const platform::Image& image, const Decoded& decoded) {
+double MeanAbsoluteError(const images::Image& image, const Decoded& decoded) {
   double total = 0;
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
-      const platform::Colour colour = image.At(x, y);
+      const images::Colour colour = image.At(x, y);
       const unsigned char* sample = &decoded.samples[(static_cast<size_t>(y) * image.width + x) * 3];
-      total += std::abs(sample[0] - platform::RedOf(colour)) + std::abs(sample[1] - platform::GreenOf(colour)) +
-               std::abs(sample[2] - platform::BlueOf(colour));
+      total += std::abs(sample[0] - images::RedOf(colour)) + std::abs(sample[1] - images::GreenOf(colour)) +
+               std::abs(sample[2] - images::BlueOf(colour));
     }
   }
   return total / (3.0 * image.width * image.height);
@@ -146,7 +146,7 @@ double MeanAbsoluteError(const platform::Image& image, const Decoded& decoded) {
 
 TEST(JpegTest, DecodesAsABaselineColourFileOfTheImage) {
   const struct {
-    platform::Image image;
+    images::Image image;
     int quality;
   } cases[] = {
       {jpeg_samples::Gradient(64, 48), 80},
@@ -173,7 +173,7 @@ TEST(JpegTest, DecodesAsABaselineColourFileOfTheImage) {
 TEST(JpegTest, PixelsComeBackCloseAtFullQuality) {
   // Separate ramps per channel and per axis: swapped channels or upside-down
   // rows would be off by tens of levels.
-  for (const platform::Image& image : {jpeg_samples::Gradient(64, 48), jpeg_samples::Gradient(17, 13)}) {
+  for (const images::Image& image : {jpeg_samples::Gradient(64, 48), jpeg_samples::Gradient(17, 13)}) {
     SCOPED_TRACE(testing::Message() << image.width << "x" << image.height);
     const std::optional<Decoded> decoded = Decode(EncodeJpeg(image, 100), image.width, image.height);
     ASSERT_TRUE(decoded.has_value());
@@ -181,7 +181,7 @@ TEST(JpegTest, PixelsComeBackCloseAtFullQuality) {
     EXPECT_LT(MeanAbsoluteError(image, *decoded), 1.5);
   }
   // At a low quality the same picture is visibly coarser, yet recognisable.
-  const platform::Image image = jpeg_samples::Gradient(64, 48);
+  const images::Image image = jpeg_samples::Gradient(64, 48);
   const std::optional<Decoded> rough = Decode(EncodeJpeg(image, 10), 64, 48);
   ASSERT_TRUE(rough.has_value());
   ASSERT_FALSE(rough->samples.empty());
@@ -191,7 +191,7 @@ TEST(JpegTest, PixelsComeBackCloseAtFullQuality) {
 }
 
 TEST(JpegTest, HigherQualityWritesLargerFiles) {
-  const platform::Image image = jpeg_samples::Noise(40, 30, 99);
+  const images::Image image = jpeg_samples::Noise(40, 30, 99);
   size_t previous = 0;
   for (int quality : {10, 50, 90, 100}) {
     const size_t size = EncodeJpeg(image, quality).size();
@@ -201,7 +201,7 @@ TEST(JpegTest, HigherQualityWritesLargerFiles) {
 }
 
 TEST(JpegTest, QualityIsLimitedToOneToHundred) {
-  const platform::Image image = jpeg_samples::Noise(24, 16, 5);
+  const images::Image image = jpeg_samples::Noise(24, 16, 5);
   EXPECT_EQ(EncodeJpeg(image, 0), EncodeJpeg(image, 1));
   EXPECT_EQ(EncodeJpeg(image, -40), EncodeJpeg(image, 1));
   EXPECT_EQ(EncodeJpeg(image, 255), EncodeJpeg(image, 100));
@@ -210,26 +210,26 @@ TEST(JpegTest, QualityIsLimitedToOneToHundred) {
 }
 
 TEST(JpegTest, NothingToEncodeGivesNoBytes) {
-  platform::Image short_of_pixels(4, 4);
+  images::Image short_of_pixels(4, 4);
   short_of_pixels.pixels.pop_back();
-  platform::Image extra_pixels(4, 4);
+  images::Image extra_pixels(4, 4);
   extra_pixels.pixels.push_back(0);
-  platform::Image negative;
+  images::Image negative;
   negative.width = -3;
   negative.height = -3;
   negative.pixels.resize(9);
-  const platform::Image cases[] = {
-      platform::Image(), platform::Image(0, 5), platform::Image(5, 0), negative, short_of_pixels, extra_pixels,
+  const images::Image cases[] = {
+      images::Image(), images::Image(0, 5), images::Image(5, 0), negative, short_of_pixels, extra_pixels,
       // Wider than a JPEG can be: the library itself refuses, and its error
       // exit must come back here with nothing leaked.
-      platform::Image(65501, 1), platform::Image(1, 65501),
+      images::Image(65501, 1), images::Image(1, 65501),
   };
-  for (const platform::Image& image : cases) {
+  for (const images::Image& image : cases) {
     EXPECT_EQ(EncodeJpeg(image, 80), "") << image.width << "x" << image.height << ", " << image.pixels.size()
                                          << " pixels";
   }
   // The largest side the library takes still works.
-  EXPECT_FALSE(EncodeJpeg(platform::Image(65500, 1), 80).empty());
+  EXPECT_FALSE(EncodeJpeg(images::Image(65500, 1), 80).empty());
 }
 
 TEST(JpegTest, QualityFromText) {
@@ -247,4 +247,4 @@ TEST(JpegTest, QualityFromText) {
 }
 
 }  // namespace
-}  // namespace vendrix::desktop
+}  // namespace vendrix::images

@@ -5,19 +5,19 @@
 #include <cstdio>
 #include <string>
 
-#include "desktop/jpeg.h"
 #include "desktop/jpeg_samples.h"
+#include "images/jpeg.h"
 
 int main() {
   using namespace vendrix;
   int failed = 0;
   for (const jpeg_samples::Sample& sample : jpeg_samples::kSamples) {
-    const std::string bytes = desktop::EncodeJpeg(sample.make(), sample.quality);
+    const std::string bytes = images::EncodeJpeg(sample.make(), sample.quality);
     if (bytes.empty()) ++failed;
     std::printf("{\"%s\", 0x%016" PRIX64 "u, %zu},\n", sample.name, jpeg_samples::Fnv64(bytes), bytes.size());
   }
   // Too wide for the library: its error exit must come back as an empty file.
-  const bool refused = desktop::EncodeJpeg(platform::Image(65501, 1), 80).empty();
+  const bool refused = images::EncodeJpeg(images::Image(65501, 1), 80).empty();
   std::printf("too wide refused: %s\n", refused ? "yes" : "no");
   if (!refused) ++failed;
   return failed == 0 ? 0 : 1;

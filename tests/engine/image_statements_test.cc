@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 #include "support/test_images.h"
 #include "support/test_world.h"
 
 namespace vendrix::testing {
 namespace {
 
-using platform::Image;
-using platform::RgbColour;
+using images::Image;
+using images::RgbColour;
 
 // A 200 x 100 black screen with a red square at (10,20)-(14,24) and a
 // white bar along the top; the window in front covers (30,40)-(90,70).
@@ -28,8 +28,8 @@ constexpr std::string_view kScreen = R"({
 Image DecodedFile(const TestWorld& world, std::string_view name) {
   const std::optional<std::string> bytes = world.files.Get(name);
   EXPECT_TRUE(bytes.has_value()) << name;
-  desktop::BmpDecodeResult decoded = desktop::DecodeBmp(bytes.value_or(""));
-  EXPECT_EQ(decoded.problem, desktop::BmpProblem::kNone);
+  images::BmpDecodeResult decoded = images::DecodeBmp(bytes.value_or(""));
+  EXPECT_EQ(decoded.problem, images::BmpProblem::kNone);
   return decoded.image;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "builtins/dispatch.h"
 #include "engine/statement.h"
 #include "support/test_world.h"
 
@@ -149,7 +150,7 @@ TEST(TrimViewTest, TrimsBlanksByCharacter) {
 // ---- statement parts
 
 TEST(ParseStatementTest, SplitsKeywordOperandsAndTexts) {
-  Statement s = ParseStatement("SET  %a   (+ 1 2) x y z w v  ");
+  Statement s = ParseStatement("SET  %a   (+ 1 2) x y z w v  ", FindStatementHandler);
   EXPECT_EQ(s.keyword, "SET");
   EXPECT_EQ(s.operand, (std::array<std::string, 5>{"%a", "(+ 1 2)", "x", "y", "z"}));
   EXPECT_EQ(s.after, (std::array<std::string, 4>{"%a   (+ 1 2) x y z w v", "(+ 1 2) x y z w v",
@@ -158,28 +159,28 @@ TEST(ParseStatementTest, SplitsKeywordOperandsAndTexts) {
   EXPECT_FALSE(s.splitError);
   EXPECT_NE(s.handler, nullptr);
 
-  Statement few = ParseStatement("END");
+  Statement few = ParseStatement("END", FindStatementHandler);
   EXPECT_EQ(few.keyword, "END");
   EXPECT_EQ(few.operand, (std::array<std::string, 5>{}));
   EXPECT_EQ(few.after, (std::array<std::string, 4>{}));
 
-  Statement message = ParseStatement("MESSAGE \"say \"\"hi\"\"\" x");
+  Statement message = ParseStatement("MESSAGE \"say \"\"hi\"\"\" x", FindStatementHandler);
   EXPECT_EQ(message.operand[0], "\"say \"\"hi\"\"\"");
   EXPECT_EQ(message.operand[1], "x");
   EXPECT_EQ(message.after[1], "x");
 
-  Statement glued = ParseStatement("MESSAGE (& \"(\" a)b\"c\"d");
+  Statement glued = ParseStatement("MESSAGE (& \"(\" a)b\"c\"d", FindStatementHandler);
   EXPECT_EQ(glued.operand, (std::array<std::string, 5>{"(& \"(\" a)", "b\"c\"d", "", "", ""}));
 
-  Statement quotedGlued = ParseStatement("MESSAGE \"a\"(+ 1 2)\"b\"");
+  Statement quotedGlued = ParseStatement("MESSAGE \"a\"(+ 1 2)\"b\"", FindStatementHandler);
   EXPECT_EQ(quotedGlued.operand, (std::array<std::string, 5>{"\"a\"", "(+ 1 2)", "\"b\"", "", ""}));
 
-  Statement tab = ParseStatement("KEY\tabc");
+  Statement tab = ParseStatement("KEY\tabc", FindStatementHandler);
   EXPECT_EQ(tab.keyword, "KEY\tABC");
   EXPECT_EQ(tab.operand[0], "");
   EXPECT_EQ(tab.handler, nullptr);
 
-  Statement wide = ParseStatement("KEY" + kWideSpace + "a");
+  Statement wide = ParseStatement("KEY" + kWideSpace + "a", FindStatementHandler);
   EXPECT_EQ(wide.keyword, "KEY" + kWideSpace + "A");
   EXPECT_EQ(wide.handler, nullptr);
 }
@@ -208,7 +209,7 @@ TEST(ParseStatementTest, KeywordIsUpperCasedWithoutLeadingUnderscores) {
       {"HELLO", "HELLO", false},
   };
   for (const Case& c : cases) {
-    Statement s = ParseStatement(c.text);
+    Statement s = ParseStatement(c.text, FindStatementHandler);
     EXPECT_EQ(s.keyword, c.keyword) << c.text;
     EXPECT_EQ(s.handler != nullptr, c.hasHandler) << c.text;
     EXPECT_FALSE(s.label) << c.text;
@@ -216,12 +217,12 @@ TEST(ParseStatementTest, KeywordIsUpperCasedWithoutLeadingUnderscores) {
 }
 
 TEST(ParseStatementTest, DetectsLabelsAndBlockStructure) {
-  EXPECT_TRUE(ParseStatement(":loop").label);
-  EXPECT_TRUE(ParseStatement(":loop and words").label);
-  EXPECT_TRUE(ParseStatement(":").label);
-  EXPECT_FALSE(ParseStatement("a:loop").label);
-  EXPECT_FALSE(ParseStatement("\":loop\"").label);
-  EXPECT_FALSE(ParseStatement("GOTO :loop").label);
+  EXPECT_TRUE(ParseStatement(":loop", FindStatementHandler).label);
+  EXPECT_TRUE(ParseStatement(":loop and words", FindStatementHandler).label);
+  EXPECT_TRUE(ParseStatement(":", FindStatementHandler).label);
+  EXPECT_FALSE(ParseStatement("a:loop", FindStatementHandler).label);
+  EXPECT_FALSE(ParseStatement("\":loop\"", FindStatementHandler).label);
+  EXPECT_FALSE(ParseStatement("GOTO :loop", FindStatementHandler).label);
 
   struct Case {
     std::string text;
@@ -238,7 +239,7 @@ TEST(ParseStatementTest, DetectsLabelsAndBlockStructure) {
       {"SET %a 1", false, false},        {"IF \"THEN\" THEN", true, true},
   };
   for (const Case& c : cases) {
-    Statement s = ParseStatement(c.text);
+    Statement s = ParseStatement(c.text, FindStatementHandler);
     EXPECT_EQ(s.blockIf, c.blockIf) << c.text;
     EXPECT_EQ(s.structural, c.structural) << c.text;
     if (c.structural) {
@@ -263,14 +264,14 @@ TEST(ParseStatementTest, SplitErrorsInTheFirstSixTokens) {
       {"KEY a\"b", false},  // a quote inside a word means nothing
   };
   for (const Case& c : cases) {
-    Statement s = ParseStatement(c.text);
+    Statement s = ParseStatement(c.text, FindStatementHandler);
     EXPECT_EQ(s.splitError.has_value(), c.error) << c.text;
   }
-  Statement beyond = ParseStatement("A 1 2 3 4 5 \"x");
+  Statement beyond = ParseStatement("A 1 2 3 4 5 \"x", FindStatementHandler);
   EXPECT_EQ(beyond.operand[4], "5");
   EXPECT_EQ(beyond.after[3], "4 5 \"x");
-  EXPECT_EQ(Utf8(*ParseStatement("MESSAGE x \"abc").splitError), "\"～\" が閉じていません：\"abc");
-  EXPECT_EQ(Utf8(*ParseStatement("SET %a (+ 1").splitError), "(～) が閉じていません：(+ 1");
+  EXPECT_EQ(Utf8(*ParseStatement("MESSAGE x \"abc", FindStatementHandler).splitError), "\"～\" が閉じていません：\"abc");
+  EXPECT_EQ(Utf8(*ParseStatement("SET %a (+ 1", FindStatementHandler).splitError), "(～) が閉じていません：(+ 1");
 }
 
 // ---- the same rules seen from a running macro

@@ -5,20 +5,20 @@
 #include <map>
 #include <string>
 
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 #include "platform/sim/memory_files.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace vendrix::sim {
 namespace {
 
-using platform::Image;
-using platform::RgbColour;
+using images::Image;
+using images::RgbColour;
 
 std::string TwoByTwoBmp() {
   Image image(2, 2, RgbColour(1, 2, 3));
   image.Set(1, 1, RgbColour(200, 100, 50));
-  return desktop::EncodeBmp24(image);
+  return images::EncodeBmp24(image);
 }
 
 TEST(SimScreenTest, LayersFillPictureAndRectanglesInOrder) {

@@ -4,33 +4,33 @@
 #include <functional>
 #include <string>
 
-#include "desktop/bmp.h"
-#include "platform/image.h"
+#include "images/bmp.h"
+#include "images/image.h"
 
 namespace vendrix::test_images {
 
 // A picture whose pixel (x, y) is colour(x, y).
-inline platform::Image Pattern(int width, int height, const std::function<platform::Colour(int, int)>& colour) {
-  platform::Image image(width, height);
+inline images::Image Pattern(int width, int height, const std::function<images::Colour(int, int)>& colour) {
+  images::Image image(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) image.Set(x, y, colour(x, y));
   return image;
 }
 
 // The part of `image` at (x, y); the part must lie inside it.
-inline platform::Image Cut(const platform::Image& image, int x, int y, int width, int height) {
+inline images::Image Cut(const images::Image& image, int x, int y, int width, int height) {
   return Pattern(width, height, [&](int i, int j) { return image.At(x + i, y + j); });
 }
 
 // Copies `part` into `image` with its corner at (x, y); it must fit.
-inline void Paste(platform::Image& image, const platform::Image& part, int x, int y) {
+inline void Paste(images::Image& image, const images::Image& part, int x, int y) {
   for (int j = 0; j < part.height; ++j)
     for (int i = 0; i < part.width; ++i) image.Set(x + i, y + j, part.At(i, j));
 }
 
 // The bytes of a 24-bit BMP file of such a picture.
-inline std::string BmpOf(int width, int height, const std::function<platform::Colour(int, int)>& colour) {
-  return desktop::EncodeBmp24(Pattern(width, height, colour));
+inline std::string BmpOf(int width, int height, const std::function<images::Colour(int, int)>& colour) {
+  return images::EncodeBmp24(Pattern(width, height, colour));
 }
 
 }  // namespace vendrix::test_images

@@ -13,14 +13,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "builtins/builtins.h"
 #include "engine/engine.h"
+#include "engine/expression.h"
 #include "engine/program_end.h"
 #include "engine/run.h"
 #include "platform/sim/memory_files.h"
 #include "platform/sim/memory_host.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sjis_utf8.h"
-#include "values/expression.h"
 
 namespace vendrix::testing {
 
@@ -35,7 +36,7 @@ class TestWorld {
   explicit TestWorld(std::string_view desktopJson = "{}", Settings settings = {})
       : desktop(desktopJson),
         platform{desktop.PlatformWith(files, host)},
-        engine(std::make_unique<Engine>(platform, settings)) {
+        engine(NewEngine(platform, settings)) {
     desktop.KeepTrace(true);
   }
 

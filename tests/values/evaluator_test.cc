@@ -1,6 +1,6 @@
 // Evaluating operands: calls, quoted texts, words, operators and the name
 // table.
-#include "values/expression.h"
+#include "engine/expression.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "builtins/functions.h"
 #include "support/test_world.h"
-#include "values/function_table.h"
 
 namespace vendrix::testing {
 namespace {

@@ -225,7 +225,7 @@ class PosixWorld {
  public:
   PosixWorld()
       : platform{desktop.PlatformWith(files, host)},
-        engine(std::make_unique<Engine>(platform)) {
+        engine(NewEngine(platform)) {
     desktop.KeepTrace(true);
     engine->programFolder = folder.path() + "/";
   }

@@ -86,7 +86,7 @@ TEST(WaitingForTheUser, LiftsTheInputBlockAndRestoresIt) {
   };
   for (const BlockCase& c : cases) {
     TestWorld world(c.desktop);
-    BlockInputFor(*world.engine, 5);
+    BlockInputFor(DesktopOf(*world.engine), 5);
     world.Eval(c.operand);
     std::vector<std::string> calls = UserCalls(world, c.dialogCall);
     // readkey asks about many keys: keep the first and the last.
@@ -114,7 +114,7 @@ TEST(WaitingForTheUser, WithoutABlockInputIsLeftAlone) {
 
 TEST(WaitingForTheUser, AMessageWhoseArgumentAsksTooIsShownUnblocked) {
   TestWorld world(R"({"inputs": ["x"], "answers": ["NO"]})");
-  BlockInputFor(*world.engine, 5);
+  BlockInputFor(DesktopOf(*world.engine), 5);
   EXPECT_EQ(world.Eval("(message (inputbox c p d))"), "NO");
   EXPECT_EQ(UserCalls(world, "MessageBoxA"),
             (std::vector<std::string>{"BlockInput(1)", "BlockInput(0)", "BlockInput(1)", "BlockInput(0)",

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "desktop/bmp.h"
+#include "images/bmp.h"
 #include "platform/sim/desktop_json.h"
 #include "values/integer.h"
 #include "values/sjis.h"
@@ -19,7 +19,7 @@ constexpr size_t kMaxPaints = 10000;
 
 // "#RRGGBB", red first as people write colours; the desktop's value keeps
 // red in its low byte.
-platform::Colour ReadColour(const json& value, const std::string& field) {
+images::Colour ReadColour(const json& value, const std::string& field) {
   constexpr std::string_view kShape = "must be a colour \"#RRGGBB\"";
   if (!value.is_string()) Fail(field, kShape);
   const std::string& text = value.get_ref<const std::string&>();
@@ -30,20 +30,20 @@ platform::Colour ReadColour(const json& value, const std::string& field) {
     if (high < 0 || low < 0) Fail(field, kShape);
     parts[i] = static_cast<uint8_t>(high * 16 + low);
   }
-  return platform::RgbColour(parts[0], parts[1], parts[2]);
+  return images::RgbColour(parts[0], parts[1], parts[2]);
 }
 
-std::shared_ptr<const platform::Image> ReadPicture(const json& value, const std::string& field,
+std::shared_ptr<const images::Image> ReadPicture(const json& value, const std::string& field,
                                                    const DescriptionFileReader& readFile) {
   const std::string name = ReadText(value, field);
   if (!readFile) Fail(field, "cannot name a file here (the description was not read from a file)");
   const std::optional<std::string> bytes = readFile(name);
   if (!bytes) Fail(field, "names a file that cannot be read");
-  desktop::BmpDecodeResult decoded = desktop::DecodeBmp(*bytes);
-  if (decoded.problem != desktop::BmpProblem::kNone || decoded.image.width < 1 || decoded.image.height < 1) {
+  images::BmpDecodeResult decoded = images::DecodeBmp(*bytes);
+  if (decoded.problem != images::BmpProblem::kNone || decoded.image.width < 1 || decoded.image.height < 1) {
     Fail(field, "names a file that is no readable BMP image");
   }
-  return std::make_shared<const platform::Image>(std::move(decoded.image));
+  return std::make_shared<const images::Image>(std::move(decoded.image));
 }
 
 ScreenPaint ReadPaint(const json& value, const std::string& field) {

@@ -102,14 +102,14 @@ inline constexpr uint32_t kDefaultForegroundLockMs = 200000;
 // A rectangle painted on the simulated screen.
 struct ScreenPaint {
   platform::WindowRect rect;  // right and bottom exclusive
-  platform::Colour colour = 0;
+  images::Colour colour = 0;
 };
 
 // What the simulated screen shows: a fill colour, a picture at its top-left
 // corner over it, and rectangles painted over both, later ones on top.
 struct ScreenPicture {
-  platform::Colour fill = 0;
-  std::shared_ptr<const platform::Image> picture;  // none: only the fill
+  images::Colour fill = 0;
+  std::shared_ptr<const images::Image> picture;  // none: only the fill
   std::vector<ScreenPaint> paints;
 };
 
@@ -367,10 +367,10 @@ class SimDesktop final : private platform::Dialogs,
   // platform::Display
   int ScreenWidth() override;
   int ScreenHeight() override;
-  std::optional<platform::Image> CaptureScreen(const platform::Rect& area) override;
-  platform::Colour ScreenPixel(platform::Point at) override;
+  std::optional<images::Image> CaptureScreen(const platform::Rect& area) override;
+  images::Colour ScreenPixel(platform::Point at) override;
   // The colour shown at a point of the screen, untraced.
-  platform::Colour ShownColour(int x, int y) const;
+  images::Colour ShownColour(int x, int y) const;
   // platform::Pointer
   void SetCursorPos(platform::Point where) override;
   platform::Point GetCursorPos() override;

@@ -10,7 +10,7 @@ constexpr int kSmCyScreen = 1;
 
 // A screen area outside the screen comes out black, as a screen copy of
 // it does on Windows.
-constexpr platform::Colour kOffScreen = 0;
+constexpr images::Colour kOffScreen = 0;
 
 // `rect` clipped to [0, width) x [0, height); empty when they do not meet.
 platform::WindowRect Clip(const platform::WindowRect& rect, int width, int height) {
@@ -29,8 +29,8 @@ int SimDesktop::ScreenHeight() {
   return screenHeight_;
 }
 
-platform::Colour SimDesktop::ShownColour(int x, int y) const {
-  if (x < 0 || y < 0 || x >= screenWidth_ || y >= screenHeight_) return platform::kInvalidColour;
+images::Colour SimDesktop::ShownColour(int x, int y) const {
+  if (x < 0 || y < 0 || x >= screenWidth_ || y >= screenHeight_) return images::kInvalidColour;
   for (auto paint = screen_.paints.rbegin(); paint != screen_.paints.rend(); ++paint) {
     const platform::WindowRect& r = paint->rect;
     if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return paint->colour;
@@ -39,12 +39,12 @@ platform::Colour SimDesktop::ShownColour(int x, int y) const {
   return screen_.fill;
 }
 
-std::optional<platform::Image> SimDesktop::CaptureScreen(const platform::Rect& area) {
+std::optional<images::Image> SimDesktop::CaptureScreen(const platform::Rect& area) {
   if (Tracing()) {
     Record("BitBlt", {{"x", area.left}, {"y", area.top}, {"width", area.width}, {"height", area.height}});
   }
   if (area.width <= 0 || area.height <= 0) return std::nullopt;
-  platform::Image image(area.width, area.height, kOffScreen);
+  images::Image image(area.width, area.height, kOffScreen);
   // The screen's layers in order, each clipped to the screen and the area,
   // so a capture costs its own size, not the screen's.
   const int64_t left = area.left, top = area.top;
@@ -53,13 +53,13 @@ std::optional<platform::Image> SimDesktop::CaptureScreen(const platform::Rect& a
     const int64_t x0 = std::max<int64_t>(r.left, left), x1 = std::min<int64_t>(r.right, left + area.width);
     const int64_t y0 = std::max<int64_t>(r.top, top), y1 = std::min<int64_t>(r.bottom, top + area.height);
     for (int64_t y = y0; y < y1; ++y) {
-      platform::Colour* row = image.Row(static_cast<int>(y - top));
+      images::Colour* row = image.Row(static_cast<int>(y - top));
       for (int64_t x = x0; x < x1; ++x) row[x - left] = colourAt(static_cast<int>(x), static_cast<int>(y));
     }
   };
   paint({0, 0, screenWidth_, screenHeight_}, [&](int, int) { return screen_.fill; });
   if (screen_.picture) {
-    const platform::Image& picture = *screen_.picture;
+    const images::Image& picture = *screen_.picture;
     paint({0, 0, picture.width, picture.height}, [&](int x, int y) { return picture.At(x, y); });
   }
   for (const ScreenPaint& painted : screen_.paints) {
@@ -68,8 +68,8 @@ std::optional<platform::Image> SimDesktop::CaptureScreen(const platform::Rect& a
   return image;
 }
 
-platform::Colour SimDesktop::ScreenPixel(platform::Point at) {
-  const platform::Colour colour = ShownColour(at.x, at.y);
+images::Colour SimDesktop::ScreenPixel(platform::Point at) {
+  const images::Colour colour = ShownColour(at.x, at.y);
   if (Tracing()) Record("GetPixel", {{"x", at.x}, {"y", at.y}, {"result", colour}});
   return colour;
 }

@@ -86,8 +86,8 @@ class Win32Display final : public platform::Display {
  public:
   int ScreenWidth() override;
   int ScreenHeight() override;
-  std::optional<platform::Image> CaptureScreen(const platform::Rect& area) override;
-  platform::Colour ScreenPixel(platform::Point at) override;
+  std::optional<images::Image> CaptureScreen(const platform::Rect& area) override;
+  images::Colour ScreenPixel(platform::Point at) override;
 };
 
 class Win32Pointer final : public platform::Pointer {

@@ -53,7 +53,7 @@ class DibCanvas {
 
 // A DIB pixel is 0x00RRGGBB in memory order B, G, R, 0; the desktop's
 // colour value keeps red in the low byte.
-platform::Colour ColourFromDib(uint32_t pixel) {
+images::Colour ColourFromDib(uint32_t pixel) {
   return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
 }
 
@@ -63,7 +63,7 @@ int Win32Display::ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 
 int Win32Display::ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
 
-std::optional<platform::Image> Win32Display::CaptureScreen(const platform::Rect& area) {
+std::optional<images::Image> Win32Display::CaptureScreen(const platform::Rect& area) {
   if (area.width <= 0 || area.height <= 0) return std::nullopt;
   ScreenDc screen;
   if (screen.get() == nullptr) return std::nullopt;
@@ -73,15 +73,15 @@ std::optional<platform::Image> Win32Display::CaptureScreen(const platform::Rect&
     return std::nullopt;
   }
   ::GdiFlush();  // the DIB's memory is current only after GDI's batch ran
-  platform::Image image(area.width, area.height);
+  images::Image image(area.width, area.height);
   const uint32_t* from = canvas.pixels();
-  for (platform::Colour& to : image.pixels) to = ColourFromDib(*from++);
+  for (images::Colour& to : image.pixels) to = ColourFromDib(*from++);
   return image;
 }
 
-platform::Colour Win32Display::ScreenPixel(platform::Point at) {
+images::Colour Win32Display::ScreenPixel(platform::Point at) {
   ScreenDc screen;
-  if (screen.get() == nullptr) return platform::kInvalidColour;
+  if (screen.get() == nullptr) return images::kInvalidColour;
   return ::GetPixel(screen.get(), at.x, at.y);
 }
 

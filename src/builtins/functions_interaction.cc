@@ -1,0 +1,105 @@
+// Functions that ask the user: an input dialog, a Yes/No/Cancel box and the
+// next key pressed.  While they wait, a macro's input block is lifted.
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "builtins/functions.h"
+#include "engine/engine.h"
+#include "engine/report.h"
+#include "values/integer.h"
+
+namespace vendrix {
+namespace {
+
+struct KeyRange {
+  int first;
+  int last;
+};
+
+// The virtual-key codes "readkey" watches, mouse buttons included.
+constexpr std::array<KeyRange, 14> kReadKeySet = {{
+    {1, 4}, {8, 9}, {12, 13}, {16, 25}, {27, 29}, {32, 41}, {43, 57},
+    {65, 90}, {96, 123}, {144, 145}, {186, 192}, {219, 228}, {230, 230}, {233, 239},
+}};
+
+constexpr uint32_t kPollMs = 10;
+constexpr uint64_t kMsPerSecond = 1000;
+
+std::string AnswerText(int answer) {
+  switch (answer) {
+    case platform::kIdYes: return "YES";
+    case platform::kIdNo: return "NO";
+    case platform::kIdCancel: return "CANCEL";
+    default: return "";
+  }
+}
+
+bool IsDown(platform::Input& input, int vk) {
+  return (static_cast<uint16_t>(input.GetAsyncKeyState(vk)) & 0x8000) != 0;
+}
+
+// The highest watched code that is down now, or 0.
+int HeldKey(platform::Input& input) {
+  int held = 0;
+  for (const KeyRange& range : kReadKeySet) {
+    for (int vk = range.first; vk <= range.last; ++vk) {
+      if (IsDown(input, vk)) held = vk;
+    }
+  }
+  return held;
+}
+
+// One pass over the watched codes: the first one down other than `held`,
+// or 0.  `held` is forgotten once it is up, so its next press counts.
+int PressedKey(platform::Input& input, int& held) {
+  for (const KeyRange& range : kReadKeySet) {
+    for (int vk = range.first; vk <= range.last; ++vk) {
+      if (vk == held) {
+        if (!IsDown(input, vk)) held = 0;
+        continue;
+      }
+      if (IsDown(input, vk)) return vk;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+// Cancel, or closing the dialog, leaves the initial text.
+std::string FnInputBox(Engine& engine, const CallArgs& args) {
+  InputReleased released(DesktopOf(engine));
+  std::optional<std::string> entered = engine.platform.dialogs.InputBox(args[0], args[1], args[2]);
+  return entered ? std::move(*entered) : args[2];
+}
+
+std::string FnMessage(Engine& engine, ArgWalker& walker) {
+  // The arguments are read first: one of them may ask the user itself, and
+  // its own release and block must not leave input blocked under this box.
+  std::string text;
+  for (std::string value; walker.Next(value);) text += value;
+  return AnswerText(ShowMessageBox(engine, text, platform::kMbYesNoCancel | platform::kMbSetForeground));
+}
+
+// Polls the key state every 10 ms without handling window messages; a key
+// already down at the start counts only after it has been released.
+std::string FnReadKey(Engine& engine, const CallArgs& args) {
+  InputReleased released(DesktopOf(engine));
+  platform::Input& input = engine.platform.input;
+  platform::Clock& clock = engine.platform.clock;
+  const int32_t seconds = IntegerValue(args[0], 0);
+  const bool hasDeadline = seconds >= 1;
+  const uint64_t limitMs = hasDeadline ? static_cast<uint64_t>(seconds) * kMsPerSecond : 0;
+  const uint32_t start = clock.TickCount();
+  int held = HeldKey(input);
+  for (;;) {
+    if (const int vk = PressedKey(input, held); vk != 0) return engine.keyNames[static_cast<size_t>(vk)];
+    // The tick count wraps; the difference does not mind.
+    if (hasDeadline && static_cast<uint32_t>(clock.TickCount() - start) > limitMs) return {};
+    clock.Sleep(kPollMs);
+  }
+}
+
+}  // namespace vendrix

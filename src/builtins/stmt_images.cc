@@ -1,0 +1,167 @@
+// CAPTURE, CAPTUREJPG, CAPTURESCREEN, CAPTURESCREENJPG, OPENGRAPH and
+// CLOSEGRAPH.
+#include <cstdint>
+#include <string>
+
+#include "builtins/dispatch.h"
+#include "engine/engine.h"
+#include "engine/file_slots.h"
+#include "engine/image_slots.h"
+#include "engine/operands.h"
+#include "engine/report.h"
+#include "images/bmp.h"
+#include "images/jpeg.h"
+#include "values/sjis.h"
+#include "values/variables.h"
+
+namespace vendrix {
+namespace {
+
+// Beyond an 8K screen several times over, and still a bounded allocation
+// (256 MB of pixels) whatever corners a macro computes; every capture can
+// be written as a BMP file that OPENGRAPH reads back.
+constexpr int64_t kMaxCaptureSide = images::kBmpMaxSide;
+constexpr int64_t kMaxCapturePixels = images::kBmpMaxPixels;
+
+// The largest BMP file OPENGRAPH reads; the reader checks the pixel data
+// against what the file holds, so this only bounds the read itself.
+constexpr size_t kMaxBmpFileBytes = size_t{1} << 30;
+
+enum class ImageFormat { kBmp, kJpeg };
+
+std::string KeywordAnd(const Statement& statement, std::string_view operand) {
+  std::string text = statement.keyword;
+  text += ' ';
+  text += operand;
+  return text;
+}
+
+// The area of corners (x1, y1) and (x2, y2), corner 2 exclusive; all four
+// 0 stand for the foreground window.
+platform::Rect CaptureArea(Engine& engine, const Statement& statement) {
+  const platform::Point first = PointFromText(EvaluateOperand(engine, statement, 1));
+  const platform::Point second = PointFromText(EvaluateOperand(engine, statement, 2));
+  int64_t left = first.x, top = first.y, right = second.x, bottom = second.y;
+  if (left == 0 && top == 0 && right == 0 && bottom == 0) {
+    platform::Windows& windows = engine.platform.windows;
+    const std::optional<platform::WindowRect> rect = windows.GetWindowRect(windows.GetForegroundWindow());
+    if (!rect) ReportFatal(engine, std::string(msg::kNoActiveWindow) + statement.keyword);
+    left = rect->left, top = rect->top, right = rect->right, bottom = rect->bottom;
+  }
+  if (right <= left || bottom <= top) ReportFatal(engine, std::string(msg::kSizeNotPositive) + statement.keyword);
+  const int64_t width = right - left, height = bottom - top;
+  if (width > kMaxCaptureSide || height > kMaxCaptureSide || width * height > kMaxCapturePixels) {
+    ReportFatal(engine, std::string(msg::kCaptureTooLarge) + statement.keyword);
+  }
+  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(width), static_cast<int>(height)};
+}
+
+platform::Rect WholeScreen(Engine& engine) {
+  platform::Display& display = engine.platform.display;
+  return {0, 0, display.ScreenWidth(), display.ScreenHeight()};
+}
+
+// Encodes the captured area and writes it under the file's name with the
+// format's extension, replacing an existing file.
+void SaveCapture(Engine& engine, const Statement& statement, const std::string& file, const platform::Rect& area,
+                 ImageFormat format) {
+  const std::optional<images::Image> image = engine.platform.display.CaptureScreen(area);
+  if (!image) ReportFatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
+  platform::Files& files = engine.platform.files;
+  std::string bytes;
+  std::string path;
+  if (format == ImageFormat::kBmp) {
+    bytes = images::EncodeBmp24(*image);
+    path = WithExtension(file, ".bmp", files.PathSeparator());
+  } else {
+    const int quality = images::JpegQualityFromText(engine.variables.Value(kCaptureJpgVariable));
+    bytes = images::EncodeJpeg(*image, quality);
+    path = WithExtension(file, ".jpg", files.PathSeparator());
+  }
+  if (bytes.empty()) ReportFatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
+  std::string reason;
+  if (!files.SaveFile(path, bytes, &reason)) ReportFileFailure(engine, statement.keyword, path, reason);
+}
+
+std::string CaptureFileOperand(Engine& engine, const Statement& statement) {
+  std::string file = EvaluateOperand(engine, statement, 0);
+  if (file.empty()) ReportFatal(engine, msg::kNoSaveFileName);
+  return file;
+}
+
+void SaveAreaCapture(Engine& engine, const Statement& statement, ImageFormat format) {
+  const std::string file = CaptureFileOperand(engine, statement);
+  SaveCapture(engine, statement, file, CaptureArea(engine, statement), format);
+}
+
+void SaveScreenCapture(Engine& engine, const Statement& statement, ImageFormat format) {
+  const std::string file = CaptureFileOperand(engine, statement);
+  SaveCapture(engine, statement, file, WholeScreen(engine), format);
+}
+
+bool IsStrict(std::string_view operand) { return sjis::AnsiLower(operand) == "true"; }
+
+// Reads the BMP file into a fresh image; an unreadable file is reported
+// and leaves the slot empty.
+images::Image LoadBmp(Engine& engine, const Statement& statement, const std::string& file) {
+  platform::ReadResult read = engine.platform.files.ReadFile(file, kMaxBmpFileBytes);
+  if (read.status != platform::ReadStatus::kOk) {
+    ReportFileFailure(engine, statement.keyword, file, read.reason);
+  }
+  images::BmpDecodeResult decoded = images::DecodeBmp(read.bytes);
+  if (decoded.problem != images::BmpProblem::kNone) {
+    std::string message(msg::kBmpUnreadable);
+    message += images::BmpProblemText(decoded.problem);
+    message += msg::kBmpUnreadableEnd;
+    message += KeywordAnd(statement, file);
+    ReportFatal(engine, message);
+  }
+  return std::move(decoded.image);
+}
+
+}  // namespace
+
+void StmtCapture(Engine& engine, const Statement& statement) { SaveAreaCapture(engine, statement, ImageFormat::kBmp); }
+
+void StmtCaptureJpg(Engine& engine, const Statement& statement) {
+  SaveAreaCapture(engine, statement, ImageFormat::kJpeg);
+}
+
+void StmtCaptureScreen(Engine& engine, const Statement& statement) {
+  SaveScreenCapture(engine, statement, ImageFormat::kBmp);
+}
+
+void StmtCaptureScreenJpg(Engine& engine, const Statement& statement) {
+  SaveScreenCapture(engine, statement, ImageFormat::kJpeg);
+}
+
+void StmtOpenGraph(Engine& engine, const Statement& statement) {
+  const std::string slotText = EvaluateOperand(engine, statement, 0);
+  const int n = CheckedImageSlot(engine, slotText, KeywordAnd(statement, slotText));
+  const std::string file = EvaluateOperand(engine, statement, 1);
+  platform::Files& files = engine.platform.files;
+  if (sjis::AnsiUpper(std::string_view(file).substr(ExtensionStart(file, files.PathSeparator()))) != ".BMP") {
+    ReportFatal(engine, std::string(msg::kNotBmpExtension) + KeywordAnd(statement, file));
+  }
+  if (!files.FileExists(file)) {
+    ReportFatal(engine, std::string(msg::kImageFileMissing) + KeywordAnd(statement, file));
+  }
+  std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
+  if (slot && IsStrict(EvaluateOperand(engine, statement, 2))) {
+    ReportFatal(engine, std::string(msg::kImageNumberInUse) + KeywordAnd(statement, slotText));
+  }
+  slot.reset();
+  slot = LoadBmp(engine, statement, file);
+}
+
+void StmtCloseGraph(Engine& engine, const Statement& statement) {
+  const std::string slotText = EvaluateOperand(engine, statement, 0);
+  const int n = CheckedImageSlot(engine, slotText, KeywordAnd(statement, slotText));
+  std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
+  if (!slot && IsStrict(EvaluateOperand(engine, statement, 1))) {
+    ReportFatal(engine, std::string(msg::kImageNumberUnused) + KeywordAnd(statement, slotText));
+  }
+  slot.reset();
+}
+
+}  // namespace vendrix

@@ -1,0 +1,76 @@
+// The operator and function names of the language, and the shape of the
+// handlers the built-ins register for them.
+//
+// Every name has a handler.  Fixed-arity handlers get the five prepared
+// arguments; variadic ones walk the argument list themselves, so they can
+// stop early ("or", "and").
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace vendrix {
+
+class Engine;
+
+struct Expr;
+
+// The five prepared arguments of a call, and the call as written for the
+// few functions that look at a token before evaluation ("token").
+struct CallArgs {
+  std::array<std::string, 5> values;
+  const Expr* call = nullptr;
+
+  std::string& operator[](size_t i) { return values[i]; }
+  const std::string& operator[](size_t i) const { return values[i]; }
+};
+
+// Yields the values of a variadic call's arguments one at a time.
+class ArgWalker {
+ public:
+  virtual ~ArgWalker() = default;
+  virtual bool Next(std::string& value) = 0;
+};
+
+using FunctionFn = std::string (*)(Engine&, const CallArgs&);
+using VariadicFn = std::string (*)(Engine&, ArgWalker&);
+
+struct FunctionEntry {
+  std::string_view name;
+  FunctionFn fixed = nullptr;
+  VariadicFn variadic = nullptr;
+};
+
+inline constexpr int kFunctionCount = 67;
+inline constexpr int kOperatorCount = 16;
+
+// The names in the order that is part of the language: a call's function
+// index is a position here.
+inline constexpr std::array<std::string_view, kFunctionCount> kFunctionNames = {{
+    "+", "&", "=", ">",
+    "<", "<>", "in", "not",
+    "or", "and", "-", "*",
+    "div", "mod", "date", "len",
+    "pos", "substr", ">=", "<=",
+    "getcopyright", "getmouse", "getcaret", "getwindowpos",
+    "format", "inputbox", "readkey", "getpixel",
+    "message", "trim", "ltrim", "rtrim",
+    "eof", "fileexists", "find-window", "get-ime",
+    "random", "getheight", "getwidth", "upcase",
+    "downcase", "hankaku", "zenkaku", "chr",
+    "asc", "left", "right", "token",
+    "retext", "copyfile", "deletefile", "movefile",
+    "renamefile", "createdir", "deletedir", "direxists",
+    "getfilesize", "getenv", "getcurrentdir", "getexedir",
+    "readini", "loadini", "comparefile", "getscreenheight",
+    "getscreenwidth", "getgraphpixel", "searchgraph",
+}};
+
+// The handlers of all names, in the order of kFunctionNames.
+using FunctionEntries = std::array<FunctionEntry, kFunctionCount>;
+
+// Index of a name (compared without regard to letter case), or -1.
+int FindFunction(std::string_view name);
+
+}  // namespace vendrix

@@ -1,0 +1,796 @@
+// Exact picture search in two passes over row fingerprints.
+//
+// Every row of the small picture (the needle) and every needle-wide window
+// of a row of the large picture (the haystack) gets a fingerprint: its
+// pixels as a polynomial in a random base modulo a prime, rolled along the
+// row so each window costs two multiplications.  Equal rows always have
+// equal fingerprints; the base is drawn anew for every search, so no
+// picture can be built to make different rows collide often.  A shared
+// fingerprint only ever proposes a place: every place is compared pixel by
+// pixel before it is reported, so the answer is always exact.
+//
+// The fingerprints are taken modulo 2^31-1, which keeps the arithmetic in
+// 64-bit registers.  Two rows differ yet collide with a chance of about
+// width/2^31, so a search meets a few collisions at most, and each costs
+// one failed comparison.  Pixel values of 2^31-1 and more, which no
+// colour has, can collide with every base (x and x+2^31-1 are equal
+// modulo the prime); when failed comparisons pile up the search starts its
+// second pass over with fingerprints modulo 2^61-1, which no 32-bit pixels
+// can fool.
+//
+// On x86-64 processors with AVX2 the fingerprints of eight rows are rolled
+// at once in vector registers, with the same arithmetic.
+//
+// Pass one looks only at every s-th row of the haystack.  Any place of the
+// needle covers one of those rows, with a needle row of a known remainder
+// modulo s over it; for each remainder we watch for the needle row most
+// unlike a flat background, so on screen-like pictures the sampled rows
+// give a handful of places to check.
+//
+// When pass one finds too many places, or they take too long to check
+// (repeating patterns, flat screens, near misses), pass two reads every row:
+// each window's fingerprint becomes the number of the needle row it equals,
+// and down every column a string matcher (Knuth-Morris-Pratt) looks for the
+// needle's sequence of rows.  That costs a fixed amount per pixel whatever
+// the pictures hold.  Rows are read top to bottom, so the first sequence
+// confirmed in a column is its topmost place; after it only columns to its
+// left can come first.
+#include "images/image_search.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#define VENDRIX_SEARCH_AVX2 1
+#include <immintrin.h>
+#endif
+
+namespace vendrix::images {
+namespace {
+
+// A row with this many colour changes along it rarely repeats elsewhere on
+// a screen; pass one prefers such rows.
+constexpr int kDistinctRowChanges = 4;
+
+// Pass one reads every s-th row of the haystack; below this step it is
+// skipped.
+constexpr int kMinSamplingStep = 4;
+
+// Pixels looked at before a whole place is compared.
+constexpr size_t kProbeCount = 8;
+
+// ---- Arithmetic modulo 2^31-1 -------------------------------------------
+
+struct Mersenne31 {
+  static constexpr uint64_t kPrime = (uint64_t{1} << 31) - 1;
+  using Wide = uint64_t;
+
+  static Wide Mul(uint64_t a, uint64_t b) { return a * b; }
+  static Wide Add(Wide a, uint64_t b) { return a + b; }
+  static Wide Add(Wide a, Wide b, uint64_t c) { return a + b + c; }
+
+  // Any t below 2^64 to its representative below the prime.
+  static uint64_t Reduce(Wide t) {
+    const uint64_t once = (t & kPrime) + (t >> 31);             // < 2^34
+    const uint64_t twice = (once & kPrime) + (once >> 31);      // < 2^31 + 8
+    return twice >= kPrime ? twice - kPrime : twice;
+  }
+  static uint64_t Canonical(uint64_t h) { return h; }
+  // The rolling step's terms: h*base < 2^62 (a little more while h is only
+  // folded below 2^31 + 8), (2^32-1)*base^width < 2^63, and a pixel plus a
+  // constant below 2^33: the sum fits 64 bits.
+  static uint64_t Base(uint64_t base) { return base % kPrime; }
+};
+
+// ---- Arithmetic modulo 2^61-1 -------------------------------------------
+
+struct Mersenne61 {
+  static constexpr uint64_t kPrime = (uint64_t{1} << 61) - 1;
+
+#if defined(__SIZEOF_INT128__)
+  using Wide = unsigned __int128;
+  static Wide Mul(uint64_t a, uint64_t b) { return static_cast<Wide>(a) * b; }
+  static Wide Add(Wide a, uint64_t b) { return a + b; }
+  static Wide Add(Wide a, Wide b, uint64_t c) { return a + b + c; }
+  static uint64_t Low(Wide t) { return static_cast<uint64_t>(t); }
+  static uint64_t Above61(Wide t) { return static_cast<uint64_t>(t >> 61); }
+#else
+  // 32-bit targets have no 128-bit integer.
+  struct Wide {
+    uint64_t lo;
+    uint64_t hi;
+  };
+  static Wide Mul(uint64_t a, uint64_t b) {
+    const uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32, b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+    const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+    const uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+    return {(middle << 32) | (p00 & 0xFFFFFFFFu), p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32)};
+  }
+  static Wide Add(Wide a, uint64_t b) {
+    const uint64_t lo = a.lo + b;
+    return {lo, a.hi + (lo < b ? 1 : 0)};
+  }
+  static Wide Add(Wide a, Wide b, uint64_t c) {
+    const uint64_t lo = a.lo + b.lo;
+    return Add(Wide{lo, a.hi + b.hi + (lo < a.lo ? 1 : 0)}, c);
+  }
+  static uint64_t Low(Wide t) { return t.lo; }
+  static uint64_t Above61(Wide t) { return (t.lo >> 61) | (t.hi << 3); }
+#endif
+
+  // Bases stay below 2^59 and fingerprints between steps below 2^62, so
+  // h*base < 2^121 and the other terms of a rolling step are below 2^94:
+  // one fold then gives less than 2^61 + 2^60 + 2^33.
+  static uint64_t Reduce(Wide t) { return (Low(t) & kPrime) + Above61(t); }
+  static uint64_t Canonical(uint64_t h) {
+    const uint64_t folded = (h & kPrime) + (h >> 61);
+    return folded >= kPrime ? folded - kPrime : folded;
+  }
+  static uint64_t Base(uint64_t base) { return base % (uint64_t{1} << 59); }
+};
+
+#ifdef VENDRIX_SEARCH_AVX2
+// The rolling step of RowHasher<Mersenne31>::Windows for 4*Chains rows at
+// once, one row per 64-bit lane, with the same arithmetic and so the same
+// fingerprints.  Pixels are loaded four at a time from each row and
+// transposed, so every step has one vector of leaving and one of entering
+// pixels.  Between steps a fingerprint is only folded below 2^31 + 8,
+// which the next multiplication (low 32 bits of each lane) still takes.
+// Each chain of four rows waits on its multiplications; with two chains
+// in one loop the processor works on one while the other waits.
+// Starts at window 1 with h holding window 0's fingerprints, stops before
+// the last three, and returns the first window it did not do.
+template <int Chains>
+__attribute__((target("avx2"))) int RollRowsAvx2(const std::array<const Colour*, 4 * Chains>& rows, int count,
+                                                 int width, uint64_t base, uint64_t baseToWidth, uint64_t minusBias,
+                                                 std::array<uint64_t, 4 * Chains>& h,
+                                                 const std::array<uint64_t*, 4 * Chains>& out) {
+  const __m256i prime = _mm256_set1_epi64x(static_cast<long long>(Mersenne31::kPrime));
+  const __m256i one = _mm256_set1_epi64x(1);
+  const __m256i vBase = _mm256_set1_epi64x(static_cast<long long>(base));
+  const __m256i vToWidth = _mm256_set1_epi64x(static_cast<long long>(baseToWidth));
+  const __m256i vBias = _mm256_set1_epi64x(static_cast<long long>(minusBias));
+  const __m128i allOnes = _mm_set1_epi32(-1);
+  __m256i hv[Chains];
+  for (int c = 0; c < Chains; ++c)
+    hv[c] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h.data() + 4 * c));
+
+  // Pixels at..at+3 of rows first..first+3; column s holds pixel at+s of
+  // each row.
+  const auto transposed = [&rows](int first, int at, __m128i (&column)[4]) {
+    const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first] + at));
+    const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 1] + at));
+    const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 2] + at));
+    const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 3] + at));
+    const __m128i low01 = _mm_unpacklo_epi32(r0, r1), low23 = _mm_unpacklo_epi32(r2, r3);
+    const __m128i high01 = _mm_unpackhi_epi32(r0, r1), high23 = _mm_unpackhi_epi32(r2, r3);
+    column[0] = _mm_unpacklo_epi64(low01, low23);
+    column[1] = _mm_unpackhi_epi64(low01, low23);
+    column[2] = _mm_unpacklo_epi64(high01, high23);
+    column[3] = _mm_unpackhi_epi64(high01, high23);
+  };
+
+  int k = 1;
+  for (; k + 3 < count; k += 4) {
+    for (int c = 0; c < Chains; ++c) {
+      __m128i leaving[4], entering[4];
+      transposed(4 * c, k - 1, leaving);
+      transposed(4 * c, k - 1 + width, entering);
+      __m256i prints[4];
+      for (int step = 0; step < 4; ++step) {
+        const __m256i gone = _mm256_cvtepu32_epi64(_mm_xor_si128(leaving[step], allOnes));
+        const __m256i come = _mm256_cvtepu32_epi64(entering[step]);
+        const __m256i rest = _mm256_add_epi64(_mm256_mul_epu32(gone, vToWidth), _mm256_add_epi64(come, vBias));
+        const __m256i t = _mm256_add_epi64(_mm256_mul_epu32(hv[c], vBase), rest);
+        const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
+        hv[c] = _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+        // hv - prime when hv >= prime: hv + 1 reaches 2^31 exactly then.
+        prints[step] =
+            _mm256_and_si256(_mm256_add_epi64(hv[c], _mm256_srli_epi64(_mm256_add_epi64(hv[c], one), 31)), prime);
+      }
+      // Back from one vector per window to one per row.
+      const __m256i a = _mm256_unpacklo_epi64(prints[0], prints[1]), b = _mm256_unpackhi_epi64(prints[0], prints[1]);
+      const __m256i d = _mm256_unpacklo_epi64(prints[2], prints[3]), e = _mm256_unpackhi_epi64(prints[2], prints[3]);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[4 * c] + k), _mm256_permute2x128_si256(a, d, 0x20));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[4 * c + 1] + k), _mm256_permute2x128_si256(b, e, 0x20));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[4 * c + 2] + k), _mm256_permute2x128_si256(a, d, 0x31));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[4 * c + 3] + k), _mm256_permute2x128_si256(b, e, 0x31));
+    }
+  }
+  for (int c = 0; c < Chains; ++c) _mm256_storeu_si256(reinterpret_cast<__m256i*>(h.data() + 4 * c), hv[c]);
+  return k;
+}
+
+bool HaveAvx2() { return __builtin_cpu_supports("avx2"); }
+#else
+bool HaveAvx2() { return false; }
+#endif
+
+// Fingerprints of needle-wide windows of a row: for the window starting at
+// x, the sum of pixel(x+i) * base^(width-1-i) modulo the field's prime.
+template <class Field>
+class RowHasher {
+ public:
+  RowHasher(uint64_t base, int width) : base_(Field::Base(base)), width_(width), avx2_(HaveAvx2()) {
+    uint64_t power = 1;
+    for (int i = 0; i < width; ++i) power = MulMod(power, base_);
+    baseToWidth_ = power;
+    // Taking pixel * base^width away is done as adding (2^32-1 - pixel) *
+    // base^width and this constant, which keeps every term non-negative.
+    const uint64_t bias = MulMod(0xFFFFFFFFu, baseToWidth_);
+    minusBias_ = bias == 0 ? 0 : Field::kPrime - bias;
+  }
+
+  // The fingerprint of width_ pixels from `pixels`.
+  uint64_t Whole(const Colour* pixels) const {
+    uint64_t h = 0;
+    for (int i = 0; i < width_; ++i) h = Field::Reduce(Field::Add(Field::Mul(h, base_), uint64_t{pixels[i]}));
+    return Field::Canonical(h);
+  }
+
+  // Fingerprints of the windows starting at first .. first+count-1 of N rows
+  // at once; the rows' rolling chains are independent, so the processor
+  // overlaps their multiplications.  The windows must lie inside the rows.
+  template <int N>
+  void Windows(const std::array<const Colour*, N>& rows, int first, int count,
+               const std::array<uint64_t*, N>& out) const {
+    // Locals, and loops over the rows unrolled, so the running fingerprints
+    // stay in registers.
+    const uint64_t base = base_, baseToWidth = baseToWidth_, minusBias = minusBias_;
+    const int width = width_;
+    std::array<const Colour*, N> leaving;
+    std::array<uint64_t*, N> to;
+    std::array<uint64_t, N> h;
+#pragma GCC unroll 8
+    for (int n = 0; n < N; ++n) {
+      leaving[n] = rows[n] + first;
+      to[n] = out[n];
+      h[n] = 0;
+      for (int i = 0; i < width; ++i)
+        h[n] = Field::Reduce(Field::Add(Field::Mul(h[n], base), uint64_t{leaving[n][i]}));
+      to[n][0] = Field::Canonical(h[n]);
+    }
+    int k = 1;
+#ifdef VENDRIX_SEARCH_AVX2
+    if constexpr (N % 4 == 0 && std::is_same_v<Field, Mersenne31>) {
+      if (avx2_) k = RollRowsAvx2<N / 4>(leaving, count, width, base, baseToWidth, minusBias, h, to);
+    }
+#endif
+    for (; k < count; ++k) {
+#pragma GCC unroll 8
+      for (int n = 0; n < N; ++n) {
+        const Colour* pixels = leaving[n] + (k - 1);
+        const Colour gone = ~pixels[0];
+        h[n] = Field::Reduce(Field::Add(Field::Mul(h[n], base), Field::Mul(gone, baseToWidth),
+                                        uint64_t{pixels[width]} + minusBias));
+        to[n][k] = Field::Canonical(h[n]);
+      }
+    }
+  }
+
+  // Whether eight rows at once beat two times four.
+  bool FastEight() const { return std::is_same_v<Field, Mersenne31> && avx2_; }
+
+ private:
+  static uint64_t MulMod(uint64_t a, uint64_t b) { return Field::Canonical(Field::Reduce(Field::Mul(a, b))); }
+
+  uint64_t base_;
+  int width_;
+  bool avx2_;
+  uint64_t baseToWidth_ = 1;
+  uint64_t minusBias_ = 0;
+};
+
+// Fingerprints of windows of up to kGroup haystack rows at once.
+constexpr int kGroup = 8;
+
+template <class Field>
+class RowPrints {
+ public:
+  RowPrints(const RowHasher<Field>& hasher, int capacity)
+      : hasher_(hasher), capacity_(static_cast<size_t>(capacity)), prints_(capacity_ * kGroup) {}
+
+  // Fingerprints windows first .. first+count-1 of the given rows (1 to kGroup).
+  void Compute(const Image& image, const int* rows, int group, int first, int count) {
+    int n = 0;
+    if (group == 8 && hasher_.FastEight()) {
+      hasher_.template Windows<8>({image.Row(rows[0]), image.Row(rows[1]), image.Row(rows[2]), image.Row(rows[3]),
+                                   image.Row(rows[4]), image.Row(rows[5]), image.Row(rows[6]), image.Row(rows[7])},
+                                  first, count, {Of(0), Of(1), Of(2), Of(3), Of(4), Of(5), Of(6), Of(7)});
+      return;
+    }
+    for (; n + 4 <= group; n += 4)
+      hasher_.template Windows<4>(
+          {image.Row(rows[n]), image.Row(rows[n + 1]), image.Row(rows[n + 2]), image.Row(rows[n + 3])}, first, count,
+          {Of(n), Of(n + 1), Of(n + 2), Of(n + 3)});
+    for (; n < group; ++n) hasher_.template Windows<1>({image.Row(rows[n])}, first, count, {Of(n)});
+  }
+  uint64_t* Of(int n) { return prints_.data() + static_cast<size_t>(n) * capacity_; }
+
+ private:
+  const RowHasher<Field>& hasher_;
+  size_t capacity_;
+  std::vector<uint64_t> prints_;
+};
+
+// A small open-addressing map from fingerprints to numbers.  It is kept
+// at most an eighth full and remembers its longest probe, so a lookup is
+// mostly one comparison and never wraps around.  Fingerprints are already
+// spread evenly by the random base, so their low bits serve as the slot.
+class FingerprintMap {
+ public:
+  explicit FingerprintMap(size_t entries) {
+    size_t capacity = 16;
+    while (capacity < entries * 8) capacity *= 2;
+    mask_ = capacity - 1;
+    keys_.assign(capacity + entries, kEmpty);  // a probe never runs past `entries` extra slots
+    values_.assign(capacity + entries, -1);
+  }
+
+  // Adds the key unless present; returns the value it has.
+  int Insert(uint64_t key, int value) {
+    size_t slot = Home(key);
+    for (; keys_[slot] != kEmpty; ++slot)
+      if (keys_[slot] == key) return values_[slot];
+    keys_[slot] = key;
+    values_[slot] = value;
+    longestProbe_ = std::max(longestProbe_, slot - Home(key));
+    return value;
+  }
+
+  int Find(uint64_t key) const {
+    const size_t home = Home(key);
+    // Without a branch on the key: on repeating pictures hits and misses
+    // alternate in patterns no predictor follows.
+    const int value = values_[home];
+    const int found = keys_[home] == key ? value : -1;
+    if (longestProbe_ == 0 || found >= 0) return found;
+    for (size_t slot = home + 1; slot <= home + longestProbe_; ++slot)
+      if (keys_[slot] == key) return values_[slot];
+    return -1;
+  }
+
+ private:
+  // Fingerprints are below 2^61, so this never is one.
+  static constexpr uint64_t kEmpty = ~uint64_t{0};
+
+  size_t Home(uint64_t key) const { return static_cast<size_t>(key) & mask_; }
+
+  size_t mask_ = 0;
+  size_t longestProbe_ = 0;
+  std::vector<uint64_t> keys_;
+  std::vector<int> values_;
+};
+
+// The first window from `x` on whose fingerprint is in the map; `end`
+// when none.  A loop of its own so that its few variables stay in
+// registers.
+int NextHit(const FingerprintMap& map, const uint64_t* prints, int x, int end) {
+  while (x < end && map.Find(prints[x]) < 0) ++x;
+  return x;
+}
+
+struct Probe {
+  int i;
+  int j;
+  Colour colour;
+};
+
+bool AtEdge(const Image& image, int i, int j) {
+  const Colour colour = image.At(i, j);
+  return (i > 0 && colour != image.At(i - 1, j)) || (j > 0 && colour != image.At(i, j - 1));
+}
+
+// Up to kProbeCount pixels where the colour changes, evenly spread in
+// reading order; counted first so a huge needle needs no list of them.
+std::vector<Probe> ChooseProbes(const Image& image) {
+  uint64_t edges = 0;
+  for (int j = 0; j < image.height; ++j)
+    for (int i = 0; i < image.width; ++i) edges += AtEdge(image, i, j);
+  std::vector<Probe> probes;
+  if (edges == 0) {
+    // A flat needle: its far corner at least tells a flat area too small.
+    const int i = image.width - 1, j = image.height - 1;
+    probes.push_back({i, j, image.At(i, j)});
+    return probes;
+  }
+  const uint64_t count = std::min<uint64_t>(kProbeCount, edges);
+  uint64_t seen = 0;
+  for (int j = 0; j < image.height && probes.size() < count; ++j) {
+    for (int i = 0; i < image.width && probes.size() < count; ++i) {
+      if (!AtEdge(image, i, j)) continue;
+      if (seen == probes.size() * edges / count) probes.push_back({i, j, image.At(i, j)});
+      ++seen;
+    }
+  }
+  return probes;
+}
+
+// Colour changes along each row: flat rows are everywhere on a screen,
+// busy ones are not.
+std::vector<int> RowChanges(const Image& image) {
+  std::vector<int> changes(static_cast<size_t>(image.height), 0);
+  for (int j = 0; j < image.height; ++j) {
+    const Colour* row = image.Row(j);
+    for (int i = 1; i < image.width; ++i) changes[static_cast<size_t>(j)] += row[i] != row[i - 1];
+  }
+  return changes;
+}
+
+// What the search knows before it reads the haystack.
+struct Search {
+  const Image& large;
+  const Image& small;
+  int lastX;  // last column a place can start in
+  int lastY;  // last row a place can start in
+  std::vector<Probe> probes;
+};
+
+// A probe reads a pixel far from the last one; it costs about as much as
+// comparing this many pixels of a row.
+constexpr uint64_t kProbeWork = 16;
+
+// Whether the needle lies at (x, y); `work` counts pixels compared.
+bool MatchesAt(const Search& search, int x, int y, uint64_t& work) {
+  for (const Probe& probe : search.probes) {
+    work += kProbeWork;
+    if (search.large.Row(y + probe.j)[x + probe.i] != probe.colour) return false;
+  }
+  const int width = search.small.width;
+  const size_t rowBytes = static_cast<size_t>(width) * sizeof(Colour);
+  for (int j = 0; j < search.small.height; ++j) {
+    work += static_cast<uint64_t>(width);
+    if (std::memcmp(search.large.Row(y + j) + x, search.small.Row(j), rowBytes) != 0) return false;
+  }
+  return true;
+}
+
+// The needle's rows in one field: their fingerprints, and a number per
+// row shared by rows with equal fingerprints.
+template <class Field>
+struct NeedleRows {
+  NeedleRows(const Image& small, uint64_t base) : hasher(base, small.width) {
+    FingerprintMap seen(static_cast<size_t>(small.height));
+    for (int j = 0; j < small.height; ++j) {
+      const uint64_t print = hasher.Whole(small.Row(j));
+      prints.push_back(print);
+      const int number = seen.Insert(print, kinds);
+      if (number == kinds) ++kinds;
+      kind.push_back(number);
+    }
+  }
+
+  RowHasher<Field> hasher;
+  std::vector<uint64_t> prints;
+  std::vector<int> kind;
+  int kinds = 0;
+};
+
+// Pass one's choice: sample haystack rows s-1, 2s-1, ...; a place at y
+// then has needle row (s-1-y) mod s + k*s over a sampled row for some k,
+// and we watch for the busiest such row of each remainder.  The largest s
+// whose every remainder has a busy row wins; s = 1 always qualifies.
+struct Sampling {
+  int step = 1;
+  std::vector<int> watchedRows;  // one needle row per remainder
+};
+
+Sampling ChooseSampling(const std::vector<int>& changes) {
+  const int height = static_cast<int>(changes.size());
+  const int busiest = *std::max_element(changes.begin(), changes.end());
+  const int wanted = std::min(kDistinctRowChanges, busiest);
+
+  // Trying every step costs height^2; tall needles try 64 of them.
+  std::vector<int> steps;
+  const int stride = height <= 128 ? 1 : (height + 63) / 64;
+  for (int s = height; s >= 1; s -= stride) steps.push_back(s);
+  if (steps.back() != 1) steps.push_back(1);
+
+  for (int s : steps) {
+    Sampling sampling{s, {}};
+    bool good = true;
+    for (int remainder = 0; remainder < s && good; ++remainder) {
+      int best = remainder;
+      for (int j = remainder + s; j < height; j += s)
+        if (changes[static_cast<size_t>(j)] > changes[static_cast<size_t>(best)]) best = j;
+      good = changes[static_cast<size_t>(best)] >= wanted;
+      sampling.watchedRows.push_back(best);
+    }
+    if (good) return sampling;
+  }
+  // Not reached: with s = 1 the busiest row qualifies.  Watching it is
+  // always right, if slow.
+  return {1, {static_cast<int>(std::max_element(changes.begin(), changes.end()) - changes.begin())}};
+}
+
+enum class Outcome { kFound, kAbsent, kGaveUp };
+
+// Collects the places the sampled rows allow and checks them in the wanted
+// order.  Gives up, leaving `from` at the first place not ruled out, when
+// there are more places or more comparing than pass two would cost.
+template <class Field>
+Outcome SampledRows(const Search& search, const NeedleRows<Field>& needle, const Sampling& sampling,
+                    std::optional<ImagePoint>& found, ImagePoint& from) {
+
+  // Fingerprint -> the watched needle rows that have it, in a sorted list.
+  std::vector<std::pair<uint64_t, int>> watched;
+  for (int j : sampling.watchedRows) watched.push_back({needle.prints[static_cast<size_t>(j)], j});
+  std::sort(watched.begin(), watched.end());
+  FingerprintMap firstWatched(watched.size());
+  for (size_t k = 0; k < watched.size(); ++k) firstWatched.Insert(watched[k].first, static_cast<int>(k));
+
+  const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
+  const size_t placeLimit = static_cast<size_t>(std::max<uint64_t>(4096, pixels / 128));
+  const uint64_t workLimit = std::max<uint64_t>(65536, pixels / 2);
+
+  const int count = search.lastX + 1;
+  RowPrints<Field> rowPrints(needle.hasher, count);
+  std::vector<int> rows;
+  for (int r = sampling.step - 1; r < search.large.height; r += sampling.step) rows.push_back(r);
+
+  std::vector<uint64_t> places;  // x << 32 | y, which sorts into the wanted order
+  for (size_t first = 0; first < rows.size(); first += kGroup) {
+    const int group = static_cast<int>(std::min<size_t>(kGroup, rows.size() - first));
+    rowPrints.Compute(search.large, rows.data() + first, group, 0, count);
+    for (int n = 0; n < group; ++n) {
+      const int r = rows[first + static_cast<size_t>(n)];
+      const uint64_t* prints = rowPrints.Of(n);
+      for (int x = NextHit(firstWatched, prints, 0, count); x < count;
+           x = NextHit(firstWatched, prints, x + 1, count)) {
+        int k = firstWatched.Find(prints[x]);
+        for (; static_cast<size_t>(k) < watched.size() && watched[static_cast<size_t>(k)].first == prints[x]; ++k) {
+          const int y = r - watched[static_cast<size_t>(k)].second;
+          if (y >= 0 && y <= search.lastY) places.push_back(static_cast<uint64_t>(x) << 32 | static_cast<uint32_t>(y));
+        }
+        if (places.size() > placeLimit) {
+          from = {0, 0};
+          return Outcome::kGaveUp;
+        }
+      }
+    }
+  }
+
+  std::sort(places.begin(), places.end());
+  places.erase(std::unique(places.begin(), places.end()), places.end());
+  uint64_t work = 0;
+  for (uint64_t place : places) {
+    const ImagePoint point{static_cast<int>(place >> 32), static_cast<int>(place & 0xFFFFFFFFu)};
+    if (work > workLimit) {
+      from = point;
+      return Outcome::kGaveUp;
+    }
+    if (MatchesAt(search, point.x, point.y, work)) {
+      found = point;
+      return Outcome::kFound;
+    }
+  }
+  return Outcome::kAbsent;
+}
+
+// Knuth-Morris-Pratt over the needle's row numbers: fallback[k] is the
+// length of the longest proper border of the first k rows.
+std::vector<int> Fallbacks(const std::vector<int>& sequence) {
+  std::vector<int> fallback(sequence.size() + 1, 0);
+  int border = 0;
+  for (size_t k = 1; k < sequence.size(); ++k) {
+    while (border > 0 && sequence[k] != sequence[static_cast<size_t>(border)])
+      border = fallback[static_cast<size_t>(border)];
+    if (sequence[k] == sequence[static_cast<size_t>(border)]) ++border;
+    fallback[k + 1] = border;
+  }
+  return fallback;
+}
+
+// The matcher as a table: rows matched so far and the number of the next
+// window (-1 for none) give the rows matched after it, in one lookup and
+// without branches.  Tall needles with many different rows would make the
+// table too big; they step through the fallbacks instead.
+class RowSequenceMatcher {
+ public:
+  RowSequenceMatcher(const std::vector<int>& sequence, int kinds)
+      : sequence_(sequence), fallback_(Fallbacks(sequence)), stride_(static_cast<size_t>(kinds) + 1) {
+    const size_t length = sequence.size();
+    if (length * stride_ > kMaxTable) return;
+    table_.assign(length * stride_, 0);
+    for (size_t state = 0; state < length; ++state) {
+      for (size_t kind = 1; kind < stride_; ++kind) {
+        int& next = table_[state * stride_ + kind];
+        if (sequence[state] == static_cast<int>(kind) - 1)
+          next = static_cast<int>(state) + 1;
+        else if (state > 0)
+          next = table_[static_cast<size_t>(fallback_[state]) * stride_ + kind];
+      }
+    }
+  }
+
+  int Next(int state, int kind) const {
+    if (!table_.empty()) return table_[static_cast<size_t>(state) * stride_ + static_cast<size_t>(kind + 1)];
+    if (kind < 0) return 0;
+    while (state > 0 && sequence_[static_cast<size_t>(state)] != kind) state = fallback_[static_cast<size_t>(state)];
+    return sequence_[static_cast<size_t>(state)] == kind ? state + 1 : state;
+  }
+
+  // Feeds the windows column .. end-1 of one row to their columns' states;
+  // stops at the first column whose state reaches the whole sequence and
+  // returns it, or `end`.
+  int Advance(const FingerprintMap& kindOf, const uint64_t* prints, int* matched, int column, int end) const {
+    const int length = static_cast<int>(sequence_.size());
+    for (; column < end; ++column) {
+      const int state = Next(matched[column], kindOf.Find(prints[column]));
+      matched[column] = state;
+      if (state == length) break;
+    }
+    return column;
+  }
+
+  // Where to go on after the whole sequence matched.
+  int AfterMatch() const { return fallback_.back(); }
+
+ private:
+  static constexpr size_t kMaxTable = size_t{1} << 20;
+
+  const std::vector<int>& sequence_;
+  std::vector<int> fallback_;
+  size_t stride_;
+  std::vector<int> table_;
+};
+
+// Reads every row, columns from.x .. lastX; no place before `from` in the
+// wanted order needs looking at.  With `failLimit` set, gives up once
+// failed comparisons have cost that many pixels: the fingerprints collide
+// too often to trust.
+template <class Field>
+Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoint from,
+                std::optional<uint64_t> failLimit, std::optional<ImagePoint>& found) {
+  const RowSequenceMatcher matcher(needle.kind, needle.kinds);
+  const int height = search.small.height;
+
+  FingerprintMap kindOf(static_cast<size_t>(needle.kinds));
+  for (int j = 0; j < height; ++j)
+    kindOf.Insert(needle.prints[static_cast<size_t>(j)], needle.kind[static_cast<size_t>(j)]);
+
+  const int firstX = from.x;
+  int lastX = search.lastX;
+  const int count = lastX - firstX + 1;
+  std::vector<int> matched(static_cast<size_t>(count), 0);  // needle rows matched so far, per column
+  RowPrints<Field> rowPrints(needle.hasher, count);
+  uint64_t failedWork = 0;
+
+  for (int y = 0; y < search.large.height && lastX >= firstX; y += kGroup) {
+    const int group = std::min(kGroup, search.large.height - y);
+    int rows[kGroup];
+    for (int n = 0; n < kGroup; ++n) rows[n] = y + n;
+    rowPrints.Compute(search.large, rows, group, firstX, lastX - firstX + 1);
+    for (int n = 0; n < group; ++n) {
+      const int top = y + n - height + 1;  // where a place ending on this row starts
+      const uint64_t* prints = rowPrints.Of(n);
+      for (int x = firstX; x <= lastX; ++x) {
+        x = matcher.Advance(kindOf, prints, matched.data(), x - firstX, lastX - firstX + 1) + firstX;
+        if (x > lastX) break;
+        // The needle's rows all matched down to this row in column x.
+        const size_t column = static_cast<size_t>(x - firstX);
+        if (x > from.x || top >= from.y) {
+          uint64_t work = 0;
+          if (MatchesAt(search, x, top, work)) {
+            // The topmost place of this column; only columns to its left
+            // can still come first, and they have had this row.
+            found = ImagePoint{x, top};
+            lastX = x - 1;
+            break;
+          }
+          failedWork += work;
+          if (failLimit && failedWork > *failLimit) return Outcome::kGaveUp;
+        }
+        matched[column] = matcher.AfterMatch();
+      }
+    }
+  }
+  return found ? Outcome::kFound : Outcome::kAbsent;
+}
+
+bool WellFormed(const Image& image) {
+  return image.width >= 0 && image.height >= 0 &&
+         image.pixels.size() >= static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+}
+
+// Sets the answer and says true when the sizes alone decide it.
+bool DecidedBySize(const Image& large, const Image& small, std::optional<ImagePoint>& answer) {
+  answer.reset();
+  if (!WellFormed(large) || !WellFormed(small)) return true;
+  if (small.width > large.width || small.height > large.height) return true;
+  if (small.width > 0 && small.height > 0) return false;
+  answer = ImagePoint{0, 0};
+  return true;
+}
+
+// A base that is a good one in both fields: at least 2 modulo 2^31-1 and
+// at least 2^32 modulo 2^59.
+uint64_t RandomBase() {
+  uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  try {
+    std::random_device device;
+    seed ^= static_cast<uint64_t>(device()) << 32 | device();
+  } catch (const std::exception&) {
+    // The clock alone still varies from search to search.
+  }
+  for (;;) {
+    // splitmix64 spreads the seed's bits over the whole word.
+    seed += 0x9E3779B97F4A7C15u;
+    uint64_t base = (seed ^ (seed >> 30)) * 0xBF58476D1CE4E5B9u;
+    base = (base ^ (base >> 27)) * 0x94D049BB133111EBu;
+    base ^= base >> 31;
+    if (Mersenne31::Base(base) >= 2 && Mersenne61::Base(base) >= (uint64_t{1} << 32)) return base;
+  }
+}
+
+}  // namespace
+
+namespace image_search_internal {
+
+std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& small, uint64_t base) {
+  std::optional<ImagePoint> found;
+  if (DecidedBySize(large, small, found)) return found;
+  const Search search{large, small, large.width - small.width, large.height - small.height, ChooseProbes(small)};
+
+  const NeedleRows<Mersenne31> rows31(small, base);
+  ImagePoint from{0, 0};
+  // A needle with few busy rows must be sampled at nearly every row; pass
+  // one would then cost nearly as much as pass two, and both together too
+  // much when it gives up.
+  const Sampling sampling = ChooseSampling(RowChanges(small));
+  if (sampling.step >= kMinSamplingStep) {
+    switch (SampledRows(search, rows31, sampling, found, from)) {
+      case Outcome::kFound:
+        return found;
+      case Outcome::kAbsent:
+        return std::nullopt;
+      case Outcome::kGaveUp:
+        break;
+    }
+  }
+  const uint64_t pixels = static_cast<uint64_t>(large.width) * static_cast<uint64_t>(large.height);
+  if (AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found) != Outcome::kGaveUp)
+    return found;
+  const NeedleRows<Mersenne61> rows61(small, base);
+  found.reset();
+  AllRows(search, rows61, from, std::nullopt, found);
+  return found;
+}
+
+}  // namespace image_search_internal
+
+std::optional<ImagePoint> SearchImage(const Image& large, const Image& small) {
+  std::optional<ImagePoint> answer;
+  if (DecidedBySize(large, small, answer)) return answer;
+  return image_search_internal::SearchImageWithBase(large, small, RandomBase());
+}
+
+std::optional<ImagePoint> SearchImageStraightforward(const Image& large, const Image& small) {
+  std::optional<ImagePoint> answer;
+  if (DecidedBySize(large, small, answer)) return answer;
+  for (int x = 0; x <= large.width - small.width; ++x) {
+    for (int y = 0; y <= large.height - small.height; ++y) {
+      bool same = true;
+      for (int j = 0; j < small.height && same; ++j) {
+        const Colour* big = large.Row(y + j) + x;
+        const Colour* little = small.Row(j);
+        for (int i = 0; i < small.width; ++i) {
+          if (big[i] != little[i]) {
+            same = false;
+            break;
+          }
+        }
+      }
+      if (same) return ImagePoint{x, y};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace vendrix::images

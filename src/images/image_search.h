@@ -1,0 +1,41 @@
+// Finding one picture inside another, as searchgraph does on the screen or
+// on an image slot.  Only exact matches count: every pixel of the small
+// picture must equal the pixel under it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "images/image.h"
+
+namespace vendrix::images {
+
+struct ImagePoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ImagePoint&) const = default;
+};
+
+// The top-left corner of the first place where `small` lies in `large`,
+// taking places column by column: the leftmost column first, and within a
+// column the topmost place first.  An empty small picture matches at (0,0)
+// when it is no wider and no taller than the large one.  Nothing when the
+// small picture is wider or taller, or either picture's size is broken.
+std::optional<ImagePoint> SearchImage(const Image& large, const Image& small);
+
+// The same answer by trying every place in that order and comparing every
+// pixel.  Slow on awkward pictures; kept as the yardstick for SearchImage.
+std::optional<ImagePoint> SearchImageStraightforward(const Image& large,
+                                                     const Image& small);
+
+namespace image_search_internal {
+
+// SearchImage with a chosen hash base instead of a random one.  A poor base
+// (0, 1, 2) makes fingerprints of different rows collide all the time, which
+// is how the tests show that every hit is checked pixel by pixel.
+std::optional<ImagePoint> SearchImageWithBase(const Image& large,
+                                              const Image& small, uint64_t base);
+
+}  // namespace image_search_internal
+
+}  // namespace vendrix::images
