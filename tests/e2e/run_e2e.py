@@ -2050,7 +2050,12 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
             if selected("JPEG files match", only):
                 run_jpeg_check(session, exe.parent / "vendrix_jpeg_check.exe", results)
             if selected("--version", only):
-                results.record("wine: --version", wine_version_problems(session, exe, Path(temp)))
+                # cmd.exe finds the program in its current folder.
+                version_folder = Path(temp) / "version"
+                version_folder.mkdir()
+                shutil.copy2(exe, version_folder / exe.name)
+                results.record("wine: --version",
+                               wine_version_problems(session, version_folder / exe.name, version_folder))
             for case in CASES:
                 if "wine" not in case.modes or not selected(case.name, only):
                     continue
