@@ -64,6 +64,10 @@ int main(int argc, char** argv) {
     std::cout << vendrix::shell::UsageText();
     return 0;
   }
+  if (launch.version) {
+    std::cout << vendrix::shell::VersionText();
+    return 0;
+  }
   for (const std::string& unknown : launch.errors) {
     std::cerr << "vendrix: ignoring unknown option " << unknown << "\n";
   }

@@ -45,6 +45,28 @@ std::wstring WideFromAscii(const std::string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
+// Vendrix.exe is a GUI program with no console of its own: text for the
+// caller goes to the standard output it redirected (`Vendrix.exe --version
+// > out.txt`), else to the console of the program that started it.  False
+// when there is neither (started from Explorer).
+bool WriteToCaller(const std::string& text) {
+  HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+    out = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+  }
+  std::string windowsText;
+  for (char c : text) {
+    if (c == '\n') windowsText += '\r';
+    windowsText += c;
+  }
+  DWORD written = 0;
+  return ::WriteFile(out, windowsText.data(), static_cast<DWORD>(windowsText.size()), &written, nullptr) &&
+         written == windowsText.size();
+}
+
 // Opens the trace file; "-" is standard output (a console, when started
 // from one that passes it on).
 class TraceOutput {
@@ -121,6 +143,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     if (launch.help) {
       ShowText(WideFromAscii(vendrix::shell::UsageText()), MB_ICONINFORMATION);
+      return 0;
+    }
+    if (launch.version) {
+      const std::string text = vendrix::shell::VersionText();
+      if (!WriteToCaller(text)) ShowText(WideFromAscii(text), MB_ICONINFORMATION);
       return 0;
     }
     vendrix::win32::Win32Files files;

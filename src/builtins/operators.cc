@@ -18,7 +18,8 @@ std::string Truth(bool value) { return std::string(TruthText(value)); }
 // Division that has no 32-bit answer ends the program with a clear message
 // instead of a trap.
 void CheckDivision(Engine& engine, int32_t dividend, int32_t divisor, std::string_view op) {
-  std::string call = "(" + std::string(op) + " " + std::to_string(dividend) + " " + std::to_string(divisor) + ")";
+  std::string call("(");
+  call.append(op).append(" ").append(std::to_string(dividend)).append(" ").append(std::to_string(divisor)).append(")");
   if (divisor == 0) ReportError(engine, std::string(msg::kDivideByZero) + call, true);
   if (dividend == INT32_MIN && divisor == -1) ReportError(engine, std::string(msg::kDivisionOverflow) + call, true);
 }

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "build_info.h"
+
 namespace vendrix::shell {
 namespace {
 
@@ -12,6 +14,16 @@ std::optional<std::string> OptionValue(std::string_view arg, std::string_view na
   if (rest.empty()) return std::string();
   if (rest.front() != '=') return std::nullopt;
   return std::string(rest.substr(1));
+}
+
+std::string CompilerName() {
+#if defined(__clang__)
+  return "Clang " __clang_version__;
+#elif defined(__GNUC__)
+  return "GCC " __VERSION__;
+#else
+  return "an unknown compiler";
+#endif
 }
 
 }  // namespace
@@ -25,6 +37,8 @@ LaunchArguments SplitLaunchArguments(const std::vector<std::string>& args) {
     }
     if (arg == "--help") {
       out.help = true;
+    } else if (arg == "--version") {
+      out.version = true;
     } else if (auto sim = OptionValue(arg, "--sim")) {
       out.sim = true;
       if (!sim->empty()) out.simDesktopFile = *sim;
@@ -55,8 +69,17 @@ std::string UsageText() {
          "                        JSON Lines to FILE ('-' for standard output)\n"
          "  --home=DIR            use DIR as the program folder (Vendrix.INI, Zemlo.INI, ...)\n"
          "  --help                show this text\n"
+         "  --version             show the version and the build, then end\n"
          "\n"
          "Exit code: 0 for a normal end, 1 after a fatal error or when the user stops the macro.\n";
+}
+
+std::string VersionText() {
+  std::string text = "Vendrix " VENDRIX_VERSION "\nBuild: " VENDRIX_BUILD_PLATFORM ", ";
+  text += CompilerName();
+  if (!std::string_view(VENDRIX_BUILD_TYPE).empty()) text += ", " VENDRIX_BUILD_TYPE;
+  text += '\n';
+  return text;
 }
 
 }  // namespace vendrix::shell

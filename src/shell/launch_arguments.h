@@ -11,6 +11,7 @@ namespace vendrix::shell {
 struct LaunchArguments {
   std::vector<std::string> programArgs;       // everything else, in order
   bool help = false;                          // --help
+  bool version = false;                       // --version
   bool sim = false;                           // --sim or --sim=FILE
   std::optional<std::string> simDesktopFile;  // the FILE of --sim=FILE
   std::optional<std::string> traceFile;       // --trace=FILE ("-" = stdout)
@@ -22,5 +23,9 @@ LaunchArguments SplitLaunchArguments(const std::vector<std::string>& args);
 
 // The --help text (plain ASCII).
 std::string UsageText();
+
+// The --version text (plain ASCII): the program's name and version, then the
+// platform and compiler it was built for.
+std::string VersionText();
 
 }  // namespace vendrix::shell

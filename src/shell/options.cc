@@ -34,7 +34,11 @@ class OptionReader {
 
 std::optional<int32_t> ParseHexOption(std::string_view digits) {
   if (digits.empty() || digits.size() > 8) return std::nullopt;
-  return ParseInteger("$" + std::string(digits));
+  // Appended, not "$" + std::string: GCC 12 at -O3 warns (-Wrestrict) about
+  // its own inlined code for the latter.
+  std::string text(1, '$');
+  text.append(digits);
+  return ParseInteger(text);
 }
 
 }  // namespace

@@ -97,7 +97,8 @@ std::optional<std::string> Body(const Directive& directive, const FormatArgument
     case 'D': {
       // The sign stands before the zeros that the precision adds.
       const uint32_t magnitude = argument.number < 0 ? 0u - bits : bits;
-      return (argument.number < 0 ? "-" : "") + ZeroPadded(std::to_string(magnitude), precision);
+      std::string text(argument.number < 0 ? "-" : "");
+      return text.append(ZeroPadded(std::to_string(magnitude), precision));
     }
     case 'u':
     case 'U': return ZeroPadded(std::to_string(bits), precision);

@@ -16,7 +16,7 @@ constexpr const char* kNamedSystemVariables[] = {
 }  // namespace
 
 VariableTable::VariableTable() {
-  for (int i = 0; i < 64; ++i) Append("%" + std::to_string(i), "");
+  for (int i = 0; i < 64; ++i) Append(std::string("%").append(std::to_string(i)), "");
   for (const char* name : kNamedSystemVariables) Append(name, "");
   values_[kCaptureJpgVariable] = "80";
 }

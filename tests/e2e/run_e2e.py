@@ -16,6 +16,11 @@ files the macro wrote.
                                          starts the programs a macro drives
                                          (Wine's notepad) and reads back what
                                          the macro did to them
+  --package BUILD/vendrix_*.deb          also the packages: each is unpacked
+  --package BUILD/Vendrix-*-win32.zip    into a fresh folder, its listing is
+                                         compared with tests/package/, and its
+                                         program runs the samples from there
+                                         (a zip needs --wine: its Wine session)
 
 Both may be given.  The last line printed is "N passed, N failed"; the exit
 status is non-zero when anything failed.  Only the standard library is used.
@@ -37,6 +42,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 from pathlib import Path
 from typing import Callable, Optional
 
@@ -791,10 +797,13 @@ def write_desktop(case: Case, folder: Path) -> None:
 
 
 def run_simulated(binary: Path, folder: Path, desktop: Path, trace_path: Path,
-                  args: list[str]) -> Optional[subprocess.CompletedProcess]:
-    """Runs the Linux build with `folder` as its program folder; None when it
-    did not end within RUN_TIMEOUT_S."""
-    command = [str(binary), f"--sim={desktop}", f"--trace={trace_path}", f"--home={folder}"] + args
+                  args: list[str], home: bool = True) -> Optional[subprocess.CompletedProcess]:
+    """Runs the Linux build in `folder`, with it as its program folder unless
+    `home` is False (then the program's own folder); None when it did not
+    end within RUN_TIMEOUT_S."""
+    command = [str(binary), f"--sim={desktop}", f"--trace={trace_path}"]
+    command += [f"--home={folder}"] if home else []
+    command += args
     try:
         return subprocess.run(command, cwd=folder, capture_output=True, timeout=RUN_TIMEOUT_S)
     except subprocess.TimeoutExpired:
@@ -940,8 +949,8 @@ def run_native(binary: Path, results: Results, only: list[str]) -> None:
     for example in EXAMPLES:
         if selected(example.name, only):
             results.record(f"native: {example.name}", run_example(binary, example))
-    if selected(RACE_NAME, only):
-        results.record(f"native: {RACE_NAME}", run_native_race(binary))
+    if selected("--version", only):
+        results.record("native: --version", version_problems(run_version(binary), "Linux"))
 
 
 @dataclasses.dataclass
@@ -1088,6 +1097,124 @@ def run_example(binary: Path, example: Example) -> list[str]:
         if missing is not None:
             problems.append(f"the trace lacks, in its place, {missing}")
         return problems + check_example_files(folder, example.files)
+        return check_example(example, finished, trace_path, folder, str(folder).rstrip("/") + "/")
+
+
+def check_example(example: Example, finished: Optional[subprocess.CompletedProcess],
+                  trace_path: Path, folder: Path, folder_text: str) -> list[str]:
+    """The run's exit code, boxes, trace lines and files; `folder_text` is
+    the program folder as the program spells it."""
+    if finished is None:
+        return [f"did not end within {RUN_TIMEOUT_S} s"]
+    calls, problems = read_trace(trace_path)
+    if finished.returncode != 0:
+        problems.append(f"exit code {finished.returncode}, expected 0")
+    boxes = [call.get("text") for call in calls if call.get("call") == "MessageBoxA"]
+    expected = [with_folder(box, folder_text) for box in example.boxes]
+    if boxes != expected:
+        problems.append(f"message boxes {boxes}, expected {expected}")
+    wanted = [{k: with_folder(v, folder_text) for k, v in want.items()} for want in example.calls]
+    missing = contains_in_order(calls, wanted)
+    if missing is not None:
+        problems.append(f"the trace lacks, in its place, {missing}")
+    return problems + check_example_files(folder, example.files)
+
+
+# ---------------------------------------------------------------------------
+# --version and the packages
+# ---------------------------------------------------------------------------
+
+SOURCE_ROOT = Path(__file__).resolve().parents[2]
+PACKAGE_LISTS = SOURCE_ROOT / "tests" / "package"
+
+
+def project_version() -> str:
+    """The one version of the project, as CMakeLists.txt declares it."""
+    found = re.search(r"project\(Vendrix VERSION ([0-9.]+)",
+                      (SOURCE_ROOT / "CMakeLists.txt").read_text(encoding="utf-8"))
+    return found.group(1) if found else "(no version in CMakeLists.txt)"
+
+
+def run_version(binary: Path) -> Optional[subprocess.CompletedProcess]:
+    try:
+        return subprocess.run([str(binary), "--version"], capture_output=True, timeout=RUN_TIMEOUT_S)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def version_problems(finished: Optional[subprocess.CompletedProcess], platform: str) -> list[str]:
+    """--version printed "Vendrix <version>" and "Build: <platform> ..., <compiler> ..."."""
+    if finished is None:
+        return [f"--version did not end within {RUN_TIMEOUT_S} s"]
+    problems = [] if finished.returncode == 0 else [f"--version exit code {finished.returncode}"]
+    return problems + version_text_problems(finished.stdout.decode("utf-8", "replace"), platform)
+
+
+def version_text_problems(text: str, platform: str) -> list[str]:
+    lines = text.replace("\r\n", "\n").splitlines()
+    expected = f"Vendrix {project_version()}"
+    if not lines or lines[0] != expected:
+        return [f"--version printed {text!r}, expected a first line {expected!r}"]
+    if len(lines) != 2 or not re.fullmatch(rf"Build: {platform} \S+, (GCC|Clang) .+", lines[1]):
+        return [f"--version printed {text!r}, expected a second line 'Build: {platform} ...'"]
+    return []
+
+
+def expected_listing(name: str) -> list[str]:
+    lines = (PACKAGE_LISTS / name).read_text(encoding="utf-8").splitlines()
+    return [line for line in lines if line.strip() and not line.startswith("#")]
+
+
+def listing_problems(list_name: str, actual: list[str]) -> list[str]:
+    expected = expected_listing(list_name)
+    problems = [f"missing from the package: {path}" for path in expected if path not in actual]
+    problems += [f"in the package but not in tests/package/{list_name}: {path}"
+                 for path in actual if path not in expected]
+    return problems
+
+
+def deb_listing(deb: Path) -> list[str]:
+    """Files and links of a .deb as `dpkg-deb -c` shows them, without "./"
+    and without folders."""
+    shown = subprocess.run(["dpkg-deb", "-c", str(deb)], capture_output=True, check=True,
+                           timeout=60).stdout.decode("utf-8", "replace")
+    paths = []
+    for line in shown.splitlines():
+        fields = line.split(None, 5)
+        if len(fields) == 6 and not fields[0].startswith("d"):
+            paths.append(fields[5].removeprefix("./"))
+    return paths
+
+
+def run_deb(deb: Path, results: Results, only: list[str]) -> None:
+    """Unpacks the .deb into an empty root and runs its vendrix there, as
+    installed: the program folder is its own, /usr/lib/vendrix."""
+    label = f"deb {deb.name}"
+    if not deb.exists():
+        results.record(f"{label}: built", [f"{deb} does not exist"])
+        return
+    try:
+        results.record(f"{label}: contents match tests/package/deb-contents.txt",
+                       listing_problems("deb-contents.txt", deb_listing(deb)))
+    except (OSError, subprocess.SubprocessError) as error:
+        results.record(f"{label}: contents", [str(error)])
+        return
+    with tempfile.TemporaryDirectory(prefix="vendrix-deb-") as temp:
+        root = Path(temp)
+        subprocess.run(["dpkg-deb", "-x", str(deb), str(root)], check=True, timeout=60)
+        program = root / "usr" / "bin" / "vendrix"
+        if selected("--version", only):
+            results.record(f"{label}: --version", version_problems(run_version(program), "Linux"))
+        for example in EXAMPLES:
+            if selected(example.name, only):
+                # A sample with a folder of its own runs with it as the
+                # program folder (--home), the others in the program's own.
+                folder = root / "usr" / "lib" / "vendrix" / example.folder
+                trace_path = root / "trace.jsonl"
+                finished = run_simulated(program, folder, folder / example.desktop, trace_path,
+                                         example.args, home=bool(example.folder))
+                results.record(f"{label}: {example.name}",
+                               check_example(example, finished, trace_path, folder, f"{folder}/"))
 
 
 # ---------------------------------------------------------------------------
@@ -1836,8 +1963,81 @@ def run_jpeg_check(session: WineSession, checker: Path, results: Results) -> Non
     results.record(label, problems)
 
 
+def wine_version_problems(session: WineSession, exe: Path, folder: Path) -> list[str]:
+    """Vendrix.exe is a GUI program: --version reaches a pipe the caller
+    gave it, and a file cmd.exe redirected it to."""
+    try:
+        piped = session.wine([str(exe), "--version"], timeout=RUN_TIMEOUT_S, cwd=folder)
+    except subprocess.TimeoutExpired:
+        return [f"--version did not end within {RUN_TIMEOUT_S} s"]
+    problems = version_problems(piped, "Windows")
+    redirected = folder / "version.txt"
+    try:
+        session.wine(["cmd", "/c", f"{exe.name} --version > {redirected.name}"], timeout=RUN_TIMEOUT_S, cwd=folder)
+    except subprocess.TimeoutExpired:
+        return problems + [f"cmd /c ... --version did not end within {RUN_TIMEOUT_S} s"]
+    if not redirected.exists():
+        return problems + ["cmd /c Vendrix.exe --version > version.txt wrote no file"]
+    text = redirected.read_bytes().decode("ascii", "replace")
+    redirected.unlink()
+    return problems + [f"redirected: {problem}" for problem in version_text_problems(text, "Windows")]
+
+
+def run_wine_zip(session: WineSession, package: Path, driver: Path, results: Results,
+                 only: list[str], temp: Path) -> None:
+    """Unzips the package into a fresh folder and runs its Vendrix.exe from
+    there: --version, the samples on the simulated desktop, and the first
+    sample on Wine's desktop with the driver answering its boxes."""
+    label = f"zip {package.name}"
+    if not package.exists():
+        results.record(f"{label}: built", [f"{package} does not exist"])
+        return
+    unpacked = temp / "unzipped"
+    with zipfile.ZipFile(package) as archive:
+        names = [name for name in archive.namelist() if not name.endswith("/")]
+        archive.extractall(unpacked)
+    top = package.stem + "/"
+    outside = [name for name in names if not name.startswith(top)]
+    inside = [name[len(top):] for name in names if name.startswith(top)]
+    results.record(f"{label}: one folder {top} holding what tests/package/zip-contents.txt lists",
+                   [f"outside {top}: {name}" for name in outside] +
+                   listing_problems("zip-contents.txt", inside))
+    folder = unpacked / package.stem
+    program = folder / "Vendrix.exe"
+    if selected("--version", only):
+        results.record(f"{label}: --version", wine_version_problems(session, program, folder))
+    for example in EXAMPLES:
+        if not selected(example.name, only):
+            continue
+        # A sample with a folder of its own runs with it as the program
+        # folder (--home), the others in the program's own.
+        home = folder / example.folder
+        home_args = [f"--home={wine_folder_text(home).rstrip(chr(92))}"] if example.folder else []
+        desktop = f"{example.folder}\\{example.desktop}" if example.folder else example.desktop
+        trace_path = folder / "trace.jsonl"
+        try:
+            finished = session.wine([str(program), f"--sim={desktop}",
+                                     f"--trace={trace_path.name}"] + home_args + example.args,
+                                    timeout=RUN_TIMEOUT_S, cwd=folder)
+        except subprocess.TimeoutExpired:
+            finished = None
+        results.record(f"{label}: {example.name}",
+                       check_example(example, finished, trace_path, home, wine_folder_text(home)))
+    if selected("on the desktop", only):
+        first = EXAMPLES[0]
+        case = Case(f"{first.name} on the desktop", args=first.args,
+                    steps=[Box(text, "YES") for text in first.boxes])
+        results.record(f"{label}: {case.name}",
+                       run_wine_program(session, program, driver, case, folder, wine_folder_text(folder)))
+
+
+def wine_folder_text(folder: Path) -> str:
+    """A folder as a Windows program under Wine spells it, with a final separator."""
+    return "Z:" + str(folder).replace("/", "\\") + "\\"
+
+
 def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Results,
-             only: list[str], arch: str) -> None:
+             only: list[str], arch: str, packages: list[Path]) -> None:
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="vendrix-wine-") as temp:
         with WineSession(Path(temp), arch) as session, tray_holder(session, driver, Path(temp)) as tray:
@@ -1849,6 +2049,13 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
                 run_backend_tests(session, backend_tests, results)
             if selected("JPEG files match", only):
                 run_jpeg_check(session, exe.parent / "vendrix_jpeg_check.exe", results)
+            if selected("--version", only):
+                # cmd.exe finds the program in its current folder.
+                version_folder = Path(temp) / "version"
+                version_folder.mkdir()
+                shutil.copy2(exe, version_folder / exe.name)
+                results.record("wine: --version",
+                               wine_version_problems(session, version_folder / exe.name, version_folder))
             for case in CASES:
                 if "wine" not in case.modes or not selected(case.name, only):
                     continue
@@ -1865,6 +2072,10 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
                 race_started = time.monotonic()
                 problems = run_wine_race(session, exe, driver, folder)
                 results.record(f"wine: {RACE_NAME} ({time.monotonic() - race_started:.1f} s)", problems)
+            for index, package in enumerate(packages):
+                package_folder = Path(temp) / f"package{index}"
+                package_folder.mkdir()
+                run_wine_zip(session, package, driver, results, only, package_folder)
     print(f"wine: {time.monotonic() - started:.1f} s in all", flush=True)
 
 
@@ -1883,11 +2094,19 @@ def main() -> int:
                         help="the Wine prefix's kind (win64 runs both builds, slower to set up)")
     parser.add_argument("-k", dest="only", action="append", default=[],
                         help="run only cases whose name holds this text (may be repeated)")
+    parser.add_argument("--package", type=Path, action="append", default=[],
+                        help="a .deb or .zip package to unpack and run (may be repeated)")
     parser.add_argument("--keep-traces", type=Path,
                         help="copy each native run's trace into this folder (tools/compare-traces)")
     options = parser.parse_args()
-    if not options.native and not options.wine:
-        parser.error("give --native, --wine or both")
+    zips = [package.resolve() for package in options.package if package.suffix == ".zip"]
+    debs = [package.resolve() for package in options.package if package.suffix == ".deb"]
+    if len(zips) + len(debs) != len(options.package):
+        parser.error("--package takes a .zip or a .deb")
+    if zips and not options.wine:
+        parser.error("a .zip package runs in the Wine session: give --wine too")
+    if not options.native and not options.wine and not debs:
+        parser.error("give --native, --wine, a .deb --package, or several")
     if options.keep_traces:
         global KEPT_TRACES
         KEPT_TRACES = options.keep_traces.resolve()
@@ -1898,13 +2117,15 @@ def main() -> int:
     results = Results()
     if options.native:
         run_native(options.native.resolve(), results, options.only)
+    for deb in debs:
+        run_deb(deb, results, options.only)
     if options.wine:
         exe = options.wine.resolve()
         driver = (options.driver or exe.parent / "vendrix_e2e_driver.exe").resolve()
         backend = (options.backend_tests or exe.parent / "vendrix_win32_tests.exe").resolve()
         try:
             run_wine(exe, driver, backend if backend.exists() else None, results, options.only,
-                     options.wine_arch)
+                     options.wine_arch, zips)
         except (OSError, RuntimeError, subprocess.SubprocessError) as error:
             results.record("wine: set-up", [str(error)])
     print(f"{results.passed} passed, {results.failed} failed", flush=True)
