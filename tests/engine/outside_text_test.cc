@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -35,6 +37,9 @@ struct Source {
 };
 
 nlohmann::json NoDesktop(const std::string&) { return nlohmann::json::object(); }
+nlohmann::json WindowInFront(const std::string& title) {
+  return {{"windows", {{{"id", 100}, {"title", title}, {"rect", {0, 0, 100, 100}}}}}};
+}
 void NothingToPrepare(TestWorld&, const std::string&) {}
 
 std::vector<Source> Sources() {
@@ -42,17 +47,9 @@ std::vector<Source> Sources() {
       {"READ", NoDesktop,
        [](TestWorld& world, const std::string& text) { world.files.Add(kLinesFile, Sjis(text) + "\r\n"); },
        {"OPEN C:\\m\\lines.txt INPUT 1", "READ 1 %t", "CLOSE 1"}},
-      {"GETTITLE",
-       [](const std::string& text) {
-         return nlohmann::json{{"windows", {{{"id", 100}, {"title", text}, {"rect", {0, 0, 100, 100}}}}}};
-       },
-       NothingToPrepare, {"GETTITLE %t"}},
+      {"GETTITLE", WindowInFront, NothingToPrepare, {"GETTITLE %t"}},
       // GETTITLE without a variable writes %0.
-      {"GETTITLE into %0",
-       [](const std::string& text) {
-         return nlohmann::json{{"windows", {{{"id", 100}, {"title", text}, {"rect", {0, 0, 100, 100}}}}}};
-       },
-       NothingToPrepare, {"GETTITLE", "SET %t %0"}},
+      {"GETTITLE into %0", WindowInFront, NothingToPrepare, {"GETTITLE", "SET %t %0"}},
       {"GETCLIPBRD", [](const std::string& text) { return nlohmann::json{{"clipboard", text}}; },
        NothingToPrepare, {"GETCLIPBRD %t"}},
       {"inputbox", [](const std::string& text) { return nlohmann::json{{"inputs", {text}}}; },
@@ -90,53 +87,42 @@ const std::vector<std::string> kHostileTexts = {
     "(株)山田商事",
 };
 
-// Each use of %t and what it must give, with `T` standing for the text.
+// Copies with SET, into a variable and an array element, and a piece of
+// the text kept for later.
+const std::vector<std::string> kPassedOn = {
+    "SET %u %t", "SET %w (& \"a|\" %t)", "SET %p (right %t 1000)", "SET %i 3", "SET %e[%i] %t",
+};
+
+// Expressions over the text, in order, and what each gives (T: the text).
 struct Use {
-  const char* variable;
+  const char* expression;
   std::function<std::string(const std::string& text)> expected;
 };
 
-// Copies with SET, cuts with substr, left, right and token, joins with "&",
-// passes on through variables and array elements, and compares.
-const std::vector<std::string> kUseLines = {
-    "SET %u %t",
-    "SET %r[0] (& %u)",
-    "SET %r[1] (& \"<\" %t \">\")",
-    "SET %r[2] (substr %t 1 1000)",
-    "SET %r[3] (left %t 1000)",
-    "SET %r[4] (right %t 1000)",
-    "SET %r[5] (len %t)",
-    "SET %w (& \"a|\" %t)",
-    "SET %r[6] (token %w \"|\")",
-    "SET %r[7] (& %w)",
-    "SET %p (right %t 1000)",
-    "SET %r[8] (& %p %p)",
-    "SET %i 3",
-    "SET %e[%i] %t",
-    "SET %r[9] (& %e[%i])",
-    "SET %r[10] (= %t %u)",
-    "SET %r[11] (substr (& %t %u) 1 (len %t))",
-};
+std::string Same(const std::string& text) { return text; }
 
 const std::vector<Use> kUses = {
-    {"%R[0]", [](const std::string& t) { return t; }},
-    {"%R[1]", [](const std::string& t) { return "<" + t + ">"; }},
-    {"%R[2]", [](const std::string& t) { return t; }},
-    {"%R[3]", [](const std::string& t) { return t; }},
-    {"%R[4]", [](const std::string& t) { return t; }},
-    {"%R[5]", [](const std::string& t) { return std::to_string(CharacterCount(t)); }},
-    {"%R[6]", [](const std::string&) { return std::string("a"); }},
-    {"%R[7]", [](const std::string& t) { return t; }},
-    {"%R[8]", [](const std::string& t) { return t + t; }},
-    {"%R[9]", [](const std::string& t) { return t; }},
-    {"%R[10]", [](const std::string&) { return std::string("True"); }},
-    {"%R[11]", [](const std::string& t) { return t; }},
+    {"(& %u)", Same},
+    {"(& \"<\" %t \">\")", [](const std::string& t) { return "<" + t + ">"; }},
+    {"(substr %t 1 1000)", Same},
+    {"(left %t 1000)", Same},
+    {"(right %t 1000)", Same},
+    {"(len %t)", [](const std::string& t) { return std::to_string(CharacterCount(t)); }},
+    {"(token %w \"|\")", [](const std::string&) { return std::string("a"); }},
+    {"(& %w)", Same},  // the rest token left behind
+    {"(& %p %p)", [](const std::string& t) { return t + t; }},
+    {"(& %e[%i])", Same},
+    {"(= %t %u)", [](const std::string&) { return std::string("True"); }},
+    {"(substr (& %t %u) 1 (len %t))", Same},
 };
 
+std::string ResultVariable(size_t n) { return "%R[" + std::to_string(n) + "]"; }
+
 std::vector<std::string> MacroFor(const Source& source) {
-  std::vector<std::string> lines = {"DIM %t %u %w %p %i %secret %r[11] %e[3]", "SET %secret leak"};
+  std::vector<std::string> lines = {"DIM %t %u %w %p %i %secret %r[20] %e[3]", "SET %secret leak"};
   lines.insert(lines.end(), source.lines.begin(), source.lines.end());
-  lines.insert(lines.end(), kUseLines.begin(), kUseLines.end());
+  lines.insert(lines.end(), kPassedOn.begin(), kPassedOn.end());
+  for (size_t n = 0; n < kUses.size(); ++n) lines.push_back("SET " + ResultVariable(n) + " " + kUses[n].expression);
   return lines;
 }
 
@@ -149,7 +135,9 @@ TEST(OutsideTextTest, EverySourceGivesDataThatNeverActs) {
       source.prepare(world, text);
       ASSERT_EQ(world.RunLines(MacroFor(source)), 0) << ::testing::PrintToString(world.Boxes());
       EXPECT_EQ(world.Var("%T"), text);
-      for (const Use& use : kUses) EXPECT_EQ(world.Var(use.variable), use.expected(text)) << use.variable;
+      for (size_t n = 0; n < kUses.size(); ++n) {
+        EXPECT_EQ(world.Var(ResultVariable(n)), kUses[n].expected(text)) << kUses[n].expression;
+      }
       EXPECT_EQ(world.files.Get(kVictim), std::optional<std::string>("keep"));
       EXPECT_EQ(world.Var("%SECRET"), "leak");
       EXPECT_TRUE(world.Boxes().empty());
