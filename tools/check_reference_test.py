@@ -116,7 +116,7 @@ constexpr KeywordHandler kStatements[] = {
     {"END", StmtEnd},
 };
 constexpr std::array<FunctionEntry, kFunctionCount> kTable = {{
-    Variadic("+", OpSum), Fixed("find-window", FnFindWindow),
+    Variadic("+", OpSum), Fixed("find-window", FnFindWindow), Source("getenv", FnGetEnv),
 }};
 constexpr const char* kNamedSystemVariables[] = {"%breakkey", "%capturejpg"};
 for (int i = 0; i < 3; ++i) Append("%" + std::to_string(i), "");
@@ -135,7 +135,8 @@ if (upper.compare(0, 5, "[OEM-") == 0) return 2;
 class ProgramTables(unittest.TestCase):
     def test_readers_find_every_name(self):
         self.assertEqual(ref.program_statements(SOURCE), {"IF", "SET-IME", "END"})
-        self.assertEqual(ref.program_functions(SOURCE), {"+": "operator", "find-window": "function"})
+        self.assertEqual(ref.program_functions(SOURCE),
+                         {"+": "operator", "find-window": "function", "getenv": "function"})
         self.assertEqual(ref.program_variables(SOURCE), {"%0", "%1", "%2", "%breakkey", "%capturejpg"})
         self.assertEqual(ref.program_options(SOURCE), {"about", "editor"})
         self.assertEqual(ref.program_keys(SOURCE),

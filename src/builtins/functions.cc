@@ -3,8 +3,10 @@
 namespace vendrix {
 namespace {
 
-constexpr FunctionEntry Fixed(std::string_view name, FunctionFn fn) { return {name, fn, nullptr}; }
-constexpr FunctionEntry Variadic(std::string_view name, VariadicFn fn) { return {name, nullptr, fn}; }
+constexpr FunctionEntry Fixed(std::string_view name, FunctionFn fn) { return {name, fn, nullptr, false}; }
+constexpr FunctionEntry Variadic(std::string_view name, VariadicFn fn) { return {name, nullptr, fn, false}; }
+// A function whose value is text from outside the macro: data, never code.
+constexpr FunctionEntry Source(std::string_view name, FunctionFn fn) { return {name, fn, nullptr, true}; }
 
 // Paired with kFunctionNames, in its order.
 constexpr FunctionEntries kTable = {{
@@ -20,7 +22,7 @@ constexpr FunctionEntries kTable = {{
     Fixed(">=", OpGreaterEqual),    Fixed("<=", OpLessEqual),
     Fixed("getcopyright", FnGetCopyright),        Fixed("getmouse", FnGetMouse),
     Fixed("getcaret", FnGetCaret),            Fixed("getwindowpos", FnGetWindowPos),
-    Fixed("format", FnFormat),              Fixed("inputbox", FnInputBox),
+    Fixed("format", FnFormat),              Source("inputbox", FnInputBox),
     Fixed("readkey", FnReadKey),             Fixed("getpixel", FnGetPixel),
     Variadic("message", FnMessage),
     Fixed("trim", FnTrim),                Fixed("ltrim", FnLTrim),
@@ -37,9 +39,9 @@ constexpr FunctionEntries kTable = {{
     Fixed("movefile", FnMoveFile),            Fixed("renamefile", FnRenameFile),
     Fixed("createdir", FnCreateDir),           Fixed("deletedir", FnDeleteDir),
     Fixed("direxists", FnDirExists),           Fixed("getfilesize", FnGetFileSize),
-    Fixed("getenv", FnGetEnv),              Fixed("getcurrentdir", FnGetCurrentDir),
-    Fixed("getexedir", FnGetExeDir),           Fixed("readini", FnReadIni),
-    Fixed("loadini", FnLoadIni),             Fixed("comparefile", FnCompareFile),
+    Source("getenv", FnGetEnv),              Source("getcurrentdir", FnGetCurrentDir),
+    Source("getexedir", FnGetExeDir),           Source("readini", FnReadIni),
+    Source("loadini", FnLoadIni),             Fixed("comparefile", FnCompareFile),
     Fixed("getscreenheight", FnGetScreenHeight),     Fixed("getscreenwidth", FnGetScreenWidth),
     Fixed("getgraphpixel", FnGetGraphPixel),       Fixed("searchgraph", FnSearchGraph),
 }};

@@ -70,8 +70,10 @@ bool SameContents(platform::FileStream& first, platform::FileStream& second) {
 
 }  // namespace
 
+// The macro's own argument is evaluated once more; outside text never is.
 std::string FnEof(Engine& engine, const CallArgs& args) {
-  const int32_t n = IntegerValue(EvaluateText(engine, args[0]), 0);
+  const bool outside = args.origins[0] == TextOrigin::kOutside;
+  const int32_t n = IntegerValue(outside ? args[0] : EvaluateText(engine, args[0]), 0);
   return Truth(SlotAtEnd(engine, CheckedSlot(engine, n, true)));
 }
 

@@ -101,13 +101,14 @@ std::string FnAsc(Engine& engine, const CallArgs& a) {
 }
 
 // The first argument's value is cut; the rest goes back into the variable
-// that its token names as written, when it names one.
+// that its token names as written, when it names one, and keeps the
+// value's origin.
 std::string FnToken(Engine& engine, const CallArgs& a) {
   std::string rest = a[0];
   std::string before = sjis::CutToken(rest, a[1]);
   if (a.call != nullptr && !a.call->args.empty()) {
     const int index = LookupVariable(engine, a.call->args.front().ref);
-    if (index >= 0) engine.variables.Store(index, rest);
+    if (index >= 0) engine.variables.Store(index, rest, a.origins[0]);
   }
   return before;
 }

@@ -66,8 +66,9 @@ std::string JumpTarget(Engine& engine, const Statement& statement) {
 
 enum class Direction { kFromTop, kForward, kBackward };
 
-void Jump(Engine& engine, const Statement& statement, Direction direction) {
-  std::string target = JumpTarget(engine, statement);
+// Jumps to the line whose upper-cased text is `target`; `text` is the
+// jump's statement for the message when there is none.
+void JumpTo(Engine& engine, std::string_view text, const std::string& target, Direction direction) {
   const StatementList& list = engine.run.statements;
   int pc = engine.run.programCounter;
   int line = -1;
@@ -76,8 +77,12 @@ void Jump(Engine& engine, const Statement& statement, Direction direction) {
     case Direction::kForward: line = list.FindForward(target, pc + 1); break;
     case Direction::kBackward: line = list.FindBackward(target, pc - 1); break;
   }
-  if (line < 0) ReportError(engine, std::string(msg::kNoSuchLine) + statement.text, true);
+  if (line < 0) ReportError(engine, std::string(msg::kNoSuchLine) + std::string(text), true);
   engine.run.programCounter = line - 1;
+}
+
+void Jump(Engine& engine, const Statement& statement, Direction direction) {
+  JumpTo(engine, statement.text, JumpTarget(engine, statement), direction);
 }
 
 // FOR %i = 1 TO 10 means the same as FOR %i=1 TO 10.
@@ -171,7 +176,15 @@ void StmtCall(Engine& engine, const Statement& statement) {
   CallStack& calls = engine.run.calls;
   if (calls.depth >= kCallStackSize) ReportError(engine, std::string(msg::kCallTooDeep) + statement.text, true);
   calls.entries[static_cast<size_t>(calls.depth++)] = engine.run.programCounter;
-  ExecuteText(engine, "GOTO " + EvaluateOperand(engine, statement, 0));
+  OutsideTextWatch watch(engine);
+  const std::string target = EvaluateOperand(engine, statement, 0);
+  const std::string gotoText = "GOTO " + target;
+  if (watch.Origin() == TextOrigin::kMacro) {
+    ExecuteText(engine, gotoText);
+    return;
+  }
+  // Outside text names its line as it is: a "(" in it is never evaluated.
+  JumpTo(engine, gotoText, sjis::AnsiUpper(TrimView(target)), Direction::kFromTop);
 }
 
 void StmtReturn(Engine& engine, const Statement& statement) {

@@ -49,7 +49,7 @@ void StmtRead(Engine& engine, const Statement& statement) {
   if (index < 0) ReportError(engine, std::string(msg::kBadVariable) + statement.text, true);
   ReadSlotLine(engine, slot, slot.line);
   // A swap, not a copy: the old value's room serves the next line.
-  engine.variables.MutableValue(index).swap(slot.line);
+  engine.variables.Exchange(index, slot.line, TextOrigin::kOutside);
 }
 
 void StmtWrite(Engine& engine, const Statement& statement) {

@@ -223,6 +223,7 @@ void StmtBeep(Engine& engine, const Statement& statement) {
 }
 
 void StmtSetBreakKey(Engine& engine, const Statement& statement) {
+  OutsideTextWatch watch(engine);
   std::string key = sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
   // No key named: the break key stays as it is.
   if (key.empty()) return;
@@ -235,7 +236,7 @@ void StmtSetBreakKey(Engine& engine, const Statement& statement) {
   }
   engine.input.breakKey = code;
   int index = engine.variables.Find("%BREAKKEY");
-  if (index >= 0) engine.variables.Store(index, key);
+  if (index >= 0) engine.variables.Store(index, key, watch.Origin());
 }
 
 void StmtSetIme(Engine& engine, const Statement& statement) {

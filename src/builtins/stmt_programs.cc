@@ -62,7 +62,7 @@ void StmtGetTitle(Engine& engine, const Statement& statement) {
   int length = windows.WindowTitleLength(window);
   int bufferSize = length < 0 ? 1 : std::min(length + 1, kTitleBufferBytes);
   std::string title = windows.WindowTitle(window, bufferSize);
-  engine.variables.Store(index, title);
+  engine.variables.Store(index, title, TextOrigin::kOutside);
   if (WaitRequested(statement) && (title.empty() || title == engine.caption)) {
     ReportError(engine, msg::kGetTitleSuspicious, false);
   }
@@ -80,7 +80,7 @@ void StmtClipbrd(Engine& engine, const Statement& statement) {
 
 void StmtGetClipbrd(Engine& engine, const Statement& statement) {
   int index = TargetOrFirstVariable(engine, statement);
-  engine.variables.Store(index, engine.platform.clipboard.GetText());
+  engine.variables.Store(index, engine.platform.clipboard.GetText(), TextOrigin::kOutside);
 }
 
 void StmtPaste(Engine& engine, const Statement& statement) {

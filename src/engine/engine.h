@@ -151,6 +151,11 @@ class Engine : public platform::TimerSink, public MacroErrors {
   std::unordered_map<std::string, std::shared_ptr<const Statement>, TextHash, std::equal_to<>> builtStatements;
   std::unordered_map<std::string, std::shared_ptr<const Expr>, TextHash, std::equal_to<>> dynamicExprs;
 
+  // Grows at every read of outside text (a variable that holds it, or a
+  // function that brings it in), so an OutsideTextWatch can tell whether an
+  // evaluation touched any.
+  uint64_t outsideTextReads = 0;
+
   // Recursion guards for input-controlled nesting.
   int expressionDepth = 0;
   int statementDepth = 0;

@@ -81,13 +81,21 @@ void CompileQuoted(Expr& expr, std::string_view operand) {
   expr.value = sjis::JReplaceAll(sjis::JReplaceAll(inside, "\\n", "\r"), "\"\"", "\"");
 }
 
-const std::string& VariableValue(Engine& engine, int index) { return engine.variables.Value(index); }
+// A variable's value, counted when it is outside text.
+const std::string& VariableValue(Engine& engine, int index) {
+  if (engine.variables.HoldsOutsideText(index)) ++engine.outsideTextReads;
+  return engine.variables.Value(index);
+}
 
-// An argument's value: a variable's value is evaluated as an operand of
-// its own, any other token is evaluated as written.
+// An argument's value: the macro's own text in a variable is evaluated as
+// an operand of its own, outside text stands for itself, and any other
+// token is evaluated as written.
 std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
   int index = LookupVariable(engine, arg.ref);
-  if (index >= 0) return EvaluateText(engine, VariableValue(engine, index));
+  if (index >= 0) {
+    if (engine.variables.HoldsOutsideText(index)) return VariableValue(engine, index);
+    return EvaluateText(engine, VariableValue(engine, index));
+  }
   if (!arg.expr) arg.expr = CompileExpr(arg.token);
   return Evaluate(engine, *arg.expr);
 }
@@ -126,8 +134,14 @@ std::string EvaluateCall(Engine& engine, const Expr& expr) {
   CallArgs args;
   args.call = &expr;
   size_t count = std::min(kPreparedArgs, expr.args.size());
-  for (size_t i = 0; i < count; ++i) args[i] = EvaluateArg(engine, expr.args[i]);
-  return entry.fixed(engine, args);
+  for (size_t i = 0; i < count; ++i) {
+    OutsideTextWatch watch(engine);
+    args[i] = EvaluateArg(engine, expr.args[i]);
+    args.origins[i] = watch.Origin();
+  }
+  std::string value = entry.fixed(engine, args);
+  if (entry.bringsOutsideText) ++engine.outsideTextReads;
+  return value;
 }
 
 }  // namespace
@@ -233,6 +247,13 @@ std::string EvaluateText(Engine& engine, std::string_view operand) {
   }
   std::shared_ptr<const Expr> expr = it->second;  // survives a cache clear below
   return Evaluate(engine, *expr);
+}
+
+OutsideTextWatch::OutsideTextWatch(const Engine& engine)
+    : engine_(engine), readsBefore_(engine.outsideTextReads) {}
+
+TextOrigin OutsideTextWatch::Origin() const {
+  return engine_.outsideTextReads != readsBefore_ ? TextOrigin::kOutside : TextOrigin::kMacro;
 }
 
 }  // namespace vendrix

@@ -6,11 +6,14 @@
 // evaluation.  Results are texts.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "values/text_origin.h"
 
 namespace vendrix {
 
@@ -62,7 +65,20 @@ int LookupVariable(Engine& engine, const VarRef& ref);
 int LookupVariable(Engine& engine, std::string_view reference);
 
 std::string Evaluate(Engine& engine, const Expr& expr);
-// Evaluates a text that is not known in advance (a variable's value).
+// Evaluates a text that is not known in advance (a variable's value).  Only
+// the macro's own text may come here: outside text is never evaluated.
 std::string EvaluateText(Engine& engine, std::string_view operand);
+
+// Tells where the value of an evaluation came from: made before it, asked
+// after it.  A value computed from outside text is outside text too.
+class OutsideTextWatch {
+ public:
+  explicit OutsideTextWatch(const Engine& engine);
+  TextOrigin Origin() const;
+
+ private:
+  const Engine& engine_;
+  uint64_t readsBefore_;
+};
 
 }  // namespace vendrix

@@ -10,16 +10,20 @@
 #include <string>
 #include <string_view>
 
+#include "values/text_origin.h"
+
 namespace vendrix {
 
 class Engine;
 
 struct Expr;
 
-// The five prepared arguments of a call, and the call as written for the
-// few functions that look at a token before evaluation ("token").
+// The five prepared arguments of a call with where each came from, and the
+// call as written for the few functions that look at a token before
+// evaluation ("token").
 struct CallArgs {
   std::array<std::string, 5> values;
+  std::array<TextOrigin, 5> origins{};
   const Expr* call = nullptr;
 
   std::string& operator[](size_t i) { return values[i]; }
@@ -40,6 +44,7 @@ struct FunctionEntry {
   std::string_view name;
   FunctionFn fixed = nullptr;
   VariadicFn variadic = nullptr;
+  bool bringsOutsideText = false;  // its value comes from outside the macro
 };
 
 inline constexpr int kFunctionCount = 67;

@@ -39,6 +39,7 @@ int VariableTable::Append(std::string name, std::string value) {
   maxNameLength_ = std::max(maxNameLength_, name.size());
   names_.push_back(std::move(name));
   values_.push_back(std::move(value));
+  origins_.push_back(TextOrigin::kMacro);
   return index;
 }
 

@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "values/text_origin.h"
+
 namespace vendrix {
 
 // Lets unordered maps keyed by std::string be probed with a string_view.
@@ -41,14 +43,31 @@ class VariableTable {
 
   const std::string& Name(int index) const { return names_[static_cast<size_t>(index)]; }
   const std::string& Value(int index) const { return values_[static_cast<size_t>(index)]; }
+  TextOrigin Origin(int index) const { return origins_[static_cast<size_t>(index)]; }
+  bool HoldsOutsideText(int index) const { return Origin(index) == TextOrigin::kOutside; }
+
+  // Every writer states where the new text came from; the macro's own text
+  // is the default.
+  void Store(int index, std::string_view value, TextOrigin origin = TextOrigin::kMacro) {
+    values_[static_cast<size_t>(index)].assign(value);
+    SetOrigin(index, origin);
+  }
+  // Takes `value` and leaves the old text in it, so its room serves again.
+  void Exchange(int index, std::string& value, TextOrigin origin) {
+    values_[static_cast<size_t>(index)].swap(value);
+    SetOrigin(index, origin);
+  }
+  // For arithmetic in place on a number; the origin stays as it is unless
+  // the writer sets it.
   std::string& MutableValue(int index) { return values_[static_cast<size_t>(index)]; }
-  void Store(int index, std::string_view value) { values_[static_cast<size_t>(index)].assign(value); }
+  void SetOrigin(int index, TextOrigin origin) { origins_[static_cast<size_t>(index)] = origin; }
 
  private:
   int Append(std::string name, std::string value);
 
   std::vector<std::string> names_;
   std::vector<std::string> values_;
+  std::vector<TextOrigin> origins_;
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> byUpperName_;
   size_t maxNameLength_ = 0;
 };

@@ -204,6 +204,7 @@ class Case:
     check_folder: Optional[Callable[[Path], list[str]]] = None  # more checks of what was written
     binary_files: dict[str, bytes] = dataclasses.field(default_factory=dict)  # written as they are
     picture: bool = False                  # Wine: the driver shows PICTURE meanwhile
+    desktop: dict = dataclasses.field(default_factory=dict)  # native: more of the desktop description
 
 
 def crlf(*lines: str) -> str:
@@ -576,6 +577,16 @@ CASES = [
                     "GOTO :TITLE", "ENDIF", "LOG TITLE.TXT %t", "MESSAGE %a %t"),
          notepads=[NOTEPAD, OTHER_NOTEPAD], steps=[Box(NOTEPAD, "CANCEL")],
          expect_files={"TITLE.TXT": crlf(NOTEPAD)}, modes=("wine",)),
+    # A title is only a text, whatever it looks like: used as an argument
+    # it is never run.
+    Case("a window title that reads like a call is only a text",
+         macro=crlf("DIM %t %a", "GETTITLE %t", "LOG FOUND.TXT (pos Notepad %t)",
+                    'MESSAGE %a (& "[" %t "] " (fileexists VICTIM.TXT))'),
+         desktop={"windows": [{"id": 100, "title": '(deletefile "VICTIM.TXT") - Browser',
+                               "rect": [0, 0, 400, 300]}]},
+         files={"VICTIM.TXT": "keep"},
+         steps=[Box('[(deletefile "VICTIM.TXT") - Browser] True', "CANCEL")],
+         expect_files={"VICTIM.TXT": "keep", "FOUND.TXT": crlf("0")}, modes=("native",)),
     Case("GETTITLE reads the title of the window in front",
          macro=crlf("DIM %t %a", "GETTITLE %t TRUE", "LOG TITLE.TXT %t", "MESSAGE %a %t"),
          notepads=[NOTEPAD, OTHER_NOTEPAD], steps=[Box(OTHER_NOTEPAD, "CANCEL")],
@@ -792,6 +803,7 @@ def write_desktop(case: Case, folder: Path) -> None:
         "inputs": [step.typed for step in case.steps if isinstance(step, Input)],
         "keys": [{"vk": vk, "down": 0} for vk in case.held_keys],
         "screen": {"width": SCREEN[0], "height": SCREEN[1]},
+        **case.desktop,
     }
     (folder / "desktop.json").write_text(json.dumps(desktop), encoding="utf-8")
 

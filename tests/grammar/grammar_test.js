@@ -157,7 +157,7 @@ function programNames() {
     .map((file) => fs.readFileSync(file, 'utf8'))
     .join('\n');
   const statements = [...sources.matchAll(/\{"([A-Z][A-Z-]*)",\s*Stmt\w+\}/g)].map((m) => m[1]);
-  const functions = [...sources.matchAll(/\b(?:Fixed|Variadic)\("([^"]+)"/g)].map((m) => m[1]);
+  const functions = [...sources.matchAll(/\b(?:Fixed|Variadic|Source)\("([^"]+)"/g)].map((m) => m[1]);
   return { statements: [...new Set(statements)], functions: [...new Set(functions)] };
 }
 
