@@ -2044,7 +2044,7 @@ RECORDER_TITLE = "Zemlo round trip"
 # the recorder's test switch accepts).
 RECORDER_KEYS = [72, 69, 76, 76, 79, 32, 87, 79, 82, 76, 68, 13, 52, 50]
 RECORDER_TEXT = "hello world\r\n42"
-# Inside the first notepad's edit (NOTEPAD_PLACES).
+# Inside the first notepad's edit (NOTEPAD_PLACES): the click that brings it forward.
 RECORDER_CLICK = (250, 200)
 RECORDER_SAVE_TITLE = "記録したマクロの保存"
 RECORDER_MENU = crlf(":Hello", "hello.mac")
@@ -2064,21 +2064,21 @@ def record_in_notepad(session: WineSession, driver: Path, folder: Path, notepad:
     steps = [
         (["button", "--class", "ZemloRecorder", "--text", utf8_hex("記録")], "Record"),
         (["caption", "--class", "ZemloRecorder", "--expect", utf8_hex("Zemlo - ● 記録中")], "recording"),
-        (["front", "--hwnd", str(notepad)], "notepad in front"),
+        # A click brings the notepad forward, as a user would do it.
+        (["front", "--hwnd", str(notepad), "--click", "{},{}".format(*RECORDER_CLICK)], "notepad in front"),
     ]
     for args, what in steps:
         reply, note = recorder_driver(session, driver, folder, args)
         if reply is None:
             return [f"{what}: {note}"]
-    x, y = RECORDER_CLICK
-    for args in (["click", "--at", f"{x},{y}"], ["type", "--vk", key_list(RECORDER_KEYS)]):
-        if session.wine([str(driver)] + args, timeout=COMMAND_TIMEOUT_S, cwd=folder).returncode != 0:
-            return [f"driver {args[0]} failed"]
+    if session.wine([str(driver), "type", "--vk", key_list(RECORDER_KEYS)], timeout=COMMAND_TIMEOUT_S,
+                    cwd=folder).returncode != 0:
+        return ["driver type failed"]
     # The keys have passed the hooks once notepad shows them.
     reply, note = recorder_driver(session, driver, folder,
                                   ["text", "--hwnd", str(notepad), "--expect", utf8_hex(RECORDER_TEXT)])
-    if reply is None:
-        return [f"notepad never read {RECORDER_TEXT!r} while recording: {note}"]
+    if reply is None or reply["text"] != RECORDER_TEXT:
+        return [f"notepad never read {RECORDER_TEXT!r} while recording: {reply['text'] if reply else note}"]
     reply, note = recorder_driver(session, driver, folder,
                                   ["button", "--class", "ZemloRecorder", "--text", utf8_hex("停止")])
     if reply is None:
@@ -2099,14 +2099,53 @@ def check_recorded_files(folder: Path) -> list[str]:
         return ["recorded.mac was not written"]
     macro = macro_path.read_bytes().decode("cp932", "replace")
     problems = []
-    for wanted in (f'ACTIVATE-WINDOW "{RECORDER_TITLE}"\r\n', "SETORIGIN (getwindowpos)\r\n",
-                   "LCLICK ", "KEY hello [SPACE] world [ENTER] 42\r\n"):
-        if wanted not in macro:
-            problems.append(f"recorded.mac lacks {wanted!r}: {macro!r}")
+    # Exactly what a person would write: the notepad activated, the click
+    # relative to it, the typing as one KEY line; nothing of the driver's
+    # own keys or of the recorder's window.
+    expected = (r"; Zemlo で記録 \d{4}/\d{2}/\d{2} \d{2}:\d{2}\r\n" +
+                re.escape(crlf(f'ACTIVATE-WINDOW "{RECORDER_TITLE}"', "SETORIGIN (getwindowpos)")) +
+                r"LCLICK \d+,\d+\r\n" + re.escape(crlf("KEY hello [SPACE] world [ENTER] 42")))
+    if not re.fullmatch(expected, macro):
+        problems.append(f"recorded.mac reads {macro!r}")
     menu = (folder / "Vendrix.MNU").read_bytes().decode("cp932", "replace")
     if not re.fullmatch(re.escape(RECORDER_MENU) + r":記録 \d{4}/\d{2}/\d{2} \d{2}:\d{2}\r\nrecorded\.mac\r\n", menu):
         problems.append(f"Vendrix.MNU reads {menu!r}")
     return problems
+
+
+def close_recorder(session: WineSession, driver: Path, folder: Path, recorder: Optional[subprocess.Popen]) -> list[str]:
+    """Closes the recorder's window; it ends with 0."""
+    reply, note = recorder_driver(session, driver, folder, ["caption", "--class", "ZemloRecorder"])
+    if reply is None:
+        return [f"no recorder window: {note}"]
+    session.wine([str(driver), "post", "--hwnd", str(reply["hwnd"]), "--msg", "16", "--lparam", "0"],
+                 timeout=COMMAND_TIMEOUT_S, cwd=folder)
+    if recorder is None:  # started by Vendrix: gone once its window is
+        gone = wait_until(lambda: recorder_driver(session, driver, folder,
+                                                  ["caption", "--class", "ZemloRecorder", "--timeout", "0"])[0] is None,
+                          EXIT_TIMEOUT_S)
+        return [] if gone else ["the recorder's window stayed after WM_CLOSE"]
+    try:
+        code = recorder.wait(timeout=EXIT_TIMEOUT_S)
+    except subprocess.TimeoutExpired:
+        return ["Zemlo.exe did not end when its window was closed"]
+    return [] if code == 0 else [f"Zemlo.exe ended with {code}"]
+
+
+def start_recorder_from_menu(session: WineSession, exe: Path, driver: Path, folder: Path) -> list[str]:
+    """The menu's 記録 (accelerator ^) starts Zemlo.exe beside the program
+    and ends with 0."""
+    menu = session.start_program([str(folder / exe.name)], cwd=folder)
+    try:
+        reply, note = recorder_driver(session, driver, folder, ["menu", "--char", str(ord("^"))])
+        if reply is None:
+            return [f"no menu to pick 記録 from: {note}"]
+        problems = wait_for_exit(session, driver, menu, Case(name=RECORDER_NAME), folder)
+    finally:
+        if menu.poll() is None:
+            menu.kill()
+            menu.wait()
+    return problems + close_recorder(session, driver, folder, None)
 
 
 def run_wine_recorder(session: WineSession, exe: Path, driver: Path, folder: Path) -> list[str]:
@@ -2126,25 +2165,14 @@ def run_wine_recorder(session: WineSession, exe: Path, driver: Path, folder: Pat
         try:
             problems = record_in_notepad(session, driver, folder, notepads.hwnd[RECORDER_TITLE])
             problems = problems or check_recorded_files(folder)
-            reply, note = recorder_driver(session, driver, folder, ["caption", "--class", "ZemloRecorder"])
-            if reply is None:
-                problems.append(f"the recorder's window is gone: {note}")
-            else:
-                session.wine([str(driver), "post", "--hwnd", str(reply["hwnd"]), "--msg", "16", "--lparam", "0"],
-                             timeout=COMMAND_TIMEOUT_S, cwd=folder)
-                try:
-                    code = recorder.wait(timeout=EXIT_TIMEOUT_S)
-                    if code != 0:
-                        problems.append(f"Zemlo.exe ended with {code}")
-                except subprocess.TimeoutExpired:
-                    problems.append("Zemlo.exe did not end when its window was closed")
+            problems += close_recorder(session, driver, folder, recorder)
         finally:
             if recorder.poll() is None:
                 recorder.kill()
                 recorder.wait()
     if problems:
         return problems
-    return play_back_recording(session, driver, folder)
+    return play_back_recording(session, driver, folder) + start_recorder_from_menu(session, exe, driver, folder)
 
 
 def play_back_recording(session: WineSession, driver: Path, folder: Path) -> list[str]:
@@ -2159,8 +2187,9 @@ def play_back_recording(session: WineSession, driver: Path, folder: Path) -> lis
         problems = wait_for_exit(session, driver, run, Case(name=RECORDER_NAME), folder)
         reply, note = recorder_driver(session, driver, folder, ["text", "--hwnd", str(notepads.hwnd[RECORDER_TITLE]),
                                                                 "--expect", utf8_hex(RECORDER_TEXT)])
-        if reply is None:
-            problems.append(f"played back, notepad does not read {RECORDER_TEXT!r}: {note}")
+        if reply is None or reply["text"] != RECORDER_TEXT:
+            problems.append(f"played back, notepad reads {reply['text'] if reply else note!r}, "
+                            f"expected {RECORDER_TEXT!r}")
     return problems
 
 

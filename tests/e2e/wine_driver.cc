@@ -92,11 +92,11 @@
 //       Waits for a visible top-level window of that class (whose caption
 //       reads the UTF-8 written as HEX, if given) and prints {"hwnd": N,
 //       "caption": ...}.
-//   vendrix_e2e_driver front --hwnd N [--timeout MS]
+//   vendrix_e2e_driver front --hwnd N [--click X,Y] [--timeout MS]
 //       Brings the window to the front with the keyboard focus settled (see
-//       MoveFocusAndSettle); prints {"front": true}.
-//   vendrix_e2e_driver click --at X,Y [--right]
-//       Moves the pointer there and clicks (mouse_event: injected input).
+//       MoveFocusAndSettle), by clicking at that screen point as a user
+//       would (mouse_event: injected input), else with SetForegroundWindow;
+//       prints {"front": true}.
 //   vendrix_e2e_driver type --vk N,N,...
 //       Presses and lets go of each key in turn (keybd_event).
 //
@@ -1227,20 +1227,20 @@ int Front(int argc, char** argv) {
   const char* value = Option(argc, argv, "--hwnd");
   if (value == nullptr) return 64;
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(value, nullptr, 10)));
-  HWND settled = MoveFocusAndSettle([window] { ::SetForegroundWindow(window); }, [window] { return window; },
-                                    Timeout(argc, argv));
+  const std::vector<int> click = NumberList(Option(argc, argv, "--click"));
+  HWND settled = MoveFocusAndSettle(
+      [window, &click] {
+        if (click.size() != 2) {
+          ::SetForegroundWindow(window);
+          return;
+        }
+        ::SetCursorPos(click[0], click[1]);
+        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+      },
+      [window] { return window; }, Timeout(argc, argv));
   PrintLine(settled != nullptr ? "{\"front\": true}" : "{\"error\": \"the window did not come to the front\"}");
   return settled != nullptr ? 0 : 2;
-}
-
-int Click(int argc, char** argv) {
-  const std::vector<int> at = NumberList(Option(argc, argv, "--at"));
-  if (at.size() != 2) return 64;
-  const bool right = Flag(argc, argv, "--right");
-  ::SetCursorPos(at[0], at[1]);
-  ::mouse_event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-  ::mouse_event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-  return 0;
 }
 
 int Type(int argc, char** argv) {
@@ -1285,7 +1285,6 @@ int main(int argc, char** argv) {
       {"button", ClickButton},
       {"caption", Caption},
       {"front", Front},
-      {"click", Click},
       {"type", Type},
   };
   for (const Command& command : kCommands) {

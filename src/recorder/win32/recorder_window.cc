@@ -24,6 +24,9 @@ constexpr int kHotkeyId = 1;
 constexpr UINT_PTR kClockTimer = 1, kImeTimer = 2;
 constexpr UINT kClockPeriodMs = 250, kImeSettleMs = 150;
 constexpr int kClientWidth = 300, kClientHeight = 74;
+// WM_IME_CONTROL's "is the input method open?" (imm.h of the Windows SDK;
+// not in every mingw-w64 header).
+constexpr WPARAM kImeGetOpenStatus = 0x0005;
 
 // Keys that open or close the input method: its state is read once the
 // window in front has taken the key.
@@ -245,10 +248,22 @@ bool RecorderWindow::OnOwnWindow(const RawInput& input) const {
   return RootOf(::WindowFromPoint(POINT{input.x, input.y})) == window_;
 }
 
+// The window an event belongs to: for a press of a button, the window under
+// the pointer (the press brings it forward; the system has not done so yet
+// when the hook sees it), else the window in front.
+uintptr_t RecorderWindow::WindowOf(const RawInput& input) const {
+  if (input.kind == RawKind::kButton && input.down) {
+    HWND under = RootOf(::WindowFromPoint(POINT{input.x, input.y}));
+    if (under != nullptr && under != ::GetDesktopWindow()) return reinterpret_cast<uintptr_t>(under);
+  }
+  return input.foreground;
+}
+
 void RecorderWindow::Take(const RawInput& input) {
   EventSource source{input.timeMs, input.injected, OnOwnWindow(input)};
-  if (input.foreground != 0 && RootOf(reinterpret_cast<HWND>(input.foreground)) != window_) {
-    session_.Window(EventSource{input.timeMs, input.injected, false}, Front(input.foreground));
+  uintptr_t window = WindowOf(input);
+  if (window != 0 && RootOf(reinterpret_cast<HWND>(window)) != window_) {
+    session_.Window(EventSource{input.timeMs, input.injected, false}, Front(window));
   }
   switch (input.kind) {
     case RawKind::kKey:
@@ -273,7 +288,7 @@ void RecorderWindow::CheckInputMethod(uint32_t timeMs, HWND foreground) {
   HWND ime = ::ImmGetDefaultIMEWnd(foreground);
   if (ime == nullptr) return;
   DWORD_PTR open = 0;
-  if (::SendMessageTimeoutW(ime, WM_IME_CONTROL, IMC_GETOPENSTATUS, 0, SMTO_ABORTIFHUNG, 200, &open) == 0) return;
+  if (::SendMessageTimeoutW(ime, WM_IME_CONTROL, kImeGetOpenStatus, 0, SMTO_ABORTIFHUNG, 200, &open) == 0) return;
   session_.Ime(EventSource{timeMs, false, false}, open != 0);
 }
 

@@ -52,6 +52,7 @@ class RecorderWindow {
   void Take(const RawInput& input);
   FrontWindow Front(uintptr_t window);
   bool OnOwnWindow(const RawInput& input) const;
+  uintptr_t WindowOf(const RawInput& input) const;
   void CheckInputMethod(uint32_t timeMs, HWND foreground);
 
   void Save(const Recording& recording);
