@@ -19,14 +19,12 @@ bool IsEditClass(HWND control) {
 
 }  // namespace
 
-bool PasswordFieldHasFocus(HWND foreground) {
-  if (foreground == nullptr) return false;
-  GUITHREADINFO info{};
-  info.cbSize = sizeof(info);
-  DWORD thread = ::GetWindowThreadProcessId(foreground, nullptr);
-  if (thread == 0 || !::GetGUIThreadInfo(thread, &info) || info.hwndFocus == nullptr) return false;
-  LONG_PTR style = ::GetWindowLongPtrW(info.hwndFocus, GWL_STYLE);
-  return (style & ES_PASSWORD) != 0 && IsEditClass(info.hwndFocus);
+bool PasswordFieldHasFocus(HWND focus) {
+  if (focus == nullptr) return false;
+  // The style first: one call, and the class name only for the rare
+  // control that has the bit.
+  LONG_PTR style = ::GetWindowLongPtrW(focus, GWL_STYLE);
+  return (style & ES_PASSWORD) != 0 && IsEditClass(focus);
 }
 
 bool InputHooks::Install() {
@@ -62,9 +60,18 @@ void InputHooks::OnKeyboard(WPARAM message, const KBDLLHOOKSTRUCT& event) {
   input.down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
   input.injected = (event.flags & LLKHF_INJECTED) != 0;
   input.vk = static_cast<int>(event.vkCode);
-  HWND foreground = ::GetForegroundWindow();
-  input.foreground = reinterpret_cast<uintptr_t>(foreground);
-  if (input.down) input.password = PasswordFieldHasFocus(foreground);
+  if (input.down) {
+    // One call gives the window in front and its focus (thread 0: the
+    // foreground thread's).
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(0, &info)) {
+      input.foreground = reinterpret_cast<uintptr_t>(info.hwndActive);
+      input.password = PasswordFieldHasFocus(info.hwndFocus);
+    }
+  } else {
+    input.foreground = reinterpret_cast<uintptr_t>(::GetForegroundWindow());
+  }
   Queue(input);
 }
 

@@ -45,8 +45,8 @@ class InputHooks {
   bool wakePosted_ = false;
 };
 
-// Whether the focused control of the window in front is a password field
-// (an edit control with ES_PASSWORD).
-bool PasswordFieldHasFocus(HWND foreground);
+// Whether the control with the focus is a password field (an edit control
+// with ES_PASSWORD).
+bool PasswordFieldHasFocus(HWND focus);
 
 }  // namespace vendrix::recorder::win32
