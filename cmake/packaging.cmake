@@ -77,7 +77,7 @@ if(WIN32)
   endforeach()
   add_custom_target(vendrix_package_texts ALL DEPENDS ${package_texts} ${windows_docs})
 
-  install(TARGETS vendrix_exe RUNTIME DESTINATION .)
+  install(TARGETS vendrix_exe zemlo_exe RUNTIME DESTINATION .)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION . PATTERN README.md EXCLUDE)
   install(FILES ${package_texts} DESTINATION .)
   install(DIRECTORY ${texts_dir}/docs DESTINATION .)

@@ -35,10 +35,12 @@ LAYERS = {
     "desktop": DESKTOP,
     # Turns a recording into a macro; beside the interpreter, over the desktop.
     "recorder": ["recorder"] + DESKTOP,
+    # Zemlo.exe's window and hooks: the recorder over the Windows backend.
+    "recorder/win32": ["recorder/win32", "recorder", "platform/win32"] + DESKTOP,
     "engine": ENGINE,
     "builtins": BUILTINS,
     "shell": SHELL,
-    "app": ["app", "platform/sim", "platform/posix", "platform/win32"] + SHELL,
+    "app": ["app", "platform/sim", "platform/posix", "platform/win32", "recorder", "recorder/win32"] + SHELL,
 }
 
 # Single headers shared across a layer's boundary, with the reason.

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "builtins/answers.h"
 #include "builtins/functions.h"
 #include "engine/engine.h"
 #include "engine/report.h"
@@ -26,15 +27,6 @@ constexpr std::array<KeyRange, 14> kReadKeySet = {{
 
 constexpr uint32_t kPollMs = 10;
 constexpr uint64_t kMsPerSecond = 1000;
-
-std::string AnswerText(int answer) {
-  switch (answer) {
-    case platform::kIdYes: return "YES";
-    case platform::kIdNo: return "NO";
-    case platform::kIdCancel: return "CANCEL";
-    default: return "";
-  }
-}
 
 bool IsDown(platform::Input& input, int vk) {
   return (static_cast<uint16_t>(input.GetAsyncKeyState(vk)) & 0x8000) != 0;

@@ -1,24 +1,13 @@
 // MESSAGE, and the statements this version does not carry out yet.
 #include <string>
 
+#include "builtins/answers.h"
 #include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/operands.h"
 #include "engine/report.h"
 
 namespace vendrix {
-namespace {
-
-std::string AnswerText(int answer) {
-  switch (answer) {
-    case platform::kIdYes: return "YES";
-    case platform::kIdNo: return "NO";
-    case platform::kIdCancel: return "CANCEL";
-    default: return "";
-  }
-}
-
-}  // namespace
 
 void StmtMessage(Engine& engine, const Statement& statement) {
   int answer;

@@ -230,11 +230,11 @@ class MacroWriter {
     } else {
       Statement("ACTIVATE-WINDOW " + QuotedOperand(event.title));
     }
-    if (event.left != originX_ || event.top != originY_) {
-      Statement("SETORIGIN " + Point(event.left, event.top));
-      originX_ = event.left;
-      originY_ = event.top;
-    }
+    // The origin is read from the window when the macro runs, so clicks
+    // still land when the window has moved since it was recorded.
+    Statement("SETORIGIN (getwindowpos)");
+    originX_ = event.left;
+    originY_ = event.top;
   }
 
   // ---- lines -------------------------------------------------------------

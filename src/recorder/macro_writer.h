@@ -1,7 +1,7 @@
 // Turns a recording into the macro a person would have written by hand.
 //
 //   ACTIVATE-WINDOW "無題 - メモ帳"       a window came to the front,
-//   SETORIGIN 100,100                   and clicks count from its corner
+//   SETORIGIN (getwindowpos)            and clicks count from its corner
 //   LCLICK 40,80
 //   KEY hello [SPACE] world [ENTER]      a run of typing is one KEY line
 //   DELAY 1200                           the user paused

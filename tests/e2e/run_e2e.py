@@ -1680,8 +1680,9 @@ class Notepads:
         self.hwnd: dict[str, int] = {}
         self.pids: list[int] = []
 
-    def start(self, title: str) -> Optional[str]:
-        left, top, width, height = NOTEPAD_PLACES[len(self.pids)]
+    def start(self, title: str, place: Optional[int] = None) -> Optional[str]:
+        """Starts a notepad in the next free place, or in NOTEPAD_PLACES[place]."""
+        left, top, width, height = NOTEPAD_PLACES[len(self.pids) if place is None else place]
         reply, note = driver_json(self.session, self.driver,
                                   ["notepad", "--title", utf8_hex(title), "--at",
                                    f"{left},{top},{width},{height}", "--timeout",
@@ -2033,6 +2034,175 @@ def wine_folder_text(folder: Path) -> str:
     return "Z:" + str(folder).replace("/", "\\") + "\\"
 
 
+# ---------------------------------------------------------------------------
+# The recorder under Wine: a session in notepad recorded, then played back
+# ---------------------------------------------------------------------------
+
+RECORDER_NAME = "recorder: typing and a click in notepad recorded by Zemlo.exe and played back"
+RECORDER_TITLE = "Zemlo round trip"
+# h e l l o space w o r l d Enter 4 2, typed by the driver (injected, which
+# the recorder's test switch accepts).
+RECORDER_KEYS = [72, 69, 76, 76, 79, 32, 87, 79, 82, 76, 68, 13, 52, 50]
+RECORDER_TEXT = "hello world\r\n42"
+# Inside the first notepad's edit (NOTEPAD_PLACES): the click that brings it forward.
+RECORDER_CLICK = (250, 200)
+RECORDER_SAVE_TITLE = "記録したマクロの保存"
+RECORDER_MENU = crlf(":Hello", "hello.mac")
+
+
+def wait_for_file(path: Path, timeout: float) -> bool:
+    return wait_until(path.exists, timeout)
+
+
+def recorder_driver(session: WineSession, driver: Path, folder: Path, args: list[str]) -> tuple[Optional[dict], str]:
+    return driver_json(session, driver, args + ["--timeout", str(BOX_TIMEOUT_S * 1000)], folder)
+
+
+def record_in_notepad(session: WineSession, driver: Path, folder: Path, notepad: int) -> list[str]:
+    """Drives one recording: Record, the notepad in front, a click and
+    typing, Stop, and the save dialog answered with "recorded"."""
+    steps = [
+        (["button", "--class", "ZemloRecorder", "--text", utf8_hex("記録")], "Record"),
+        (["caption", "--class", "ZemloRecorder", "--expect", utf8_hex("Zemlo - ● 記録中")], "recording"),
+        # A click brings the notepad forward, as a user would do it.
+        (["front", "--hwnd", str(notepad), "--click", "{},{}".format(*RECORDER_CLICK)], "notepad in front"),
+    ]
+    for args, what in steps:
+        reply, note = recorder_driver(session, driver, folder, args)
+        if reply is None:
+            return [f"{what}: {note}"]
+    if session.wine([str(driver), "type", "--vk", key_list(RECORDER_KEYS)], timeout=COMMAND_TIMEOUT_S,
+                    cwd=folder).returncode != 0:
+        return ["driver type failed"]
+    # The keys have passed the hooks once notepad shows them.
+    reply, note = recorder_driver(session, driver, folder,
+                                  ["text", "--hwnd", str(notepad), "--expect", utf8_hex(RECORDER_TEXT)])
+    if reply is None or reply["text"] != RECORDER_TEXT:
+        return [f"notepad never read {RECORDER_TEXT!r} while recording: {reply['text'] if reply else note}"]
+    reply, note = recorder_driver(session, driver, folder,
+                                  ["button", "--class", "ZemloRecorder", "--text", utf8_hex("停止")])
+    if reply is None:
+        return [f"Stop: {note}"]
+    reply, note = recorder_driver(session, driver, folder,
+                                  ["input", "--caption-hex", utf8_hex(RECORDER_SAVE_TITLE),
+                                   "--type", utf8_hex("recorded"), "--press", "OK"])
+    if reply is None:
+        return [f"no save dialog: {note}"]
+    if not re.fullmatch(r"rec-\d{8}-\d{6}\.mac", reply["text"]):
+        return [f"the save dialog suggested {reply['text']!r}"]
+    return []
+
+
+def check_recorded_files(folder: Path) -> list[str]:
+    macro_path = folder / "recorded.mac"
+    if not wait_for_file(macro_path, BOX_TIMEOUT_S):
+        return ["recorded.mac was not written"]
+    macro = macro_path.read_bytes().decode("cp932", "replace")
+    problems = []
+    # Exactly what a person would write: the notepad activated, the click
+    # relative to it, the typing as KEY lines; nothing of the driver's own
+    # keys or of the recorder's window.  Where a busy machine paused between
+    # the driver's steps the recorder rightly writes a DELAY, and a KEY line
+    # goes on in the next: both are taken out before comparing.
+    lines = []
+    for line in macro.split("\r\n"):
+        if line.startswith("DELAY "):
+            continue
+        if line.startswith("KEY ") and lines and lines[-1].startswith("KEY "):
+            lines[-1] += " " + line[len("KEY "):]
+        else:
+            lines.append(line)
+    expected = [r"; Zemlo で記録 \d{4}/\d{2}/\d{2} \d{2}:\d{2}", re.escape(f'ACTIVATE-WINDOW "{RECORDER_TITLE}"'),
+                re.escape("SETORIGIN (getwindowpos)"), r"LCLICK \d+,\d+", re.escape("KEY hello [SPACE] world [ENTER] 42"),
+                ""]
+    if len(lines) != len(expected) or not all(re.fullmatch(e, line) for e, line in zip(expected, lines)):
+        problems.append(f"recorded.mac reads {macro!r}")
+    menu = (folder / "Vendrix.MNU").read_bytes().decode("cp932", "replace")
+    if not re.fullmatch(re.escape(RECORDER_MENU) + r":記録 \d{4}/\d{2}/\d{2} \d{2}:\d{2}\r\nrecorded\.mac\r\n", menu):
+        problems.append(f"Vendrix.MNU reads {menu!r}")
+    return problems
+
+
+def close_recorder(session: WineSession, driver: Path, folder: Path, recorder: Optional[subprocess.Popen]) -> list[str]:
+    """Closes the recorder's window; it ends with 0."""
+    reply, note = recorder_driver(session, driver, folder, ["caption", "--class", "ZemloRecorder"])
+    if reply is None:
+        return [f"no recorder window: {note}"]
+    session.wine([str(driver), "post", "--hwnd", str(reply["hwnd"]), "--msg", "16", "--lparam", "0"],
+                 timeout=COMMAND_TIMEOUT_S, cwd=folder)
+    if recorder is None:  # started by Vendrix: gone once its window is
+        gone = wait_until(lambda: recorder_driver(session, driver, folder,
+                                                  ["caption", "--class", "ZemloRecorder", "--timeout", "0"])[0] is None,
+                          EXIT_TIMEOUT_S)
+        return [] if gone else ["the recorder's window stayed after WM_CLOSE"]
+    try:
+        code = recorder.wait(timeout=EXIT_TIMEOUT_S)
+    except subprocess.TimeoutExpired:
+        return ["Zemlo.exe did not end when its window was closed"]
+    return [] if code == 0 else [f"Zemlo.exe ended with {code}"]
+
+
+def start_recorder_from_menu(session: WineSession, exe: Path, driver: Path, folder: Path) -> list[str]:
+    """The menu's 記録 (accelerator ^) starts Zemlo.exe beside the program
+    and ends with 0."""
+    menu = session.start_program([str(folder / exe.name)], cwd=folder)
+    try:
+        reply, note = recorder_driver(session, driver, folder, ["menu", "--char", str(ord("^"))])
+        if reply is None:
+            return [f"no menu to pick 記録 from: {note}"]
+        problems = wait_for_exit(session, driver, menu, Case(name=RECORDER_NAME), folder)
+    finally:
+        if menu.poll() is None:
+            menu.kill()
+            menu.wait()
+    return problems + close_recorder(session, driver, folder, None)
+
+
+def run_wine_recorder(session: WineSession, exe: Path, driver: Path, folder: Path) -> list[str]:
+    zemlo = exe.parent / "Zemlo.exe"
+    if not zemlo.exists():
+        return [f"{zemlo} is not built"]
+    for program in (exe, zemlo):
+        shutil.copy2(program, folder / program.name)
+    (folder / "Vendrix.INI").write_bytes(b"[Options]\r\n")
+    (folder / "Zemlo.INI").write_bytes(crlf("[Options]", "menufile=Vendrix.MNU", "hotkey=").encode("cp932"))
+    (folder / "Vendrix.MNU").write_bytes(RECORDER_MENU.encode("cp932"))
+    with Notepads(session, driver, folder) as notepads:
+        problem = notepads.start(RECORDER_TITLE)
+        if problem:
+            return [problem]
+        recorder = session.start_program([str(folder / zemlo.name), "/ACCEPTINJECTED"], cwd=folder)
+        try:
+            problems = record_in_notepad(session, driver, folder, notepads.hwnd[RECORDER_TITLE])
+            problems = problems or check_recorded_files(folder)
+            problems += close_recorder(session, driver, folder, recorder)
+        finally:
+            if recorder.poll() is None:
+                recorder.kill()
+                recorder.wait()
+    if problems:
+        return problems
+    return play_back_recording(session, driver, folder) + start_recorder_from_menu(session, exe, driver, folder)
+
+
+def play_back_recording(session: WineSession, driver: Path, folder: Path) -> list[str]:
+    """The saved macro run by Vendrix.exe against a fresh notepad with the
+    same title, in another place: it must end up with the same text."""
+    with Notepads(session, driver, folder) as notepads:
+        # Another place than while recording: the macro finds the window where it is now.
+        problem = notepads.start(RECORDER_TITLE, place=1)
+        if problem:
+            return [problem]
+        run = session.start_program([str(folder / "Vendrix.exe"), "-FILE=recorded.mac"], cwd=folder)
+        problems = wait_for_exit(session, driver, run, Case(name=RECORDER_NAME), folder)
+        reply, note = recorder_driver(session, driver, folder, ["text", "--hwnd", str(notepads.hwnd[RECORDER_TITLE]),
+                                                                "--expect", utf8_hex(RECORDER_TEXT)])
+        if reply is None or reply["text"] != RECORDER_TEXT:
+            problems.append(f"played back, notepad reads {reply['text'] if reply else note!r}, "
+                            f"expected {RECORDER_TEXT!r}")
+    return problems
+
+
 def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Results,
              only: list[str], arch: str, packages: list[Path]) -> None:
     started = time.monotonic()
@@ -2069,6 +2239,12 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
                 race_started = time.monotonic()
                 problems = run_wine_race(session, exe, driver, folder)
                 results.record(f"wine: {RACE_NAME} ({time.monotonic() - race_started:.1f} s)", problems)
+            if selected(RECORDER_NAME, only):
+                folder = Path(temp) / "recorder"
+                folder.mkdir()
+                recorder_started = time.monotonic()
+                problems = run_wine_recorder(session, exe, driver, folder)
+                results.record(f"wine: {RECORDER_NAME} ({time.monotonic() - recorder_started:.1f} s)", problems)
             for index, package in enumerate(packages):
                 package_folder = Path(temp) / f"package{index}"
                 package_folder.mkdir()

@@ -26,6 +26,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/win32_text.h"
+#include "recorder/win32/input_hooks.h"
 
 namespace {
 
@@ -880,6 +881,28 @@ const std::vector<std::string> kMenuCaptions = {
     "\x83\x5C\x83\x7C",  // ソポ: trail bytes 0x5C and 0x7C
 };
 
+// The recorder never records a password: an edit control with ES_PASSWORD
+// counts, an ordinary edit does not, and neither does another control
+// whose style has the same bit (a button's BS_LEFTTEXT).
+void TestRecorderPasswordFields(Tally& tally) {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  HWND parent = ::CreateWindowExW(0, L"STATIC", L"password test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                  nullptr, instance, nullptr);
+  auto child = [&](const wchar_t* windowClass, DWORD style) {
+    return ::CreateWindowExW(0, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 100, 20, parent, nullptr,
+                             instance, nullptr);
+  };
+  HWND password = child(L"EDIT", ES_PASSWORD);
+  HWND plain = child(L"EDIT", 0);
+  HWND button = child(L"BUTTON", BS_LEFTTEXT);
+  CHECK(tally, password != nullptr && plain != nullptr && button != nullptr);
+  CHECK(tally, recorder::win32::PasswordFieldHasFocus(password));
+  CHECK(tally, !recorder::win32::PasswordFieldHasFocus(plain));
+  CHECK(tally, !recorder::win32::PasswordFieldHasFocus(button));
+  CHECK(tally, !recorder::win32::PasswordFieldHasFocus(nullptr));
+  ::DestroyWindow(parent);
+}
+
 void TestShellMenuItems(Tally& tally, win32::Win32Desktop& desktop) {
   platform::ShellWindow& shell = desktop.shellWindow();
   HWND window = desktop.mainWindow();
@@ -1543,6 +1566,7 @@ int main(int argc, char** argv) {
   timed("files", [&] { TestFiles(tally); });
   timed("host", [&] { TestHost(tally); });
   timed("clock and display", [&] { TestClockAndDisplay(tally, screenWidth, screenHeight); });
+  timed("recorder's password fields", [&] { TestRecorderPasswordFields(tally); });
   {
     win32::Win32Desktop desktop(::GetModuleHandleW(nullptr));
     timed("timers", [&] { TestTimers(tally, desktop); });

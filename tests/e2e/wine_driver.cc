@@ -15,7 +15,7 @@
 //   vendrix_e2e_driver window --class NAME [--timeout MS]
 //       Waits for a visible top-level window of that class, prints its
 //       rectangle, topmost flag and the text of its first EDIT child.
-//   vendrix_e2e_driver input --caption TEXT [--timeout MS] [--type HEX]
+//   vendrix_e2e_driver input --caption TEXT|--caption-hex HEX [--timeout MS] [--type HEX]
 //                            --press OK|CANCEL
 //       Waits for a dialog with that caption and an EDIT field, prints
 //       {"prompt": ..., "text": ..., "selected": true|false} (the field's
@@ -83,6 +83,22 @@
 //       each painted and uncovered, and prints {"icons": [{"rect": [...],
 //       "pixels": N, "matching": N, ...}, ...]}: for each icon's window, its
 //       pixels on the screen and how many of them have that colour.
+//   vendrix_e2e_driver button --class NAME --text HEX [--timeout MS]
+//       Waits for a visible top-level window of that class with an enabled
+//       button whose text is the UTF-8 written as HEX, and clicks it
+//       (posted: a click that opens a dialog does not hold the driver);
+//       prints {"clicked": true}.
+//   vendrix_e2e_driver caption --class NAME [--expect HEX] [--timeout MS]
+//       Waits for a visible top-level window of that class (whose caption
+//       reads the UTF-8 written as HEX, if given) and prints {"hwnd": N,
+//       "caption": ...}.
+//   vendrix_e2e_driver front --hwnd N [--click X,Y] [--timeout MS]
+//       Brings the window to the front with the keyboard focus settled (see
+//       MoveFocusAndSettle), by clicking at that screen point as a user
+//       would (mouse_event: injected input), else with SetForegroundWindow;
+//       prints {"front": true}.
+//   vendrix_e2e_driver type --vk N,N,...
+//       Presses and lets go of each key in turn (keybd_event).
 //
 // Texts to compare go out as UTF-8 on stdout; arguments stay ASCII, since
 // Wine converts console arguments through the ANSI code page.
@@ -266,9 +282,11 @@ std::wstring WideFromHex(const char* hex) {
 int Input(int argc, char** argv) {
   const DWORD timeout = Timeout(argc, argv);
   const char* asciiCaption = Option(argc, argv, "--caption");
+  const char* hexCaption = Option(argc, argv, "--caption-hex");
   const char* press = Option(argc, argv, "--press");
-  if (asciiCaption == nullptr || press == nullptr) return 64;
-  const std::wstring caption(asciiCaption, asciiCaption + std::strlen(asciiCaption));
+  if ((asciiCaption == nullptr && hexCaption == nullptr) || press == nullptr) return 64;
+  const std::wstring caption = hexCaption != nullptr ? WideFromHex(hexCaption)
+                                                     : std::wstring(asciiCaption, asciiCaption + std::strlen(asciiCaption));
   HWND dialog = WaitFor(
       [&caption] {
         HWND found = ::FindWindowW(L"#32770", caption.c_str());
@@ -1142,6 +1160,99 @@ int Chord(int argc, char** argv) {
   return 0;
 }
 
+struct ButtonSearch {
+  std::wstring text;
+  HWND found;
+};
+
+BOOL CALLBACK FindButton(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ButtonSearch*>(param);
+  wchar_t className[16] = {};
+  ::GetClassNameW(child, className, 16);
+  if (::_wcsicmp(className, L"Button") != 0 || !::IsWindowEnabled(child) || WindowText(child) != search->text) {
+    return TRUE;
+  }
+  search->found = child;
+  return FALSE;
+}
+
+int ClickButton(int argc, char** argv) {
+  const char* className = Option(argc, argv, "--class");
+  const char* text = Option(argc, argv, "--text");
+  if (className == nullptr || text == nullptr) return 64;
+  const std::wstring wideClass(className, className + std::strlen(className));
+  const std::wstring wanted = WideFromHex(text);
+  HWND button = WaitFor(
+      [&]() -> HWND {
+        HWND window = ::FindWindowW(wideClass.c_str(), nullptr);
+        if (window == nullptr || !::IsWindowVisible(window)) return nullptr;
+        ButtonSearch search{wanted, nullptr};
+        ::EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+      },
+      Timeout(argc, argv));
+  if (button == nullptr) {
+    PrintLine("{\"error\": \"no such button\"}");
+    return 2;
+  }
+  ::PostMessageW(button, BM_CLICK, 0, 0);
+  PrintLine("{\"clicked\": true}");
+  return 0;
+}
+
+int Caption(int argc, char** argv) {
+  const char* className = Option(argc, argv, "--class");
+  if (className == nullptr) return 64;
+  const std::wstring wideClass(className, className + std::strlen(className));
+  const char* expect = Option(argc, argv, "--expect");
+  const std::wstring expected = expect != nullptr ? WideFromHex(expect) : std::wstring();
+  HWND window = WaitFor(
+      [&]() -> HWND {
+        HWND found = ::FindWindowW(wideClass.c_str(), nullptr);
+        if (found == nullptr || !::IsWindowVisible(found)) return nullptr;
+        return expect == nullptr || WindowText(found) == expected ? found : nullptr;
+      },
+      Timeout(argc, argv));
+  if (window == nullptr) {
+    HWND found = ::FindWindowW(wideClass.c_str(), nullptr);
+    PrintLine("{\"error\": \"no such window\", \"caption\": " +
+              JsonString(found != nullptr ? Utf8(WindowText(found)) : std::string()) + "}");
+    return 2;
+  }
+  PrintLine("{\"hwnd\": " + HwndText(window) + ", \"caption\": " + JsonString(Utf8(WindowText(window))) + "}");
+  return 0;
+}
+
+int Front(int argc, char** argv) {
+  const char* value = Option(argc, argv, "--hwnd");
+  if (value == nullptr) return 64;
+  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(value, nullptr, 10)));
+  const std::vector<int> click = NumberList(Option(argc, argv, "--click"));
+  HWND settled = MoveFocusAndSettle(
+      [window, &click] {
+        if (click.size() != 2) {
+          ::SetForegroundWindow(window);
+          return;
+        }
+        ::SetCursorPos(click[0], click[1]);
+        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+      },
+      [window] { return window; }, Timeout(argc, argv));
+  PrintLine(settled != nullptr ? "{\"front\": true}" : "{\"error\": \"the window did not come to the front\"}");
+  return settled != nullptr ? 0 : 2;
+}
+
+int Type(int argc, char** argv) {
+  const std::vector<int> keys = NumberList(Option(argc, argv, "--vk"));
+  if (keys.empty()) return 64;
+  for (int vk : keys) {
+    ::keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+    ::keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -1171,6 +1282,10 @@ int main(int argc, char** argv) {
       {"tray", [](int, char**) { return HoldTrayIcon(); }},
       {"filedialog", FileDialog},
       {"trayicons", TrayIcons},
+      {"button", ClickButton},
+      {"caption", Caption},
+      {"front", Front},
+      {"type", Type},
   };
   for (const Command& command : kCommands) {
     if (argc >= 2 && std::strcmp(argv[1], command.name) == 0) return command.run(argc, argv);
