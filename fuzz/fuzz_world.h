@@ -1,21 +1,30 @@
 // The world a fuzz input runs in: a fresh engine over a simulated desktop,
 // files in memory, and budgets that end every run.
 //
-// A macro may loop for ever (":a" then "GOTO :a" is a fine program), sleep
-// for ever, or double a text until memory runs out.  Those are the macro's
-// doing, not faults, so the fuzz target bounds them here, outside the
-// engine:
+// The program bounds the work and memory of everything a macro does once:
+// a text, a loaded macro, the evaluation of one statement, a capture, the
+// caches (see the limits in docs/language.md); passing a bound is a fatal
+// error with its own message.  What no bound of the program can stop is a
+// macro that goes on for ever: ":a" then "GOTO :a" is a fine program, as is
+// a wait for ever or a loop that stores ever more variables.  Only those
+// are the macro's doing, so the harness bounds them, and nothing else:
 //   - the user presses the break key (Escape) at 5 virtual seconds and holds
 //     it, so every wait that watches the break key ends;
 //   - a cost budget: the run driver lets window messages through once
 //     before every statement, so counting ProcessMessages counts
-//     statements; a screen capture costs more by its size (a loop of
-//     captures took minutes under a statement count alone);
+//     statements, and each is charged the work the program let it do (its
+//     function calls; a screen capture by its size);
 //   - a virtual-time budget: a Sleep that takes the clock past the limit;
-//   - a memory budget (memory_limit.cc): an allocation past it throws
-//     std::bad_alloc.
+//   - a live-heap budget (memory_limit.cc) for the sum of many bounded
+//     things, which throws MemoryBudgetSpent.
 // A spent budget ends the run with ProgramEnd{kBudgetSpent}, as ending the
 // program would.
+//
+// Everything else is a finding: a single allocation larger than any bound
+// of the program allows aborts at once (memory_limit.cc), and any other
+// std::bad_alloc leaves the target as a crash.  An input that runs past
+// libFuzzer's timeout is a finding too, since every statement's work is
+// bounded and the statement count is charged here.
 #pragma once
 
 #include <algorithm>
@@ -63,12 +72,19 @@ inline constexpr uint64_t kCostBudget = 5000;
 // of the fuzz world's screen (and its JPEG or BMP file) about as much as 200
 // statements, which is close to what it takes.
 inline constexpr uint64_t kPixelsPerStatement = 16;
+// Function calls that cost as much as a statement.
+inline constexpr uint64_t kEvaluationsPerStatement = 64;
 inline constexpr uint64_t kVirtualTimeLimitMs = 10 * 60 * 1000;
 inline constexpr int kBudgetSpent = 99;
 
 // Memory budget of memory_limit.cc; in force between Arm and Disarm.
 void ArmMemoryLimit();
 void DisarmMemoryLimit();
+
+// What the live-heap budget throws; any other std::bad_alloc is a finding.
+struct MemoryBudgetSpent : std::bad_alloc {
+  const char* what() const noexcept override { return "the fuzz run's live-heap budget is spent"; }
+};
 
 // What a run has spent, in statements.
 class CostBudget {
@@ -99,20 +115,26 @@ class BudgetClock final : public platform::Clock {
   const sim::SimDesktop& desktop_;
 };
 
+// Charges each statement, with the function calls of the statement before
+// it: the engine counts them per statement, and this runs between
+// statements.
 class BudgetMessages final : public platform::Messages {
  public:
   BudgetMessages(platform::Messages& inner, CostBudget& budget) : inner_(inner), budget_(budget) {}
+  void Watch(const Engine* engine) { engine_ = engine; }
   void SetTimerSink(platform::TimerSink* sink) override { inner_.SetTimerSink(sink); }
   void SetTimer(int timerId, uint32_t periodMs) override { inner_.SetTimer(timerId, periodMs); }
   void KillTimer(int timerId) override { inner_.KillTimer(timerId); }
   void ProcessMessages() override {
-    budget_.Charge(1);
+    const uint64_t evaluations = engine_ != nullptr ? engine_->evaluations : 0;
+    budget_.Charge(1 + evaluations / kEvaluationsPerStatement);
     inner_.ProcessMessages();
   }
 
  private:
   platform::Messages& inner_;
   CostBudget& budget_;
+  const Engine* engine_ = nullptr;
 };
 
 class BudgetDisplay final : public platform::Display {
@@ -151,6 +173,7 @@ struct FuzzWorld {
                  files,                 host},
         engine(NewEngine(platform)) {
     files.Add(kIncludeName, kIncludeText);
+    messages.Watch(engine.get());
   }
 
   // Runs `body` with the budgets in force.  Returns the exit code the
@@ -164,7 +187,7 @@ struct FuzzWorld {
       body();
     } catch (const ProgramEnd& end) {
       code = end.exitCode;
-    } catch (const std::bad_alloc&) {
+    } catch (const MemoryBudgetSpent&) {
       code = kBudgetSpent;
     }
     DisarmMemoryLimit();

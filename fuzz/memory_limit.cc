@@ -1,16 +1,21 @@
-// The memory budget of a fuzz run.
+// The memory rules of a fuzz run.
 //
-// A macro that doubles a text in a loop, or joins a long text thousands of
-// times in one expression, asks for more memory than any machine has; that
-// is the macro's doing.  While a run is armed, an allocation that would take
-// the live heap past kLiveLimit, or that alone exceeds kSingleLimit, throws
-// std::bad_alloc, which the harness counts as a spent budget.  Outside a run
-// (libFuzzer's own work) nothing is limited.
+// Every single thing a macro makes is bounded by the program: a text by
+// 64 MB (its buffer may be reserved at twice that while it grows), a
+// capture by 67 million pixels, the loaded macro by a million lines, the
+// caches by 32 MB.  So while a run is armed, one allocation larger than
+// kSingleLimit is a fault of the program, not of the macro: it aborts with
+// a report, as a finding.  What the program does not bound is the sum of
+// many bounded things (a loop that fills variable after variable), so an
+// allocation that would take the live heap past kLiveLimit throws
+// MemoryBudgetSpent, which the harness counts as a spent budget.  Outside a
+// run (libFuzzer's own work) nothing is limited.
 //
 // new and delete both go to malloc and free, so AddressSanitizer still sees
 // matching pairs.
 #include <sanitizer/allocator_interface.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -18,15 +23,23 @@
 
 namespace {
 
-constexpr size_t kSingleLimit = size_t{4} << 20;
-constexpr size_t kLiveLimit = size_t{64} << 20;
+// Above the largest allocation any bound of the program allows: the list
+// of a million loaded lines, a growing 64 MB text, a capture's pixels.
+constexpr size_t kSingleLimit = size_t{1} << 30;
+constexpr size_t kLiveLimit = size_t{256} << 20;
 
 bool armed = false;
 size_t baseline = 0;
 
+[[noreturn]] void UnboundedAllocation(size_t size) {
+  std::fprintf(stderr, "fuzz: one allocation of %zu bytes, past every bound of the program\n", size);
+  std::abort();
+}
+
 void* Allocate(size_t size) {
-  if (armed && (size > kSingleLimit || __sanitizer_get_current_allocated_bytes() - baseline + size > kLiveLimit)) {
-    throw std::bad_alloc();
+  if (armed && size > kSingleLimit) UnboundedAllocation(size);
+  if (armed && __sanitizer_get_current_allocated_bytes() - baseline + size > kLiveLimit) {
+    throw vendrix::fuzz::MemoryBudgetSpent();
   }
   void* p = std::malloc(size == 0 ? 1 : size);
   if (p == nullptr) throw std::bad_alloc();

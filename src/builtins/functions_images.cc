@@ -26,10 +26,13 @@ std::string FnGetPixel(Engine& engine, const CallArgs& args) {
   const platform::Point at = PointFromText(args[0]);
   platform::Display& display = engine.platform.display;
   if (sjis::AnsiLower(args[1]) != "true") return ColourText(display.ScreenPixel(at));
-  // The whole screen first, as a capture would take it.
-  const std::optional<images::Image> screen =
-      display.CaptureScreen({0, 0, display.ScreenWidth(), display.ScreenHeight()});
-  return ColourText(screen ? screen->At(at.x, at.y) : images::kInvalidColour);
+  // The pixel as a capture of the screen holds it: only that one pixel is
+  // captured, however large the screen.
+  if (at.x < 0 || at.y < 0 || at.x >= display.ScreenWidth() || at.y >= display.ScreenHeight()) {
+    return ColourText(images::kInvalidColour);
+  }
+  const std::optional<images::Image> pixel = display.CaptureScreen({at.x, at.y, 1, 1});
+  return ColourText(pixel ? pixel->At(0, 0) : images::kInvalidColour);
 }
 
 std::string FnGetGraphPixel(Engine& engine, const CallArgs& args) {

@@ -113,6 +113,9 @@ std::string FnToken(Engine& engine, const CallArgs& a) {
   return before;
 }
 
-std::string FnRetext(Engine&, const CallArgs& a) { return sjis::JReplaceAll(a[0], a[1], a[2]); }
+std::string FnRetext(Engine& engine, const CallArgs& a) {
+  CheckTextSize(engine, sjis::JReplaceAllSize(a[0], a[1], a[2]), "retext");
+  return sjis::JReplaceAll(a[0], a[1], a[2]);
+}
 
 }  // namespace vendrix

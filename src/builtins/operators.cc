@@ -46,9 +46,13 @@ std::string OpProduct(Engine&, ArgWalker& walker) {
   return IntegerText(product);
 }
 
-std::string OpConcat(Engine&, ArgWalker& walker) {
+std::string OpConcat(Engine& engine, ArgWalker& walker) {
   std::string result;
-  for (std::string value; walker.Next(value);) result += value;
+  for (std::string value; walker.Next(value);) {
+    // Checked before joining, so that the text never grows past the bound.
+    CheckTextSize(engine, uint64_t{result.size()} + value.size(), "&");
+    result += value;
+  }
   return result;
 }
 

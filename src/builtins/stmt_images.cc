@@ -36,6 +36,12 @@ std::string KeywordAnd(const Statement& statement, std::string_view operand) {
   return text;
 }
 
+void CheckCaptureSize(Engine& engine, const Statement& statement, int64_t width, int64_t height) {
+  if (width > kMaxCaptureSide || height > kMaxCaptureSide || width * height > kMaxCapturePixels) {
+    ReportFatal(engine, std::string(msg::kCaptureTooLarge) + statement.keyword);
+  }
+}
+
 // The area of corners (x1, y1) and (x2, y2), corner 2 exclusive; all four
 // 0 stand for the foreground window.
 platform::Rect CaptureArea(Engine& engine, const Statement& statement) {
@@ -50,15 +56,17 @@ platform::Rect CaptureArea(Engine& engine, const Statement& statement) {
   }
   if (right <= left || bottom <= top) ReportFatal(engine, std::string(msg::kSizeNotPositive) + statement.keyword);
   const int64_t width = right - left, height = bottom - top;
-  if (width > kMaxCaptureSide || height > kMaxCaptureSide || width * height > kMaxCapturePixels) {
-    ReportFatal(engine, std::string(msg::kCaptureTooLarge) + statement.keyword);
-  }
+  CheckCaptureSize(engine, statement, width, height);
   return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(width), static_cast<int>(height)};
 }
 
-platform::Rect WholeScreen(Engine& engine) {
+// The whole screen, within the same bound as any other capture: a screen
+// beyond it is refused rather than captured and encoded whole.
+platform::Rect WholeScreen(Engine& engine, const Statement& statement) {
   platform::Display& display = engine.platform.display;
-  return {0, 0, display.ScreenWidth(), display.ScreenHeight()};
+  const int width = display.ScreenWidth(), height = display.ScreenHeight();
+  CheckCaptureSize(engine, statement, width, height);
+  return {0, 0, width, height};
 }
 
 // Encodes the captured area and writes it under the file's name with the
@@ -96,7 +104,7 @@ void SaveAreaCapture(Engine& engine, const Statement& statement, ImageFormat for
 
 void SaveScreenCapture(Engine& engine, const Statement& statement, ImageFormat format) {
   const std::string file = CaptureFileOperand(engine, statement);
-  SaveCapture(engine, statement, file, WholeScreen(engine), format);
+  SaveCapture(engine, statement, file, WholeScreen(engine, statement), format);
 }
 
 bool IsStrict(std::string_view operand) { return sjis::AnsiLower(operand) == "true"; }

@@ -78,12 +78,11 @@ void AppendKeyToken(std::string& keyText, std::string_view token) {
 
 std::string BuildKeyText(Engine& engine, std::string_view words) {
   std::string keyText;
-  while (!words.empty()) {
-    TokenResult next = NextToken(words);
+  for (TokenCursor tokens(words); !tokens.done();) {
+    TokenResult next = tokens.Next();
     if (next.error) ReportError(engine, *next.error, true);
     int index = LookupVariable(engine, next.token);
     AppendKeyToken(keyText, index >= 0 ? std::string_view(engine.variables.Value(index)) : next.token);
-    words = next.rest;
   }
   return keyText;
 }

@@ -39,6 +39,25 @@ inline constexpr int kMaxStatementDepth = 64;
 // Text files the program reads whole (macros, options, INI, menu, list and
 // hotkey files): a bigger one is refused rather than let exhaust memory.
 inline constexpr size_t kMaxTextFileBytes = 64u << 20;
+// A loaded macro, INCLUDEs expanded: the biggest hand-written or recorded
+// macros hold thousands of lines, so a million lines or the text of one
+// largest macro file leaves them all room while files that include each
+// other line by line cannot multiply into billions.
+inline constexpr size_t kMaxLoadedLines = 1000000;
+inline constexpr size_t kMaxLoadedBytes = kMaxTextFileBytes;
+// A text a macro builds (joined, replaced, formatted): READ gives lines of
+// up to 64 MB, so texts made from them may be as large, and no larger.
+inline constexpr size_t kMaxTextBytes = 64u << 20;
+// Function calls evaluated for one statement, about a second's work.  A
+// statement's own text calls at most thousands; only values that hold calls
+// of calls multiply beyond that (forty chained values each using the
+// previous twice make 2^40).
+inline constexpr uint64_t kMaxEvaluationsPerStatement = 1000000;
+// The caches of texts parsed at run time hold this much at most, by the
+// estimates of what their entries keep.
+inline constexpr size_t kRunTimeCacheBytes = 32u << 20;
+// How often a long evaluation looks at the break key, in calls.
+inline constexpr uint64_t kBreakPollEvaluations = 1u << 16;
 
 // IF block states.
 inline constexpr int8_t kIfDone = -1;
@@ -72,6 +91,8 @@ struct ForStack {
 struct RunState {
   StatementList statements;
   int includeDepth = 0;
+  size_t loadedBytes = 0;  // of the statements' texts, across INCLUDEs
+  size_t lineLimit = kMaxLoadedLines;  // lowered only by tests
   std::string macroFileName;
   int programCounter = -1;
   IfStack ifs;
@@ -151,6 +172,11 @@ class Engine : public platform::TimerSink, public MacroErrors {
   std::unordered_map<std::string, std::shared_ptr<const Statement>, TextHash, std::equal_to<>> builtStatements;
   std::unordered_map<std::string, std::shared_ptr<const Expr>, TextHash, std::equal_to<>> dynamicExprs;
 
+  // What the two caches above hold, by the estimates of what their
+  // entries keep.
+  size_t builtStatementBytes = 0;
+  size_t dynamicExprBytes = 0;
+
   // Grows at every read of outside text (a variable that holds it, or a
   // function that brings it in), so an OutsideTextWatch can tell whether an
   // evaluation touched any.
@@ -159,7 +185,13 @@ class Engine : public platform::TimerSink, public MacroErrors {
   // Recursion guards for input-controlled nesting.
   int expressionDepth = 0;
   int statementDepth = 0;
+  // Function calls evaluated since the current statement began.
+  uint64_t evaluations = 0;
 };
+
+// A fatal error when a text of `size` bytes would pass kMaxTextBytes;
+// `what` names the operation in the message.
+void CheckTextSize(Engine& engine, uint64_t size, std::string_view what);
 
 // What the desktop actions need of the engine, for one call.
 inline DesktopContext DesktopOf(Engine& engine) {

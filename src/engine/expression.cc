@@ -3,6 +3,7 @@
 #include "engine/engine.h"
 #include "engine/function_table.h"
 #include "engine/report.h"
+#include "engine/run.h"
 #include "engine/tokenizer.h"
 #include "values/sjis.h"
 
@@ -12,6 +13,12 @@ namespace {
 constexpr size_t npos = std::string_view::npos;
 constexpr size_t kPreparedArgs = 5;
 constexpr size_t kDynamicExprCacheLimit = 4096;
+// A compiled expression keeps its text about four times over (the key, the
+// text, the inner text, the argument tokens).
+constexpr size_t kExprCopies = 4;
+constexpr size_t kCachedEntryBytes = 512;
+// The part of a call's text that a message about it shows.
+constexpr int kShownCallChars = 200;
 
 // Counts the nesting of evaluations; deep nesting is a fatal error rather
 // than a stack overflow.
@@ -32,9 +39,9 @@ class DepthGuard {
 };
 
 void SplitArguments(Expr& expr, std::string_view argumentText) {
-  std::string_view rest = argumentText;
+  TokenCursor tokens(argumentText);
   do {
-    TokenResult cut = NextToken(rest);
+    TokenResult cut = tokens.Next();
     if (cut.error) {
       expr.tokenError = std::move(cut.error);
       expr.tokensBeforeError = expr.args.size();
@@ -44,8 +51,7 @@ void SplitArguments(Expr& expr, std::string_view argumentText) {
     arg.token = std::string(cut.token);
     arg.ref = MakeVarRef(cut.token);
     expr.args.push_back(std::move(arg));
-    rest = cut.rest;
-  } while (!rest.empty());
+  } while (!tokens.done());
 }
 
 void CompileCall(Expr& expr, std::string_view operand) {
@@ -79,6 +85,17 @@ void CompileQuoted(Expr& expr, std::string_view operand) {
   expr.kind = Expr::Kind::kQuoted;
   std::string inside(operand.substr(1, close));
   expr.value = sjis::JReplaceAll(sjis::JReplaceAll(inside, "\\n", "\r"), "\"\"", "\"");
+}
+
+// Counts one function call towards the statement's bound, and lets the
+// break key stop a long evaluation as it stops a long loop.
+void CountEvaluation(Engine& engine, const Expr& expr) {
+  if (++engine.evaluations > kMaxEvaluationsPerStatement) {
+    ReportFatal(engine, std::string(msg::kTooManyEvaluations) + sjis::JCopy(expr.text, 1, kShownCallChars));
+  }
+  if (engine.evaluations % kBreakPollEvaluations == 0 && !engine.run.idle && BreakRequested(engine)) {
+    throw RunBroken{};
+  }
 }
 
 // A variable's value, counted when it is outside text.
@@ -120,16 +137,26 @@ class CallWalker : public ArgWalker {
   size_t next_ = 0;
 };
 
+std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& entry);
+std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry);
+
 std::string EvaluateCall(Engine& engine, const Expr& expr) {
   if (expr.function < 0) {
     if (engine.settings.funcError) ReportError(engine, std::string(msg::kBadFunctionName) + expr.text, true);
     return expr.value;
   }
   const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
-  if (entry.variadic) {
-    CallWalker walker(engine, expr);
-    return entry.variadic(engine, walker);
-  }
+  std::string result = entry.variadic ? CallVariadic(engine, expr, entry) : CallFixed(engine, expr, entry);
+  CheckTextSize(engine, result.size(), entry.name);
+  return result;
+}
+
+std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
+  CallWalker walker(engine, expr);
+  return entry.variadic(engine, walker);
+}
+
+std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) ReportError(engine, *expr.tokenError, true);
   CallArgs args;
   args.call = &expr;
@@ -142,6 +169,25 @@ std::string EvaluateCall(Engine& engine, const Expr& expr) {
   std::string value = entry.fixed(engine, args);
   if (entry.bringsOutsideText) ++engine.outsideTextReads;
   return value;
+}
+
+// The compiled form of a text built at run time, from the engine's cache.
+// The cache is bounded by what its entries hold, not only by their number:
+// a few large values must not keep gigabytes.  A text too large for the
+// cache is compiled each time.
+std::shared_ptr<const Expr> CompiledText(Engine& engine, std::string_view operand) {
+  auto it = engine.dynamicExprs.find(operand);
+  if (it != engine.dynamicExprs.end()) return it->second;
+  std::shared_ptr<const Expr> expr = CompileExpr(operand);
+  const size_t cost = kExprCopies * operand.size() + kCachedEntryBytes;
+  if (cost > kRunTimeCacheBytes) return expr;
+  if (engine.dynamicExprs.size() >= kDynamicExprCacheLimit || engine.dynamicExprBytes + cost > kRunTimeCacheBytes) {
+    engine.dynamicExprs.clear();
+    engine.dynamicExprBytes = 0;
+  }
+  engine.dynamicExprs.emplace(std::string(operand), expr);
+  engine.dynamicExprBytes += cost;
+  return expr;
 }
 
 }  // namespace
@@ -225,6 +271,7 @@ std::string Evaluate(Engine& engine, const Expr& expr) {
       ReportError(engine, *expr.error, true);
       return {};
     case Expr::Kind::kCall: {
+      CountEvaluation(engine, expr);
       DepthGuard guard(engine, expr.text);
       return EvaluateCall(engine, expr);
     }
@@ -240,12 +287,9 @@ std::string EvaluateText(Engine& engine, std::string_view operand) {
     int index = LookupVariable(engine, operand);
     return index >= 0 ? VariableValue(engine, index) : std::string(operand);
   }
-  auto it = engine.dynamicExprs.find(operand);
-  if (it == engine.dynamicExprs.end()) {
-    if (engine.dynamicExprs.size() >= kDynamicExprCacheLimit) engine.dynamicExprs.clear();
-    it = engine.dynamicExprs.emplace(std::string(operand), CompileExpr(operand)).first;
-  }
-  std::shared_ptr<const Expr> expr = it->second;  // survives a cache clear below
+  // An evaluation outside any statement is counted on its own.
+  if (engine.statementDepth == 0 && engine.expressionDepth == 0) engine.evaluations = 0;
+  std::shared_ptr<const Expr> expr = CompiledText(engine, operand);  // survives a cache clear below
   return Evaluate(engine, *expr);
 }
 

@@ -51,11 +51,17 @@ void DeclarePiece(Engine& engine, std::string_view piece) {
   for (int32_t k = 0; k <= bound; ++k) Declare(engine, base + "[" + std::to_string(k) + "]");
 }
 
+// The pieces between single spaces, each tried as a declaration; the line
+// is walked once, however many names it holds.
 void DeclareAll(Engine& engine, std::string_view rest) {
-  std::string remaining(rest);
-  while (!remaining.empty()) {
-    std::string piece = sjis::CutToken(remaining, " ");
+  const std::string_view names = sjis::UpToNul(rest);
+  size_t start = 0;
+  while (start < names.size()) {
+    size_t space = sjis::FindInClean(names, " ", start, false);
+    if (space == npos) space = names.size();
+    std::string_view piece = names.substr(start, space - start);
     if (!piece.empty() && piece.front() == '%') DeclarePiece(engine, piece);
+    start = space + 1;
   }
 }
 
@@ -66,6 +72,16 @@ std::string IncludeFileName(std::string_view rest) {
   return std::string(rest.substr(1, close - 1));
 }
 
+// Adds one entry to the loaded macro, within the bounds of a loaded macro.
+void AddEntry(Engine& engine, std::string_view text) {
+  RunState& run = engine.run;
+  run.loadedBytes += text.size();
+  if (run.statements.size() >= run.lineLimit || run.loadedBytes > kMaxLoadedBytes) {
+    ReportError(engine, std::string(msg::kMacroTooLong) + run.macroFileName, true);
+  }
+  run.statements.Append(std::string(text), engine.builtins.findStatement);
+}
+
 void Include(Engine& engine, std::string_view rest) {
   if (engine.run.includeDepth > kIncludeLimit) ReportError(engine, msg::kIncludeTooDeep, true);
   LoadMacroFile(engine, IncludeFileName(rest));
@@ -74,19 +90,23 @@ void Include(Engine& engine, std::string_view rest) {
 }  // namespace
 
 std::string RemoveComment(std::string_view line) {
+  // Semicolons are looked for before the first zero byte only; the line is
+  // walked once, however many doubled semicolons it holds.
+  const std::string_view searchable = sjis::UpToNul(line);
   std::string result;
-  while (!line.empty()) {
-    size_t semicolon = sjis::FindAtCharBoundary(line, ";");
+  size_t start = 0;
+  while (start < line.size()) {
+    size_t semicolon = sjis::FindInClean(searchable, ";", start, false);
     if (semicolon == npos) {
-      result.append(line);
+      result.append(line.substr(start));
       break;
     }
     if (semicolon + 1 < line.size() && line[semicolon + 1] == ';') {
-      result.append(line.substr(0, semicolon + 1));
-      line.remove_prefix(semicolon + 2);
+      result.append(line.substr(start, semicolon + 1 - start));
+      start = semicolon + 2;
       continue;
     }
-    result.append(line.substr(0, semicolon));
+    result.append(line.substr(start, semicolon - start));
     break;
   }
   return result;
@@ -99,19 +119,17 @@ void PreprocessLine(Engine& engine, std::string_view line) {
   size_t space = sjis::FindAtCharBoundary(text, " ");
   std::string word = sjis::AnsiUpper(text.substr(0, space));
   std::string_view rest = space == npos ? std::string_view() : TrimView(text.substr(space + 1));
-  StatementList& list = engine.run.statements;
-  const StatementLookup statements = engine.builtins.findStatement;
   if (word == "ELSE") {
-    list.Append("ELSE", statements);
-    if (!rest.empty()) list.Append(std::string(rest), statements);
+    AddEntry(engine, "ELSE");
+    if (!rest.empty()) AddEntry(engine, rest);
   } else if (word == "ENDIF") {
-    list.Append("ENDIF", statements);
+    AddEntry(engine, "ENDIF");
   } else if (word == "INCLUDE") {
     Include(engine, rest);
   } else if (word == "DIM") {
     DeclareAll(engine, rest);
   } else {
-    list.Append(std::string(text), statements);
+    AddEntry(engine, text);
   }
 }
 

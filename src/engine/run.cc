@@ -15,6 +15,10 @@ namespace vendrix {
 namespace {
 
 constexpr size_t kBuiltStatementCacheLimit = 4096;
+// A parsed statement keeps its text about six times over (the text, the
+// texts after the keyword and the first operands, the operands).
+constexpr size_t kStatementCopies = 6;
+constexpr size_t kCachedEntryBytes = 512;
 
 bool Skipping(const Engine& engine) {
   const IfStack& ifs = engine.run.ifs;
@@ -58,6 +62,17 @@ bool BreakKeyDown(Engine& engine) {
   return (engine.platform.input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0;
 }
 
+// Executes the statement at the program counter; false when the break key
+// stopped it in the middle.
+bool ExecuteCurrent(Engine& engine) {
+  try {
+    ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(engine.run.programCounter)]);
+  } catch (const RunBroken&) {
+    return false;
+  }
+  return true;
+}
+
 void RunLoadedMacro(Engine& engine) {
   if (engine.run.statements.empty()) {
     ShowMessageBox(engine, msg::kNoStatements, platform::kMbSetForeground);
@@ -69,11 +84,7 @@ void RunLoadedMacro(Engine& engine) {
     ++run.programCounter;
     engine.platform.messages.ProcessMessages();
     if (engine.shell != nullptr) engine.shell->AfterMessages();
-    ExecuteStatement(engine, run.statements[static_cast<size_t>(run.programCounter)]);
-    if (BreakKeyDown(engine)) {
-      ShowMessageBox(engine, msg::kBreakMessage, platform::kMbSetForeground);
-      break;
-    }
+    if (!ExecuteCurrent(engine) || BreakRequested(engine)) break;
     if (!engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
       engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
     }
@@ -84,6 +95,7 @@ void RunLoadedMacro(Engine& engine) {
 void BeginLoad(Engine& engine, std::string fileName) {
   engine.run.statements.Clear();
   engine.run.includeDepth = 0;
+  engine.run.loadedBytes = 0;
   engine.run.macroFileName = std::move(fileName);
 }
 
@@ -92,7 +104,9 @@ void BeginLoad(Engine& engine, std::string fileName) {
 class StatementDepthGuard {
  public:
   StatementDepthGuard(Engine& engine, const Statement& statement) : engine_(engine) {
-    if (++engine_.statementDepth > kMaxStatementDepth) {
+    // Evaluation work is counted per statement as the run executes it.
+    if (++engine_.statementDepth == 1) engine_.evaluations = 0;
+    if (engine_.statementDepth > kMaxStatementDepth) {
       --engine_.statementDepth;
       ReportError(engine_, std::string(msg::kStatementTooDeep) + statement.text, true);
     }
@@ -105,7 +119,16 @@ class StatementDepthGuard {
   Engine& engine_;
 };
 
+// The cache's estimate of one parsed statement's memory.
+size_t CachedStatementBytes(std::string_view text) { return kStatementCopies * text.size() + kCachedEntryBytes; }
+
 }  // namespace
+
+bool BreakRequested(Engine& engine) {
+  if (!BreakKeyDown(engine)) return false;
+  ShowMessageBox(engine, msg::kBreakMessage, platform::kMbSetForeground);
+  return true;
+}
 
 void RunMacro(Engine& engine, const std::string& fileName) {
   BeginLoad(engine, fileName);
@@ -149,12 +172,21 @@ void ExecuteStatement(Engine& engine, const Statement& statement) {
 
 std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view text) {
   auto it = engine.builtStatements.find(text);
-  if (it == engine.builtStatements.end()) {
-    if (engine.builtStatements.size() >= kBuiltStatementCacheLimit) engine.builtStatements.clear();
-    auto parsed = std::make_shared<const Statement>(ParseStatement(std::string(text), engine.builtins.findStatement));
-    it = engine.builtStatements.emplace(std::string(text), std::move(parsed)).first;
+  if (it != engine.builtStatements.end()) return it->second;
+  auto parsed = std::make_shared<const Statement>(ParseStatement(std::string(text), engine.builtins.findStatement));
+  // Bounded by what the entries hold, not only by their number: a few
+  // large texts must not keep gigabytes.  A text too large for the cache
+  // is parsed each time.
+  const size_t cost = CachedStatementBytes(text);
+  if (cost > kRunTimeCacheBytes) return parsed;
+  if (engine.builtStatements.size() >= kBuiltStatementCacheLimit ||
+      engine.builtStatementBytes + cost > kRunTimeCacheBytes) {
+    engine.builtStatements.clear();
+    engine.builtStatementBytes = 0;
   }
-  return it->second;
+  engine.builtStatements.emplace(std::string(text), parsed);
+  engine.builtStatementBytes += cost;
+  return parsed;
 }
 
 void ExecuteText(Engine& engine, std::string_view text) {

@@ -28,4 +28,12 @@ std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view
 // The end of every run: input unblocked, held buttons and keys released.
 void EndRun(Engine& engine);
 
+// Whether the user holds the break key; if so the break message has been
+// shown and the run is to stop.  Polled between statements and during long
+// evaluations.
+bool BreakRequested(Engine& engine);
+// Thrown from inside a statement when the break key stops the run; the run
+// driver ends the run as after a break between statements.
+struct RunBroken {};
+
 }  // namespace vendrix

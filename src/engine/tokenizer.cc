@@ -63,8 +63,29 @@ std::string_view TrimView(std::string_view text) {
   return text.substr(start, end - start);
 }
 
-TokenResult NextToken(std::string_view text) {
+namespace {
+
+// Leading blanks removed from a text that is known to end with a non-blank
+// character and to hold no zero byte: the same as TrimView without
+// scanning to the end.
+std::string_view TrimFront(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size() && sjis::IsBlankChar(text, start, true)) start = sjis::NextChar(text, start);
+  return text.substr(start);
+}
+
+// Byte length of the word token at the start of `text`: up to the first
+// half-width space at a character boundary, or npos when there is none.
+size_t WordLength(std::string_view text, bool noZeroByte) {
+  return sjis::FindInClean(noZeroByte ? text : sjis::UpToNul(text), " ", 0, false);
+}
+
+}  // namespace
+
+TokenResult TokenCursor::Next() {
   TokenResult result;
+  const std::string_view text = rest_;
+  std::string_view after;
   if (!text.empty() && text.front() == '"') {
     size_t close = FindClosingQuote(text.substr(1));
     if (close == npos) {
@@ -72,7 +93,7 @@ TokenResult NextToken(std::string_view text) {
       return result;
     }
     result.token = text.substr(0, close + 2);
-    result.rest = TrimView(text.substr(close + 2));
+    after = text.substr(close + 2);
   } else if (!text.empty() && text.front() == '(') {
     size_t close = FindClosingParen(text.substr(1));
     if (close == npos) {
@@ -80,18 +101,18 @@ TokenResult NextToken(std::string_view text) {
       return result;
     }
     result.token = text.substr(0, close + 2);
-    result.rest = TrimView(text.substr(close + 2));
+    after = text.substr(close + 2);
   } else {
-    size_t space = sjis::FindAtCharBoundary(text, " ");
-    if (space == npos) {
-      result.token = text;
-      result.rest = {};
-    } else {
-      result.token = text.substr(0, space);
-      result.rest = TrimView(text.substr(space + 1));
-    }
+    size_t space = WordLength(text, trimmed_);
+    result.token = space == npos ? text : text.substr(0, space);
+    after = space == npos ? std::string_view() : text.substr(space + 1);
   }
+  rest_ = trimmed_ ? TrimFront(after) : TrimView(after);
+  trimmed_ = true;
+  result.rest = rest_;
   return result;
 }
+
+TokenResult NextToken(std::string_view text) { return TokenCursor(text).Next(); }
 
 }  // namespace vendrix

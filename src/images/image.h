@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <new>
 #include <vector>
 
 namespace vendrix::images {
@@ -28,8 +30,16 @@ struct Image {
   std::vector<Colour> pixels;  // width * height
 
   Image() = default;
-  Image(int w, int h, Colour fill = 0)
-      : width(w), height(h), pixels(static_cast<size_t>(w) * static_cast<size_t>(h), fill) {}
+  Image(int w, int h, Colour fill = 0) : width(w), height(h), pixels(PixelCount(w, h), fill) {}
+
+  // w * h, checked: a count that a size_t cannot hold (the 32-bit build)
+  // fails as an allocation rather than wrapping to a smaller picture.
+  static size_t PixelCount(int w, int h) {
+    if (w <= 0 || h <= 0) return 0;
+    const uint64_t count = uint64_t{static_cast<uint32_t>(w)} * static_cast<uint32_t>(h);
+    if (count > std::numeric_limits<size_t>::max() / sizeof(Colour)) throw std::bad_alloc();
+    return static_cast<size_t>(count);
+  }
 
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   Colour At(int x, int y) const {

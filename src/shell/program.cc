@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include <new>
+
 #include "builtins/builtins.h"
 #include "desktop/input.h"
 #include "engine/engine.h"
@@ -126,6 +128,16 @@ platform::InstanceCheck CheckInstance(platform::Host& host, const std::vector<st
   return AsksForResidentMode(args) ? host.ClaimResidentInstance() : host.CheckResidentInstance();
 }
 
+// An allocation that failed anywhere in a run ends the program through the
+// error path, with its message box; the run's memory is freed by now.
+int ReportOutOfMemory(Engine& engine) {
+  try {
+    ReportFatal(engine, msg::kOutOfMemory);
+  } catch (const ProgramEnd& end) {
+    return end.exitCode;
+  }
+}
+
 }  // namespace
 
 int RunProgram(platform::Platform& platform, const std::vector<std::string>& args) {
@@ -142,6 +154,8 @@ int RunProgram(platform::Platform& platform, const std::vector<std::string>& arg
     exitCode = StartAndRun(engine, args);
   } catch (const ProgramEnd& end) {
     exitCode = end.exitCode;
+  } catch (const std::bad_alloc&) {
+    exitCode = ReportOutOfMemory(engine);
   } catch (...) {
     // Not even an internal failure may leave keys held or input blocked.
     Shutdown(engine);

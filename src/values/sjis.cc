@@ -123,7 +123,10 @@ std::string MapCase(std::string_view text, CaseDirection direction, bool twoByte
   return result;
 }
 
-// FindAtCharBoundary on texts already cut at their zero byte.
+std::string Spaces(size_t count) { return std::string(std::min(count, kMaxBuiltBytes), ' '); }
+
+}  // namespace
+
 size_t FindInClean(std::string_view text, std::string_view sub, size_t fromByte, bool subEndsWithLoneLead) {
   if (sub.empty() || fromByte >= text.size()) return std::string_view::npos;
   BoundaryCursor boundaries(text, fromByte);
@@ -135,10 +138,6 @@ size_t FindInClean(std::string_view text, std::string_view sub, size_t fromByte,
   }
   return std::string_view::npos;
 }
-
-std::string Spaces(size_t count) { return std::string(std::min(count, kMaxBuiltBytes), ' '); }
-
-}  // namespace
 
 bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
@@ -282,6 +281,19 @@ std::string JReplaceAll(std::string_view text, std::string_view oldText, std::st
   }
   result.append(t.substr(std::min(pos, t.size())));
   return result;
+}
+
+uint64_t JReplaceAllSize(std::string_view text, std::string_view oldText, std::string_view newText) {
+  const std::string_view t = UpToNul(text);
+  const std::string_view from = UpToNul(oldText);
+  if (from.empty() || t.empty()) return t.size();
+  const bool loneLead = EndsWithLoneLeadByte(from);
+  uint64_t matches = 0;
+  for (size_t found = FindInClean(t, from, 0, loneLead); found != std::string_view::npos;
+       found = FindInClean(t, from, found + from.size(), loneLead)) {
+    ++matches;
+  }
+  return t.size() - matches * from.size() + matches * newText.size();
 }
 
 std::string AnsiUpper(std::string_view text) { return MapCase(text, CaseDirection::kUpper, true); }

@@ -6,6 +6,7 @@
 // a text for these operations.  Every function is pure.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,8 @@ std::string CutToken(std::string& text, std::string_view separator);
 // JRightJustify) stop growing at 16 MiB.
 std::string JRepeat(std::string_view text, int n);
 std::string JReplaceAll(std::string_view text, std::string_view oldText, std::string_view newText);
+// The byte length of JReplaceAll's result, without building it.
+uint64_t JReplaceAllSize(std::string_view text, std::string_view oldText, std::string_view newText);
 
 // Upper- and lower-casing as the ANSI calls do it in code page 932:
 // never touches the trail byte of a two-byte character.
@@ -54,5 +57,9 @@ bool AnsiEqualNoCase(std::string_view a, std::string_view b);
 // boundary.  The match must end at a boundary too.  The fast path behind
 // JPos and CutToken.
 size_t FindAtCharBoundary(std::string_view text, std::string_view sub, size_t fromByte = 0);
+// FindAtCharBoundary for a text known to hold no zero byte, without looking
+// for one: searching a long text piece by piece stays linear.
+// `subEndsWithLoneLead`: `sub` ends with a lead byte that has no trail.
+size_t FindInClean(std::string_view text, std::string_view sub, size_t fromByte, bool subEndsWithLoneLead);
 
 }  // namespace vendrix::sjis

@@ -111,6 +111,8 @@ struct FailureCase {
 
 TEST(CaptureTest, FailuresEndTheProgramWithTheirMessage) {
   const std::string noWindow = R"({"screen": {"width": 50, "height": 50}})";
+  const std::string hugeScreen = R"({"screen": {"width": 20000, "height": 20000}})";
+  const std::string wideScreen = R"({"screen": {"width": 40000, "height": 1}})";
   const std::vector<FailureCase> cases = {
       {"CAPTURE \"\" 0,0 5,5", std::string(kScreen), "Err：保存ファイル名がありません : CaptureBmp"},
       {"CAPTURESCREENJPG \"\"", std::string(kScreen), "Err：保存ファイル名がありません : CaptureBmp"},
@@ -121,6 +123,11 @@ TEST(CaptureTest, FailuresEndTheProgramWithTheirMessage) {
        "Err：取り込む範囲が大きすぎます（一辺 32768、全体で 6700 万画素まで）: CAPTURE"},
       {"CAPTURE C:\\a.bmp 0,0 40000,1", std::string(kScreen),
        "Err：取り込む範囲が大きすぎます（一辺 32768、全体で 6700 万画素まで）: CAPTURE"},
+      // The whole screen obeys the same bound as any area.
+      {"CAPTURESCREENJPG C:\\s", hugeScreen,
+       "Err：取り込む範囲が大きすぎます（一辺 32768、全体で 6700 万画素まで）: CAPTURESCREENJPG"},
+      {"CAPTURESCREEN C:\\s.bmp", wideScreen,
+       "Err：取り込む範囲が大きすぎます（一辺 32768、全体で 6700 万画素まで）: CAPTURESCREEN"},
   };
   for (const FailureCase& c : cases) {
     TestWorld world(c.desktop);
@@ -244,9 +251,21 @@ TEST(GetPixelTest, ReadsTheScreenEitherWay) {
     EXPECT_EQ(world.Eval(std::string("(getpixel 200,0") + flag + ")"), "ffffffff") << flag;
     EXPECT_EQ(world.Eval(std::string("(getpixel -1,5") + flag + ")"), "ffffffff") << flag;
   }
-  // Without the flag one pixel is read; with it the whole screen is copied.
+  // Without the flag one pixel is read; with it the pixel is copied as a
+  // capture copies it, one pixel and not the whole screen, and a point off
+  // the screen copies nothing.
   EXPECT_EQ(world.CountCalls("GetPixel"), 5);
-  EXPECT_EQ(world.CountCalls("BitBlt"), 10);
+  EXPECT_EQ(world.CountCalls("BitBlt"), 6);
+  for (const std::string& width : world.CallsOf("BitBlt", "width")) EXPECT_EQ(width, "1");
+  for (const std::string& height : world.CallsOf("BitBlt", "height")) EXPECT_EQ(height, "1");
+}
+
+TEST(GetPixelTest, ReadsOnePixelOfAScreenTooLargeToCapture) {
+  TestWorld world(R"({"screen": {"width": 20000, "height": 20000, "fill": "#0000FF",
+                                 "rects": [{"rect": [19990, 19990, 20000, 20000], "colour": "#00FF00"}]}})");
+  EXPECT_EQ(world.Eval("(getpixel 19995,19995 true)"), "ff00");
+  EXPECT_EQ(world.Eval("(getpixel 0,0 true)"), "ff0000");
+  EXPECT_EQ(world.Eval("(getpixel 20000,0 true)"), "ffffffff");
 }
 
 TEST(GetPixelTest, CaptureThenSearchFindsWhatIsOnTheScreen) {

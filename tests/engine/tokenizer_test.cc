@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "builtins/dispatch.h"
+#include "engine/loader.h"
 #include "engine/statement.h"
+#include "values/sjis.h"
 #include "support/test_world.h"
 
 namespace vendrix::testing {
@@ -145,6 +148,90 @@ TEST(TrimViewTest, TrimsBlanksByCharacter) {
       {"a\x81\x41", "a\x81\x41"},  // a different full-width character
   };
   for (const Case& c : cases) EXPECT_EQ(TrimView(c.text), c.expected) << c.text;
+}
+
+// ---- the linear cutter against the cutter it replaced
+
+// The former NextToken, kept as the oracle: it trims the whole remaining
+// text after every token, which made a line of n tokens cost n² steps.
+TokenResult OracleNextToken(std::string_view text) {
+  TokenResult result;
+  if (!text.empty() && (text.front() == '"' || text.front() == '(')) {
+    const bool quote = text.front() == '"';
+    size_t close = quote ? FindClosingQuote(text.substr(1)) : FindClosingParen(text.substr(1));
+    if (close == npos) {
+      result.error = std::string(quote ? msg::kQuoteNotClosed : msg::kParenNotClosed) + std::string(text);
+      return result;
+    }
+    result.token = text.substr(0, close + 2);
+    result.rest = TrimView(text.substr(close + 2));
+    return result;
+  }
+  size_t space = sjis::FindAtCharBoundary(text, " ");
+  result.token = space == npos ? text : text.substr(0, space);
+  result.rest = space == npos ? std::string_view() : TrimView(text.substr(space + 1));
+  return result;
+}
+
+// The former comment remover, kept as the oracle of the one-pass one.
+std::string OracleRemoveComment(std::string_view line) {
+  std::string result;
+  while (!line.empty()) {
+    size_t semicolon = sjis::FindAtCharBoundary(line, ";");
+    if (semicolon == npos) return result.append(line);
+    if (semicolon + 1 < line.size() && line[semicolon + 1] == ';') {
+      result.append(line.substr(0, semicolon + 1));
+      line.remove_prefix(semicolon + 2);
+      continue;
+    }
+    return result.append(line.substr(0, semicolon));
+  }
+  return result;
+}
+
+// Lines made of the pieces that steer the cutter: separators, blanks of
+// every kind, quotes, parentheses, semicolons, double-byte characters whose
+// trail bytes look like ASCII, lone lead bytes and zero bytes.
+std::string RandomLine(std::mt19937& random) {
+  static const std::string kPieces[] = {
+      "a", "%b", "xy", " ", " ", "   ", "\t", "\x7f", "\"", "\"\"", "(", ")", ";", ";;",
+      kWideSpace, kSo, kZo, kSmallYa, kTrail81, "\x81 ", "\x83", "\x81\x40", std::string(1, '\0'), "\x81\"",
+  };
+  std::uniform_int_distribution<size_t> length(0, 30);
+  std::uniform_int_distribution<size_t> pick(0, std::size(kPieces) - 1);
+  std::string line;
+  for (size_t n = length(random); n > 0; --n) line += kPieces[pick(random)];
+  return line;
+}
+
+TEST(TokenCursorTest, CutsExactlyWhatTheFormerCutterCut) {
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string line = RandomLine(random);
+    TokenCursor cursor(line);
+    std::string_view oracleRest = line;
+    for (int n = 0;; ++n) {
+      TokenResult expected = OracleNextToken(oracleRest);
+      TokenResult got = cursor.Next();
+      ASSERT_EQ(got.error, expected.error) << "line " << round << " token " << n;
+      if (expected.error) break;
+      ASSERT_EQ(got.token, expected.token) << "line " << round << " token " << n;
+      ASSERT_EQ(got.rest, expected.rest) << "line " << round << " token " << n;
+      ASSERT_EQ(cursor.rest(), expected.rest);
+      // The cut parts are views into the line, as before.
+      ASSERT_TRUE(got.token.empty() || got.token.data() >= line.data());
+      oracleRest = expected.rest;
+      if (oracleRest.empty()) break;
+    }
+  }
+}
+
+TEST(TokenCursorTest, RemovesCommentsExactlyAsTheFormerRemoverDid) {
+  std::mt19937 random(8122026);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string line = RandomLine(random);
+    ASSERT_EQ(RemoveComment(line), OracleRemoveComment(line)) << "line " << round;
+  }
 }
 
 // ---- statement parts

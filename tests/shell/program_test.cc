@@ -172,3 +172,27 @@ TEST_F(ProgramTest, NoStatementsEndsWithZero) {
 
 }  // namespace
 }  // namespace vendrix::testing
+
+namespace vendrix::testing {
+namespace {
+
+// A desktop whose beep fails to allocate, standing for any allocation that
+// fails in the middle of a run.
+class FailingSound : public platform::Sound {
+ public:
+  void Beep(uint32_t, uint32_t) override { throw std::bad_alloc(); }
+};
+
+TEST_F(ProgramTest, AnAllocationFailureEndsThroughTheErrorPath) {
+  FailingSound sound;
+  const platform::Platform& p = world_.platform;
+  platform::Platform failing{p.dialogs,   p.clock,    p.input, p.messages,  p.shellWindow, p.display, p.pointer,
+                             p.windows,   p.clipboard, p.programs, sound,  p.joysticks,   p.files,   p.host};
+  world_.AddMacro({"BEEP", "MESSAGE %0 never"}, "C:\\m\\job.mac");
+  EXPECT_EQ(shell::RunProgram(failing, {"-FILE=C:\\m\\job.mac"}), 1);
+  // The same boxes as any fatal error.
+  EXPECT_EQ(world_.Boxes(), (std::vector<std::string>{"Err：メモリが足りません。マクロを終了します", "マクロを中断します"}));
+}
+
+}  // namespace
+}  // namespace vendrix::testing
