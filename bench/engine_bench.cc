@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <malloc.h>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@
 #include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/expression.h"
+#include "engine/loader.h"
 #include "engine/program_end.h"
 #include "engine/run.h"
 #include "engine/tokenizer.h"
@@ -273,6 +275,36 @@ void BM_LoadMacro(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_LoadMacro)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Memory a loaded line costs: the heap's growth over loading a macro of a
+// million one-character lines, divided by the lines.  The lines never run,
+// so this is what the statement list keeps for every line of a big macro.
+size_t HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;  // small blocks and mapped (large) ones
+}
+
+void BM_LoadedLineBytes(benchmark::State& state) {
+  constexpr size_t kLines = 1000000;
+  std::string macro;
+  for (size_t i = 0; i < kLines; ++i) macro += "A\r\n";
+  double bytesPerLine = 0;
+  for (auto _ : state) {
+    World world;
+    world.files.Add(kMacroName, macro);
+    const size_t before = HeapInUse();
+    LoadMacroFile(*world.engine, std::string(kMacroName));
+    const size_t after = HeapInUse();
+    if (world.engine->run.statements.size() != kLines || after < before) {
+      state.SkipWithError("the macro did not load");
+      return;
+    }
+    bytesPerLine = static_cast<double>(after - before) / static_cast<double>(kLines);
+  }
+  state.counters["bytes_per_line"] = bytesPerLine;
+  state.counters["record_bytes"] = static_cast<double>(sizeof(Statement));
+}
+BENCHMARK(BM_LoadedLineBytes)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // ---- expressions ----------------------------------------------------------
 

@@ -8,6 +8,13 @@
 namespace vendrix {
 namespace {
 
+// A handler that always goes on to the line below, as the run loop takes it.
+template <void (*kHandler)(Engine&, const Statement&)>
+Next GoOnAfter(Engine& engine, const Statement& statement) {
+  kHandler(engine, statement);
+  return Next::GoOn();
+}
+
 struct KeywordHandler {
   std::string_view keyword;
   StatementHandler handler;
@@ -16,29 +23,38 @@ struct KeywordHandler {
 constexpr KeywordHandler kStatements[] = {
     // Control flow.
     {"IF", StmtIf}, {"UNLESS", StmtUnless}, {"ELSEIF", StmtElseIf}, {"ELSE", StmtElse},
-    {"ENDIF", StmtEndIf}, {"EXITIF", StmtExitIf}, {"GOTO", StmtGoto}, {"GOTONEXT", StmtGotoNext},
+    {"ENDIF", StmtEndIf}, {"EXITIF", GoOnAfter<StmtExitIf>}, {"GOTO", StmtGoto}, {"GOTONEXT", StmtGotoNext},
     {"GOTOBEFORE", StmtGotoBefore}, {"CALL", StmtCall}, {"GOSUB", StmtCall}, {"RETURN", StmtReturn},
-    {"FOR", StmtFor}, {"NEXT", StmtNext}, {"EXITFOR", StmtExitFor}, {"END", StmtEnd},
-    {"PAUSE", StmtPause}, {"STEP", StmtStep},
+    {"FOR", GoOnAfter<StmtFor>}, {"NEXT", StmtNext}, {"EXITFOR", StmtExitFor}, {"END", StmtEnd},
+    {"PAUSE", GoOnAfter<StmtPause>}, {"STEP", GoOnAfter<StmtStep>},
     // Variables.
-    {"SET", StmtSet}, {"INC", StmtInc}, {"DEC", StmtDec},
+    {"SET", GoOnAfter<StmtSet>}, {"INC", GoOnAfter<StmtInc>}, {"DEC", GoOnAfter<StmtDec>},
     // Input and timing.
-    {"DELAY", StmtDelay}, {"AUTODELAY", StmtAutoDelay}, {"BLOCKINPUT", StmtBlockInput},
-    {"LCLICK", StmtLClick}, {"RCLICK", StmtRClick}, {"MOVETO", StmtMoveTo}, {"MOVERE", StmtMoveRe},
-    {"WHEEL", StmtWheel}, {"KEY", StmtKey}, {"PASTEKEY", StmtPasteKey}, {"SEND", StmtSend},
-    {"SETORIGIN", StmtSetOrigin}, {"HOTKEY", StmtHotkey}, {"ACTIVATE-WINDOW", StmtActivateWindow},
-    {"BEEP", StmtBeep}, {"SETBREAKKEY", StmtSetBreakKey}, {"SET-IME", StmtSetIme},
+    {"DELAY", GoOnAfter<StmtDelay>}, {"AUTODELAY", GoOnAfter<StmtAutoDelay>},
+    {"BLOCKINPUT", GoOnAfter<StmtBlockInput>},
+    {"LCLICK", GoOnAfter<StmtLClick>}, {"RCLICK", GoOnAfter<StmtRClick>}, {"MOVETO", GoOnAfter<StmtMoveTo>},
+    {"MOVERE", GoOnAfter<StmtMoveRe>},
+    {"WHEEL", GoOnAfter<StmtWheel>}, {"KEY", GoOnAfter<StmtKey>}, {"PASTEKEY", GoOnAfter<StmtPasteKey>},
+    {"SEND", GoOnAfter<StmtSend>},
+    {"SETORIGIN", GoOnAfter<StmtSetOrigin>}, {"HOTKEY", GoOnAfter<StmtHotkey>},
+    {"ACTIVATE-WINDOW", GoOnAfter<StmtActivateWindow>},
+    {"BEEP", GoOnAfter<StmtBeep>}, {"SETBREAKKEY", GoOnAfter<StmtSetBreakKey>},
+    {"SET-IME", GoOnAfter<StmtSetIme>},
     // Clipboard, messages and programs.
-    {"MESSAGE", StmtMessage}, {"EXEC", StmtExec}, {"SHELL", StmtShell}, {"GETTITLE", StmtGetTitle},
-    {"HINTMESSAGE", StmtHintMessage}, {"CLIPBRD", StmtClipbrd}, {"GETCLIPBRD", StmtGetClipbrd},
-    {"PASTE", StmtPaste}, {"AUTOPASTE", StmtAutoPaste}, {"READJOYSTICK", StmtReadJoystick},
+    {"MESSAGE", GoOnAfter<StmtMessage>}, {"EXEC", GoOnAfter<StmtExec>}, {"SHELL", GoOnAfter<StmtShell>},
+    {"GETTITLE", GoOnAfter<StmtGetTitle>},
+    {"HINTMESSAGE", GoOnAfter<StmtHintMessage>}, {"CLIPBRD", GoOnAfter<StmtClipbrd>},
+    {"GETCLIPBRD", GoOnAfter<StmtGetClipbrd>},
+    {"PASTE", GoOnAfter<StmtPaste>}, {"AUTOPASTE", GoOnAfter<StmtAutoPaste>},
+    {"READJOYSTICK", GoOnAfter<StmtReadJoystick>},
     // Files and INI values.
-    {"OPEN", StmtOpen}, {"CLOSE", StmtClose}, {"READ", StmtRead}, {"WRITE", StmtWrite}, {"LOG", StmtLog},
-    {"WRITEINI", StmtWriteIni}, {"SAVEINI", StmtSaveIni},
+    {"OPEN", GoOnAfter<StmtOpen>}, {"CLOSE", GoOnAfter<StmtClose>}, {"READ", GoOnAfter<StmtRead>},
+    {"WRITE", GoOnAfter<StmtWrite>}, {"LOG", GoOnAfter<StmtLog>},
+    {"WRITEINI", GoOnAfter<StmtWriteIni>}, {"SAVEINI", GoOnAfter<StmtSaveIni>},
     // Screen capture and images.
-    {"CAPTURE", StmtCapture}, {"CAPTUREJPG", StmtCaptureJpg},
-    {"CAPTURESCREEN", StmtCaptureScreen}, {"CAPTURESCREENJPG", StmtCaptureScreenJpg},
-    {"OPENGRAPH", StmtOpenGraph}, {"CLOSEGRAPH", StmtCloseGraph},
+    {"CAPTURE", GoOnAfter<StmtCapture>}, {"CAPTUREJPG", GoOnAfter<StmtCaptureJpg>},
+    {"CAPTURESCREEN", GoOnAfter<StmtCaptureScreen>}, {"CAPTURESCREENJPG", GoOnAfter<StmtCaptureScreenJpg>},
+    {"OPENGRAPH", GoOnAfter<StmtOpenGraph>}, {"CLOSEGRAPH", GoOnAfter<StmtCloseGraph>},
 };
 
 using HandlerIndex = std::unordered_map<std::string, StatementHandler, TextHash, std::equal_to<>>;

@@ -10,22 +10,23 @@ namespace vendrix {
 // The handler of an upper-cased keyword, or null when it is no statement.
 StatementHandler FindStatementHandler(std::string_view keyword);
 
-// Handlers, one file per group of statements.
-void StmtIf(Engine&, const Statement&);
-void StmtUnless(Engine&, const Statement&);
-void StmtElseIf(Engine&, const Statement&);
-void StmtElse(Engine&, const Statement&);
-void StmtEndIf(Engine&, const Statement&);
+// Handlers, one file per group of statements.  Those that can send the run
+// elsewhere return Next; the others always go on to the line below.
+Next StmtIf(Engine&, const Statement&);
+Next StmtUnless(Engine&, const Statement&);
+Next StmtElseIf(Engine&, const Statement&);
+Next StmtElse(Engine&, const Statement&);
+Next StmtEndIf(Engine&, const Statement&);
 void StmtExitIf(Engine&, const Statement&);
-void StmtGoto(Engine&, const Statement&);
-void StmtGotoNext(Engine&, const Statement&);
-void StmtGotoBefore(Engine&, const Statement&);
-void StmtCall(Engine&, const Statement&);
-void StmtReturn(Engine&, const Statement&);
+Next StmtGoto(Engine&, const Statement&);
+Next StmtGotoNext(Engine&, const Statement&);
+Next StmtGotoBefore(Engine&, const Statement&);
+Next StmtCall(Engine&, const Statement&);
+Next StmtReturn(Engine&, const Statement&);
 void StmtFor(Engine&, const Statement&);
-void StmtNext(Engine&, const Statement&);
-void StmtExitFor(Engine&, const Statement&);
-void StmtEnd(Engine&, const Statement&);
+Next StmtNext(Engine&, const Statement&);
+Next StmtExitFor(Engine&, const Statement&);
+Next StmtEnd(Engine&, const Statement&);
 void StmtPause(Engine&, const Statement&);
 void StmtStep(Engine&, const Statement&);
 void StmtSet(Engine&, const Statement&);

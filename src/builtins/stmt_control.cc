@@ -30,59 +30,81 @@ bool Condition(Engine& engine, const Statement& statement, bool unless) {
 void OpenBlock(Engine& engine, const Statement& statement, bool unless) {
   bool value = Condition(engine, statement, unless);
   IfStack& ifs = engine.run.ifs;
-  if (ifs.depth == kIfStackSize) ReportError(engine, msg::kIfTooDeep, true);
+  if (ifs.depth == kIfStackSize) Fatal(engine, msg::kIfTooDeep);
   ++ifs.depth;
   bool insideSkipped = ifs.depth > 1 && ifs.entries[static_cast<size_t>(ifs.depth - 2)] != kIfRunning;
   TopIf(engine) = insideSkipped ? kIfDone : (value ? kIfRunning : kIfWaiting);
 }
 
-void OneLineIf(Engine& engine, const Statement& statement, bool unless) {
-  if (statement.operand[0].empty() || statement.operand[1].empty()) {
-    ReportError(engine, std::string(msg::kTooFewArguments) + statement.text, true);
+Next OneLineIf(Engine& engine, const Statement& statement, bool unless) {
+  if (statement.Operand(0).empty() || statement.Operand(1).empty()) {
+    Fatal(engine, std::string(msg::kTooFewArguments) + statement.text);
   }
-  if (!Condition(engine, statement, unless)) return;
-  if (!statement.inner) {
-    statement.inner = std::make_unique<Statement>(ParseStatement(statement.after[1], engine.builtins.findStatement));
-  }
-  ExecuteStatement(engine, *statement.inner);
+  if (!Condition(engine, statement, unless)) return Next::GoOn();
+  // The body was split with the line, unless it is nested too deep to run.
+  if (!statement.inner) Fatal(engine, std::string(msg::kStatementTooDeep) + std::string(statement.After(1)));
+  return ExecuteStatement(engine, *statement.inner);
 }
 
-void IfOrUnless(Engine& engine, const Statement& statement, bool unless) {
-  if (statement.blockIf) {
-    OpenBlock(engine, statement, unless);
-  } else {
-    OneLineIf(engine, statement, unless);
+Next IfOrUnless(Engine& engine, const Statement& statement, bool unless) {
+  if (!statement.blockIf) return OneLineIf(engine, statement, unless);
+  OpenBlock(engine, statement, unless);
+  return Next::GoOn();
+}
+
+// Where a jump statement goes when it runs from the current line: its
+// linked line, or the line its target names now.  A parenthesised target
+// is evaluated; any other is the whole text after the keyword.
+int JumpLine(Engine& engine, const Statement& statement, JumpDirection direction) {
+  if (statement.jumpLine != kJumpUnlinked) return statement.jumpLine;
+  StatementList& list = engine.run.statements;
+  const int pc = engine.run.programCounter;
+  if (!HasEvaluatedTarget(statement)) return list.Find(LiteralJumpTarget(statement), direction, pc);
+  std::string target = sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
+  if (statement.jumpMemo < 0) return list.Find(target, direction, pc);
+  // The same text leads to the same line for as long as the macro is loaded.
+  JumpMemo& memo = list.Memo(statement.jumpMemo);
+  if (memo.line == kJumpUnlinked || memo.text != target) {
+    memo.line = list.Find(target, direction, pc);
+    memo.text = std::move(target);
   }
+  return memo.line;
 }
 
-// The line a jump looks for: a parenthesised target is evaluated, any other
-// is the whole text after the keyword.
-std::string JumpTarget(Engine& engine, const Statement& statement) {
-  const std::string& text = statement.after[0];
-  if (!text.empty() && text.front() == '(') return sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
-  if (!statement.upperAfterKeyword) statement.upperAfterKeyword = sjis::AnsiUpper(text);
-  return *statement.upperAfterKeyword;
+Next Jump(Engine& engine, const Statement& statement, JumpDirection direction) {
+  const int line = JumpLine(engine, statement, direction);
+  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + statement.text);
+  return Next::JumpTo(line);
 }
 
-enum class Direction { kFromTop, kForward, kBackward };
-
-// Jumps to the line whose upper-cased text is `target`; `text` is the
-// jump's statement for the message when there is none.
-void JumpTo(Engine& engine, std::string_view text, const std::string& target, Direction direction) {
-  const StatementList& list = engine.run.statements;
-  int pc = engine.run.programCounter;
-  int line = -1;
-  switch (direction) {
-    case Direction::kFromTop: line = list.FindForward(target, 0); break;
-    case Direction::kForward: line = list.FindForward(target, pc + 1); break;
-    case Direction::kBackward: line = list.FindBackward(target, pc - 1); break;
+// CALL's target as the GOTO statement it stands for, split once per text.
+std::shared_ptr<const Statement> CallJump(Engine& engine, const Statement& call, std::string target) {
+  if (call.jumpMemo < 0) return BuiltStatement(engine, "GOTO " + target);
+  JumpMemo& memo = engine.run.statements.Memo(call.jumpMemo);
+  if (!memo.built || memo.text != target) {
+    memo.built = std::make_shared<const Statement>(ParseStatement("GOTO " + target, nullptr));
+    memo.line = kJumpUnlinked;
+    memo.text = std::move(target);
   }
-  if (line < 0) ReportError(engine, std::string(msg::kNoSuchLine) + std::string(text), true);
-  engine.run.programCounter = line - 1;
+  return memo.built;
 }
 
-void Jump(Engine& engine, const Statement& statement, Direction direction) {
-  JumpTo(engine, statement.text, JumpTarget(engine, statement), direction);
+// CALL's GOTO: its line, found once per target text when the CALL is a
+// loaded line.
+int CallLine(Engine& engine, const Statement& call, const Statement& jump) {
+  if (call.jumpMemo < 0 || HasEvaluatedTarget(jump)) return JumpLine(engine, jump, JumpDirection::kFromTop);
+  JumpMemo& memo = engine.run.statements.Memo(call.jumpMemo);
+  if (memo.line == kJumpUnlinked) memo.line = JumpLine(engine, jump, JumpDirection::kFromTop);
+  return memo.line;
+}
+
+// A CALL whose target is outside text names its line as it is: a "(" in it
+// is never evaluated, and no GOTO is read from it.
+Next CallOutsideText(Engine& engine, const std::string& target) {
+  const std::string upperTarget = sjis::AnsiUpper(TrimView(target));
+  const int line = engine.run.statements.Find(upperTarget, JumpDirection::kFromTop, engine.run.programCounter);
+  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + "GOTO " + target);
+  return Next::CallTo(line);
 }
 
 // FOR %i = 1 TO 10 means the same as FOR %i=1 TO 10.
@@ -109,7 +131,7 @@ ForHeader ReadForHeader(Engine& engine, std::string_view afterKeyword) {
   sjis::CutToken(rest, " ");
   auto take = [&](std::string& out) {
     TokenResult cut = NextToken(rest);
-    if (cut.error) ReportError(engine, *cut.error, true);
+    if (cut.error) Fatal(engine, *cut.error);
     out = std::string(cut.token);
     rest = std::string(cut.rest);
   };
@@ -129,33 +151,36 @@ int32_t ForNumber(Engine& engine, const std::string& text) {
 
 }  // namespace
 
-void StmtIf(Engine& engine, const Statement& statement) { IfOrUnless(engine, statement, false); }
-void StmtUnless(Engine& engine, const Statement& statement) { IfOrUnless(engine, statement, true); }
+Next StmtIf(Engine& engine, const Statement& statement) { return IfOrUnless(engine, statement, false); }
+Next StmtUnless(Engine& engine, const Statement& statement) { return IfOrUnless(engine, statement, true); }
 
-void StmtElseIf(Engine& engine, const Statement& statement) {
-  if (engine.run.ifs.depth == 0) return;
+Next StmtElseIf(Engine& engine, const Statement& statement) {
+  if (engine.run.ifs.depth == 0) return Next::GoOn();
   int8_t& top = TopIf(engine);
   if (top == kIfRunning) {
     top = kIfDone;
   } else if (top == kIfWaiting && Condition(engine, statement, false)) {
     top = kIfRunning;
   }
+  return Next::GoOn();
 }
 
-void StmtElse(Engine& engine, const Statement&) {
-  if (engine.run.ifs.depth == 0) return;
+Next StmtElse(Engine& engine, const Statement&) {
+  if (engine.run.ifs.depth == 0) return Next::GoOn();
   int8_t& top = TopIf(engine);
   if (top == kIfRunning) {
     top = kIfDone;
   } else if (top == kIfWaiting) {
     top = kIfRunning;
   }
+  return Next::GoOn();
 }
 
-void StmtEndIf(Engine& engine, const Statement&) {
-  if (engine.run.ifs.depth == 0) return;
+Next StmtEndIf(Engine& engine, const Statement&) {
+  if (engine.run.ifs.depth == 0) return Next::GoOn();
   TopIf(engine) = kIfWaiting;
   --engine.run.ifs.depth;
+  return Next::GoOn();
 }
 
 void StmtExitIf(Engine& engine, const Statement& statement) {
@@ -168,51 +193,70 @@ void StmtExitIf(Engine& engine, const Statement& statement) {
   }
 }
 
-void StmtGoto(Engine& engine, const Statement& statement) { Jump(engine, statement, Direction::kFromTop); }
-void StmtGotoNext(Engine& engine, const Statement& statement) { Jump(engine, statement, Direction::kForward); }
-void StmtGotoBefore(Engine& engine, const Statement& statement) { Jump(engine, statement, Direction::kBackward); }
-
-void StmtCall(Engine& engine, const Statement& statement) {
-  CallStack& calls = engine.run.calls;
-  if (calls.depth >= kCallStackSize) ReportError(engine, std::string(msg::kCallTooDeep) + statement.text, true);
-  calls.entries[static_cast<size_t>(calls.depth++)] = engine.run.programCounter;
-  OutsideTextWatch watch(engine);
-  const std::string target = EvaluateOperand(engine, statement, 0);
-  const std::string gotoText = "GOTO " + target;
-  if (watch.Origin() == TextOrigin::kMacro) {
-    ExecuteText(engine, gotoText);
-    return;
-  }
-  // Outside text names its line as it is: a "(" in it is never evaluated.
-  JumpTo(engine, gotoText, sjis::AnsiUpper(TrimView(target)), Direction::kFromTop);
+Next StmtGoto(Engine& engine, const Statement& statement) { return Jump(engine, statement, JumpDirection::kFromTop); }
+Next StmtGotoNext(Engine& engine, const Statement& statement) {
+  return Jump(engine, statement, JumpDirection::kForward);
+}
+Next StmtGotoBefore(Engine& engine, const Statement& statement) {
+  return Jump(engine, statement, JumpDirection::kBackward);
 }
 
-void StmtReturn(Engine& engine, const Statement& statement) {
-  CallStack& calls = engine.run.calls;
-  if (calls.depth == 0) ReportError(engine, std::string(msg::kReturnWithoutCall) + statement.text, true);
-  engine.run.programCounter = calls.entries[static_cast<size_t>(--calls.depth)];
+Next StmtCall(Engine& engine, const Statement& statement) {
+  if (engine.run.calls.depth >= kCallStackSize) Fatal(engine, std::string(msg::kCallTooDeep) + statement.text);
+  OutsideTextWatch watch(engine);
+  std::string target = EvaluateOperand(engine, statement, 0);
+  if (watch.Origin() != TextOrigin::kMacro) return CallOutsideText(engine, target);
+  // Held here: the engine's cache of built statements may be cleared below.
+  const std::shared_ptr<const Statement> jump = CallJump(engine, statement, std::move(target));
+  EnterImpliedJump(engine, jump->text, &jump->splitError);
+  const int line = CallLine(engine, statement, *jump);
+  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + jump->text);
+  return Next::CallTo(line);
+}
+
+Next StmtReturn(Engine& engine, const Statement& statement) {
+  if (engine.run.calls.depth == 0) Fatal(engine, std::string(msg::kReturnWithoutCall) + statement.text);
+  return Next::Return();
 }
 
 void StmtFor(Engine& engine, const Statement& statement) {
   ForStack& fors = engine.run.fors;
-  if (fors.depth == kForStackSize) ReportError(engine, msg::kForTooDeep, true);
+  if (fors.depth == kForStackSize) Fatal(engine, msg::kForTooDeep);
   ForLoop& loop = fors.loops[static_cast<size_t>(fors.depth++)];
   loop.header = statement.text;
-  loop.backJump = BuiltStatement(engine, "GOTOBEFORE " + loop.header);
-  ForHeader header = ReadForHeader(engine, statement.after[0]);
+  loop.backFrom = -1;
+  ForHeader header = ReadForHeader(engine, statement.After(0));
   loop.variable = LookupVariable(engine, header.variable);
-  if (loop.variable < 0) ReportError(engine, std::string(msg::kForVariableUndeclared) + statement.text, true);
+  if (loop.variable < 0) Fatal(engine, std::string(msg::kForVariableUndeclared) + statement.text);
   int32_t start = ForNumber(engine, header.start);
   loop.limit = ForNumber(engine, header.limit);
   loop.step = ForNumber(engine, header.step);
   AssignIntegerText(engine.variables.MutableValue(loop.variable), start);
 }
 
-void StmtNext(Engine& engine, const Statement&) {
+namespace {
+
+// NEXT goes back to the line below the nearest line above it that reads
+// like its loop's FOR line, found once per loop and NEXT line.
+int ForLine(Engine& engine, ForLoop& loop) {
+  const int pc = engine.run.programCounter;
+  if (loop.backFrom != pc) {
+    const std::string target = sjis::AnsiUpper(TrimView(loop.header));
+    loop.backTo = engine.run.statements.FindBackward(target, pc - 1);
+    loop.backFrom = pc;
+  }
+  return loop.backTo;
+}
+
+std::string BackJumpText(const ForLoop& loop) { return "GOTOBEFORE " + loop.header; }
+
+}  // namespace
+
+Next StmtNext(Engine& engine, const Statement&) {
   ForStack& fors = engine.run.fors;
   if (fors.depth == 0) {
-    ReportError(engine, msg::kNextWithoutFor, false);
-    return;
+    AskContinue(engine, msg::kNextWithoutFor);
+    return Next::GoOn();
   }
   ForLoop& loop = fors.loops[static_cast<size_t>(fors.depth - 1)];
   std::string& value = engine.variables.MutableValue(loop.variable);
@@ -223,27 +267,33 @@ void StmtNext(Engine& engine, const Statement&) {
   const int64_t next = int64_t{counter} + loop.step;
   if ((loop.step > 0 && next > loop.limit) || (loop.step < 0 && next < loop.limit)) {
     --fors.depth;
-    return;
+    return Next::GoOn();
   }
-  std::shared_ptr<const Statement> backJump = loop.backJump;  // the loop record may be reused below
-  ExecuteStatement(engine, *backJump);
-  ++engine.run.programCounter;
+  if (engine.statementDepth >= kMaxStatementDepth || engine.pacing.stepMode) {
+    EnterImpliedJump(engine, BackJumpText(loop));
+  }
+  const int line = ForLine(engine, loop);
+  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + BackJumpText(loop));
+  return Next::JumpTo(line + 1);
 }
 
-void StmtExitFor(Engine& engine, const Statement&) {
+Next StmtExitFor(Engine& engine, const Statement& statement) {
   ForStack& fors = engine.run.fors;
   if (fors.depth == 0) {
-    ReportError(engine, msg::kExitForOutsideFor, false);
-    return;
+    AskContinue(engine, msg::kExitForOutsideFor);
+    return Next::GoOn();
   }
   --fors.depth;
-  ExecuteText(engine, "GOTONEXT NEXT");
-  ++engine.run.programCounter;
+  constexpr std::string_view kImpliedJump = "GOTONEXT NEXT";
+  EnterImpliedJump(engine, kImpliedJump);
+  const int line = statement.jumpLine != kJumpUnlinked
+                       ? statement.jumpLine
+                       : engine.run.statements.Find("NEXT", JumpDirection::kForward, engine.run.programCounter);
+  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + std::string(kImpliedJump));
+  return Next::JumpTo(line + 1);
 }
 
-void StmtEnd(Engine& engine, const Statement&) {
-  engine.run.programCounter = static_cast<int>(engine.run.statements.size()) - 1;
-}
+Next StmtEnd(Engine&, const Statement&) { return Next::End(); }
 
 void StmtPause(Engine& engine, const Statement& statement) {
   InputReleased released(DesktopOf(engine));

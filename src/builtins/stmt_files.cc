@@ -20,8 +20,8 @@ FileSlot& OpenSlotOperand(Engine& engine, const Statement& statement) {
 
 // Operand n parsed, the parsed form kept on the statement.
 const Expr& OperandExpr(const Statement& statement, size_t n) {
-  std::shared_ptr<const Expr>& expr = statement.operandExpr[n];
-  if (!expr) expr = CompileExpr(statement.operand[n]);
+  std::shared_ptr<const Expr>& expr = statement.Compiled().operandExpr[n];
+  if (!expr) expr = CompileExpr(statement.Operand(n));
   return *expr;
 }
 
@@ -35,7 +35,7 @@ int SecondOperandVariable(Engine& engine, const Statement& statement) {
 
 void StmtOpen(Engine& engine, const Statement& statement) {
   const std::string file = EvaluateOperand(engine, statement, 0);
-  const std::string mode = sjis::JUpperAscii(statement.operand[1]);
+  const std::string mode = sjis::JUpperAscii(statement.Operand(1));
   OpenSlot(engine, OperandInteger(engine, statement, 2, 0), file, mode);
 }
 

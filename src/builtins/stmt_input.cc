@@ -169,7 +169,7 @@ void StmtWheel(Engine& engine, const Statement& statement) {
 }
 
 void StmtKey(Engine& engine, const Statement& statement) {
-  SendKeyText(DesktopOf(engine), BuildKeyText(engine, statement.after[0]));
+  SendKeyText(DesktopOf(engine), BuildKeyText(engine, statement.After(0)));
   AutoDelayStep(engine);
 }
 

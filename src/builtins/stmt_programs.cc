@@ -18,7 +18,7 @@ constexpr uint32_t kExecPollMs = 100;
 constexpr int kTitleBufferBytes = 256;
 
 // Operand 2 as written, upper-cased and not evaluated, is "TRUE".
-bool WaitRequested(const Statement& statement) { return sjis::AnsiUpper(statement.operand[1]) == "TRUE"; }
+bool WaitRequested(const Statement& statement) { return sjis::AnsiUpper(statement.Operand(1)) == "TRUE"; }
 
 // The variable operand 1 names, or "%0" when it names none.
 int TargetOrFirstVariable(Engine& engine, const Statement& statement) {

@@ -34,8 +34,7 @@ void Engine::OnTimer(int timerId) {
 }
 
 bool Engine::AskContinue(std::string_view message) {
-  ReportError(*this, message, false);  // No ends the program
-  return true;
+  return vendrix::AskContinue(*this, message);
 }
 
 void ReadJoystickVariables(Engine& engine, int mode) {

@@ -79,7 +79,10 @@ struct ForLoop {
   int32_t step = 1;
   int32_t limit = 0;
   std::string header;  // the FOR statement's text, to find the line again
-  std::shared_ptr<const Statement> backJump;  // "GOTOBEFORE " + header, parsed once
+  // NEXT's way back, found once per loop and NEXT line: from line
+  // `backFrom` (-1: not yet) to the FOR line `backTo` (-1: none).
+  int backFrom = -1;
+  int backTo = -1;
 };
 
 struct ForStack {

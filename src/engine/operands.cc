@@ -7,8 +7,8 @@
 namespace vendrix {
 
 std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n) {
-  std::shared_ptr<const Expr>& expr = statement.operandExpr[n];
-  if (!expr) expr = CompileExpr(statement.operand[n]);
+  std::shared_ptr<const Expr>& expr = statement.Compiled().operandExpr[n];
+  if (!expr) expr = CompileExpr(statement.Operand(n));
   return Evaluate(engine, *expr);
 }
 
@@ -17,8 +17,9 @@ int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int
 }
 
 int OperandVariable(Engine& engine, const Statement& statement) {
-  if (!statement.target) statement.target = std::make_shared<const VarRef>(MakeVarRef(statement.operand[0]));
-  return LookupVariable(engine, *statement.target);
+  std::shared_ptr<const VarRef>& target = statement.Compiled().target;
+  if (!target) target = std::make_shared<const VarRef>(MakeVarRef(statement.Operand(0)));
+  return LookupVariable(engine, *target);
 }
 
 }  // namespace vendrix

@@ -11,28 +11,44 @@ using platform::kMbOk;
 using platform::kMbSetForeground;
 using platform::kMbYesNo;
 
+namespace {
+
+void ShowError(Engine& engine, std::string_view message) {
+  std::string text(msg::kErrPrefix);
+  text += message;
+  engine.platform.dialogs.MessageBox(text, engine.caption, kMbOk | kMbSetForeground);
+}
+
+}  // namespace
+
+void EndProgram(int exitCode) { throw ProgramEnd{exitCode}; }
+
 int ShowMessageBox(Engine& engine, std::string_view text, uint32_t flags) {
   InputReleased released(DesktopOf(engine));
   return engine.platform.dialogs.MessageBox(text, engine.caption, flags);
 }
 
-void ReportError(Engine& engine, std::string_view message, bool fatal) {
+void Fatal(Engine& engine, std::string_view message) {
   InputReleased released(DesktopOf(engine));
-  std::string text(msg::kErrPrefix);
-  text += message;
-  engine.platform.dialogs.MessageBox(text, engine.caption, kMbOk | kMbSetForeground);
-  if (fatal) {
-    engine.platform.dialogs.MessageBox(msg::kMacroAborted, engine.caption, kMbSetForeground);
-    throw ProgramEnd{1};
-  }
-  int answer = engine.platform.dialogs.MessageBox(msg::kContinueQuestion, engine.caption,
-                                                  kMbYesNo | kMbSetForeground);
-  if (answer == platform::kIdNo) throw ProgramEnd{1};
+  ShowError(engine, message);
+  engine.platform.dialogs.MessageBox(msg::kMacroAborted, engine.caption, kMbSetForeground);
+  EndProgram(1);
 }
 
-void ReportFatal(Engine& engine, std::string_view message) {
-  ReportError(engine, message, true);
-  throw ProgramEnd{1};  // not reached: a fatal ReportError has thrown
+bool AskContinue(Engine& engine, std::string_view message) {
+  InputReleased released(DesktopOf(engine));
+  ShowError(engine, message);
+  const int answer =
+      engine.platform.dialogs.MessageBox(msg::kContinueQuestion, engine.caption, kMbYesNo | kMbSetForeground);
+  if (answer == platform::kIdNo) EndProgram(1);
+  return true;
 }
+
+void ReportError(Engine& engine, std::string_view message, bool fatal) {
+  if (fatal) Fatal(engine, message);
+  AskContinue(engine, message);
+}
+
+void ReportFatal(Engine& engine, std::string_view message) { Fatal(engine, message); }
 
 }  // namespace vendrix

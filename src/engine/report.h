@@ -10,11 +10,17 @@ namespace vendrix {
 
 class Engine;
 
-// Shows "Err：" and the message.  A fatal error, or No to the continue
-// question, ends the program with exit code 1 (throws ProgramEnd); after
-// Yes this returns and the caller goes on.
+// The one way out of a run: shows "Err：" and the message, then that the
+// macro was stopped, and ends the program with exit code 1.
+[[noreturn]] void Fatal(Engine& engine, std::string_view message);
+// Shows "Err：" and the message and asks whether the macro should go on.
+// Yes returns true and the caller goes on; No ends the program with exit
+// code 1, so this never returns false.
+bool AskContinue(Engine& engine, std::string_view message);
+
+// Fatal when `fatal`, AskContinue otherwise.
 void ReportError(Engine& engine, std::string_view message, bool fatal);
-// ReportError, fatal: never returns.
+// Fatal under its older name.
 [[noreturn]] void ReportFatal(Engine& engine, std::string_view message);
 
 // A message box with the program's caption.  While a macro has input

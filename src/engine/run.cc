@@ -1,5 +1,7 @@
 #include "engine/run.h"
 
+#include <optional>
+
 #include "desktop/input.h"
 #include "desktop/paste.h"
 #include "engine/engine.h"
@@ -35,15 +37,15 @@ void RunFallback(Engine& engine, const Statement& statement) {
   }
   if (!text.empty() && text.front() == '(') {
     TokenResult first = NextToken(std::string_view(text).substr(1));
-    if (first.error) ReportError(engine, *first.error, true);
+    if (first.error) Fatal(engine, *first.error);
     if (FindFunction(first.token) >= 0) {
       EvaluateText(engine, text);
     } else {
-      ReportError(engine, std::string(msg::kBadFunctionLine) + text, false);
+      AskContinue(engine, std::string(msg::kBadFunctionLine) + text);
     }
     return;
   }
-  ReportError(engine, std::string(msg::kBadCommand) + text, false);
+  AskContinue(engine, std::string(msg::kBadCommand) + text);
 }
 
 void PrepareRun(Engine& engine) {
@@ -62,33 +64,63 @@ bool BreakKeyDown(Engine& engine) {
   return (engine.platform.input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0;
 }
 
-// Executes the statement at the program counter; false when the break key
-// stopped it in the middle.
-bool ExecuteCurrent(Engine& engine) {
+// Executes the statement at `line`: what happens next, or nothing when
+// the break key stopped it in the middle.
+std::optional<Next> ExecuteLine(Engine& engine, int line) {
   try {
-    ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(engine.run.programCounter)]);
+    return ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
   } catch (const RunBroken&) {
-    return false;
+    return std::nullopt;
   }
-  return true;
 }
 
+// The line after `current` that `next` leads to; the size of the list or
+// more ends the run.
+int LineAfter(RunState& run, int current, Next next) {
+  switch (next.kind) {
+    case Next::Kind::kGoOn:
+      return current + 1;
+    case Next::Kind::kJump:
+      return next.line;
+    case Next::Kind::kCall:
+      // The handler has checked that the stack has room.
+      run.calls.entries[static_cast<size_t>(run.calls.depth++)] = current;
+      return next.line;
+    case Next::Kind::kReturn:
+      // The handler has checked that there is a CALL to return to.
+      return run.calls.entries[static_cast<size_t>(--run.calls.depth)] + 1;
+    case Next::Kind::kEnd:
+      return static_cast<int>(run.statements.size());
+  }
+  return current + 1;
+}
+
+// The run loop: the one place that moves the program counter.  Between two
+// statements the counter rests on the line before the next one, where a
+// break, a pause or the next run finds it.
 void RunLoadedMacro(Engine& engine) {
   if (engine.run.statements.empty()) {
     ShowMessageBox(engine, msg::kNoStatements, platform::kMbSetForeground);
-    throw ProgramEnd{0};
+    EndProgram(0);
   }
   PrepareRun(engine);
   RunState& run = engine.run;
+  run.statements.LinkJumps();
+  const int size = static_cast<int>(run.statements.size());
+  int line = 0;
   do {
-    ++run.programCounter;
+    run.programCounter = line;
     engine.platform.messages.ProcessMessages();
     if (engine.shell != nullptr) engine.shell->AfterMessages();
-    if (!ExecuteCurrent(engine) || BreakRequested(engine)) break;
+    const std::optional<Next> next = ExecuteLine(engine, line);
+    if (!next) break;
+    line = LineAfter(run, line, *next);
+    run.programCounter = line - 1;
+    if (BreakRequested(engine)) break;
     if (!engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
       engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
     }
-  } while (run.programCounter < static_cast<int>(run.statements.size()) - 1);
+  } while (line < size);
   EndRun(engine);
 }
 
@@ -99,17 +131,16 @@ void BeginLoad(Engine& engine, std::string fileName) {
   engine.run.macroFileName = std::move(fileName);
 }
 
+bool NestingFull(const Engine& engine) { return engine.statementDepth >= kMaxStatementDepth; }
+
 // Counts the nesting of statements run by statements (one-line IFs);
 // deep nesting is a fatal error rather than a stack overflow.
 class StatementDepthGuard {
  public:
   StatementDepthGuard(Engine& engine, const Statement& statement) : engine_(engine) {
+    if (NestingFull(engine_)) Fatal(engine_, std::string(msg::kStatementTooDeep) + statement.text);
     // Evaluation work is counted per statement as the run executes it.
     if (++engine_.statementDepth == 1) engine_.evaluations = 0;
-    if (engine_.statementDepth > kMaxStatementDepth) {
-      --engine_.statementDepth;
-      ReportError(engine_, std::string(msg::kStatementTooDeep) + statement.text, true);
-    }
   }
   ~StatementDepthGuard() { --engine_.statementDepth; }
   StatementDepthGuard(const StatementDepthGuard&) = delete;
@@ -152,22 +183,25 @@ void EndRun(Engine& engine) {
   ReleaseHeldInput(DesktopOf(engine));
 }
 
-void ExecuteStatement(Engine& engine, const Statement& statement) {
+Next ExecuteStatement(Engine& engine, const Statement& statement) {
   StatementDepthGuard guard(engine, statement);
-  if (statement.splitError) ReportError(engine, *statement.splitError, true);
-  if (statement.label) return;
+  if (statement.splitError) Fatal(engine, *statement.splitError);
+  if (statement.label) return Next::GoOn();
   if (statement.structural) {
     if (statement.blockIf && engine.pacing.stepMode) ShowCurrentStep(engine);
-    statement.handler(engine, statement);
-    return;
+    return statement.handler(engine, statement);
   }
-  if (Skipping(engine)) return;
+  if (Skipping(engine)) return Next::GoOn();
   if (engine.pacing.stepMode) ShowCurrentStep(engine);
-  if (statement.handler) {
-    statement.handler(engine, statement);
-  } else {
-    RunFallback(engine, statement);
-  }
+  if (statement.handler) return statement.handler(engine, statement);
+  RunFallback(engine, statement);
+  return Next::GoOn();
+}
+
+void EnterImpliedJump(Engine& engine, std::string_view jumpText, const OptionalText* splitError) {
+  if (NestingFull(engine)) Fatal(engine, std::string(msg::kStatementTooDeep) + std::string(jumpText));
+  if (splitError != nullptr && *splitError) Fatal(engine, **splitError);
+  if (engine.pacing.stepMode) ShowCurrentStep(engine);
 }
 
 std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view text) {
@@ -189,9 +223,9 @@ std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view
   return parsed;
 }
 
-void ExecuteText(Engine& engine, std::string_view text) {
+Next ExecuteText(Engine& engine, std::string_view text) {
   std::shared_ptr<const Statement> statement = BuiltStatement(engine, text);  // survives a cache clear
-  ExecuteStatement(engine, *statement);
+  return ExecuteStatement(engine, *statement);
 }
 
 }  // namespace vendrix

@@ -1,4 +1,8 @@
 // Running a macro: the run driver and the statement executor.
+//
+// The run loop alone moves the program counter.  Each statement's handler
+// returns what should happen next (Next: go on, jump to a line, call, return,
+// end) and the loop carries it out.
 #pragma once
 
 #include <memory>
@@ -18,12 +22,21 @@ void RunMacro(Engine& engine, const std::string& fileName);
 // The same for lines first..last of the hotkey file's macro lines.
 void RunMacroLines(Engine& engine, int first, int last);
 
-// Executes one parsed statement.
-void ExecuteStatement(Engine& engine, const Statement& statement);
-// Executes a statement that another statement built as text.
-void ExecuteText(Engine& engine, std::string_view text);
+// Executes one parsed statement; returns what the run should do next.
+Next ExecuteStatement(Engine& engine, const Statement& statement);
+// Executes a statement given as text, outside the loaded lines (a menu
+// entry's statement).
+Next ExecuteText(Engine& engine, std::string_view text);
 // The parsed form of such a text, from the engine's bounded cache.
 std::shared_ptr<const Statement> BuiltStatement(Engine& engine, std::string_view text);
+
+// What running a jump statement nested in the current one would do before
+// it jumps, for a statement that jumps the way that statement would (CALL
+// as "GOTO target", NEXT as "GOTOBEFORE" its FOR line, EXITFOR as
+// "GOTONEXT NEXT"): the nesting limit (reported with `jumpText`), the
+// jump's split error if it has one, and the step display showing the
+// current line again.
+void EnterImpliedJump(Engine& engine, std::string_view jumpText, const OptionalText* splitError = nullptr);
 
 // The end of every run: input unblocked, held buttons and keys released.
 void EndRun(Engine& engine);

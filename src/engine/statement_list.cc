@@ -6,8 +6,27 @@
 
 namespace vendrix {
 
+JumpKind JumpKindOf(const Statement& statement) {
+  if (statement.handler == nullptr || statement.splitError) return {};
+  const std::string& keyword = statement.keyword;
+  if (keyword == "GOTO") return {JumpKind::Kind::kGoto, JumpDirection::kFromTop};
+  if (keyword == "GOTONEXT") return {JumpKind::Kind::kGoto, JumpDirection::kForward};
+  if (keyword == "GOTOBEFORE") return {JumpKind::Kind::kGoto, JumpDirection::kBackward};
+  if (keyword == "EXITFOR") return {JumpKind::Kind::kExitFor, JumpDirection::kForward};
+  if (keyword == "CALL" || keyword == "GOSUB") return {JumpKind::Kind::kCall, JumpDirection::kFromTop};
+  return {};
+}
+
+bool HasEvaluatedTarget(const Statement& statement) {
+  std::string_view text = statement.After(0);
+  return !text.empty() && text.front() == '(';
+}
+
+std::string LiteralJumpTarget(const Statement& statement) { return sjis::AnsiUpper(statement.After(0)); }
+
 void StatementList::Clear() {
   statements_.clear();
+  memos_.clear();
   lines_.clear();
   indexed_ = false;
 }
@@ -15,6 +34,39 @@ void StatementList::Clear() {
 void StatementList::Append(std::string text, StatementLookup findHandler) {
   statements_.push_back(ParseStatement(std::move(text), findHandler));
   indexed_ = false;
+}
+
+void StatementList::LinkJumps() {
+  memos_.clear();
+  for (size_t i = 0; i < statements_.size(); ++i) {
+    // A one-line IF jumps through its body.
+    Statement* site = &statements_[i];
+    while (site->inner) site = site->inner.get();
+    LinkSite(*site, static_cast<int>(i));
+  }
+}
+
+void StatementList::LinkSite(Statement& site, int line) {
+  const JumpKind jump = JumpKindOf(site);
+  site.jumpLine = kJumpUnlinked;
+  site.jumpMemo = -1;
+  switch (jump.kind) {
+    case JumpKind::Kind::kNone:
+      return;
+    case JumpKind::Kind::kExitFor:
+      site.jumpLine = Find("NEXT", JumpDirection::kForward, line);
+      return;
+    case JumpKind::Kind::kGoto:
+      if (!HasEvaluatedTarget(site)) {
+        site.jumpLine = Find(LiteralJumpTarget(site), jump.direction, line);
+        return;
+      }
+      break;
+    case JumpKind::Kind::kCall:
+      break;
+  }
+  site.jumpMemo = static_cast<int>(memos_.size());
+  memos_.emplace_back();
 }
 
 const std::vector<int>* StatementList::Lines(std::string_view upperTarget) const {
@@ -41,6 +93,15 @@ int StatementList::FindBackward(std::string_view upperTarget, int from) const {
   if (lines == nullptr || from < 0) return -1;
   auto it = std::upper_bound(lines->begin(), lines->end(), from);
   return it == lines->begin() ? -1 : *std::prev(it);
+}
+
+int StatementList::Find(std::string_view upperTarget, JumpDirection direction, int pc) const {
+  switch (direction) {
+    case JumpDirection::kFromTop: return FindForward(upperTarget, 0);
+    case JumpDirection::kForward: return FindForward(upperTarget, pc + 1);
+    case JumpDirection::kBackward: return FindBackward(upperTarget, pc - 1);
+  }
+  return -1;
 }
 
 }  // namespace vendrix

@@ -85,7 +85,7 @@ std::string MainForm::ForegroundTitle(int bufferSize) const {
 
 void MainForm::ReadHotkeyFile(const std::string& fileName) {
   platform::Files& files = engine_.platform.files;
-  if (!files.FileExists(fileName)) ReportFatal(engine_, fileName + std::string(msg::kFileMissing));
+  if (!files.FileExists(fileName)) Fatal(engine_, fileName + std::string(msg::kFileMissing));
   platform::ReadResult read = files.ReadFile(fileName, kMaxTextFileBytes);
   if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, "TSR", fileName, read.reason);
   hotkeyFile_ = ParseHotkeyFile(read.bytes);
@@ -144,7 +144,7 @@ void MainForm::RegisterHotkeys() {
     if (definition == nullptr || definition->keyName.empty()) continue;
     if (!RegisterEntry(*definition, counter, registered, engine_.hotkeys[i].hotkeyId)) break;
   }
-  if (registered == 0) ReportFatal(engine_, msg::kNoHotkeys);
+  if (registered == 0) Fatal(engine_, msg::kNoHotkeys);
 }
 
 void MainForm::UnregisterHotkeys() {
@@ -160,7 +160,7 @@ void MainForm::FormCreate() {
   foregroundTitle_ = ForegroundTitle(kStartupTitleBuffer);
   platform::Files& files = engine_.platform.files;
   if (!files.FileExists(ProgramFile(kDefaultMenuFileName))) {
-    ReportFatal(engine_, engine_.programFolder + std::string(msg::kMenuFileMissing));
+    Fatal(engine_, engine_.programFolder + std::string(msg::kMenuFileMissing));
   }
   const std::string listFile = ProgramFile(kListFile);
   if (files.FileExists(listFile)) {
@@ -181,7 +181,7 @@ void MainForm::WriteMenuFileKey(std::string_view menuFile) {
   if (current.status == platform::ReadStatus::kOk || current.status == platform::ReadStatus::kNotFound) {
     if (files.SaveFile(path, ini::WriteString(current.bytes, "Options", "menufile", menuFile), &reason)) return;
   }
-  ReportFatal(engine_, path + std::string(msg::kCannotWrite));
+  Fatal(engine_, path + std::string(msg::kCannotWrite));
 }
 
 void MainForm::SetMenu(std::string_view name) {
@@ -190,9 +190,9 @@ void MainForm::SetMenu(std::string_view name) {
   WriteMenuFileKey(chosen);
   const std::string path = ProgramFile(chosen);
   platform::Files& files = engine_.platform.files;
-  if (chosen.empty() || !files.FileExists(path)) ReportFatal(engine_, path + std::string(msg::kFileMissing));
+  if (chosen.empty() || !files.FileExists(path)) Fatal(engine_, path + std::string(msg::kFileMissing));
   platform::ReadResult read = files.ReadFile(path, kMaxTextFileBytes);
-  if (read.status == platform::ReadStatus::kNotFound) ReportFatal(engine_, path + std::string(msg::kFileMissing));
+  if (read.status == platform::ReadStatus::kNotFound) Fatal(engine_, path + std::string(msg::kFileMissing));
   if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, "MENU", path, read.reason);
   menu_ = ParseMenuFile(read.bytes);
   std::vector<std::string> captions = {std::string(msg::kMenuRecord), std::string(msg::kMenuRun),
@@ -251,13 +251,13 @@ void MainForm::StopTimer1() {
   for (;;) {
     window_.WaitForShellEvent(kIdleWaitMs);
     while (std::optional<platform::ShellEvent> event = window_.TakeShellEvent()) WndProc(*event, false);
-    if (breakSeen_) throw ProgramEnd{0};
+    if (breakSeen_) EndProgram(0);
   }
 }
 
 void MainForm::AfterMessages() {
   while (std::optional<platform::ShellEvent> event = window_.TakeShellEvent()) WndProc(*event, true);
-  if (breakSeen_) throw ProgramEnd{0};
+  if (breakSeen_) EndProgram(0);
 }
 
 void MainForm::Timer1Timer() {
@@ -286,7 +286,7 @@ void MainForm::WndProc(const platform::ShellEvent& event, bool duringRun) {
       TrayRightClick();
       break;
     case platform::ShellEventKind::kQuit:
-      throw ProgramEnd{0};
+      EndProgram(0);
     // Runs never nest: what would start one is dropped while one runs.
     case platform::ShellEventKind::kMenuPick:
       if (!duringRun) MenuPicked(event.value);
@@ -320,7 +320,7 @@ void MainForm::RunAndFinish(const std::string& fileName) {
 }
 
 void MainForm::WaitAgainOrEnd() {
-  if (!engine_.residentMode) throw ProgramEnd{0};
+  if (!engine_.residentMode) EndProgram(0);
   window_.MinimiseMainWindow();
 }
 
@@ -330,7 +330,7 @@ void MainForm::MenuItemsClick(int entry) {
   const MenuAction action = MenuActionOf(picked->macroText, engine_.programFolder);
   if (action.kind == MenuAction::Kind::kStatement) {
     ExecuteText(engine_, action.text);
-    throw ProgramEnd{0};
+    EndProgram(0);
   }
   StopTimer1();
   RunAndFinish(action.text);
@@ -340,20 +340,20 @@ void MainForm::StartRecClick() {
   StopTimer1();
   const std::string recorder = engine_.programFolder + std::string(kRecorderProgram);
   const platform::ProcessId process = engine_.platform.programs.StartProgram(recorder);
-  if (process == 0) ReportFatal(engine_, std::string(msg::kCannotExecute) + recorder);
+  if (process == 0) Fatal(engine_, std::string(msg::kCannotExecute) + recorder);
   engine_.platform.programs.CloseProgram(process);
-  throw ProgramEnd{0};
+  EndProgram(0);
 }
 
 void MainForm::ExecNonameClick() {
   StopTimer1();
   RunMacro(engine_, engine_.programFolder + std::string(kDefaultMacro));
-  throw ProgramEnd{0};
+  EndProgram(0);
 }
 
 void MainForm::SyuuryouClick() {
   StopTimer1();
-  throw ProgramEnd{0};
+  EndProgram(0);
 }
 
 void MainForm::Menu1Click() {
@@ -383,7 +383,7 @@ void MainForm::EditClick() {
       engine_.platform.programs.CloseProgram(process);
     }
   }
-  throw ProgramEnd{0};
+  EndProgram(0);
 }
 
 void MainForm::TrayRightClick() {
@@ -392,7 +392,7 @@ void MainForm::TrayRightClick() {
   const int answer = engine_.platform.dialogs.MessageBox(msg::kExitQuestion, engine_.caption,
                                                          platform::kMbYesNo | platform::kMbSetForeground);
   if (blocked) SetInputBlocked(engine_.platform, true);
-  if (answer == platform::kIdYes) throw ProgramEnd{0};
+  if (answer == platform::kIdYes) EndProgram(0);
 }
 
 void MainForm::HotkeyPressed(int id) {

@@ -48,7 +48,7 @@ void ReadOptionsFiles(Engine& engine) {
   platform::Files& files = engine.platform.files;
   std::string options = ProgramFile(engine, kOptionsFile);
   if (!files.FileExists(ProgramFile(engine, kRecorderOptionsFile)) || !files.FileExists(options)) {
-    ReportError(engine, engine.programFolder + std::string(msg::kOptionsFilesMissing), true);
+    Fatal(engine, engine.programFolder + std::string(msg::kOptionsFilesMissing));
   }
   platform::ReadResult read = files.ReadFile(options, kMaxTextFileBytes);
   engine.settings = ReadOptions(read.bytes, [&engine] { ShowAbout(engine); });
@@ -118,7 +118,7 @@ std::string_view LockProblemWords(const platform::InstanceCheck& check) {
 // turn the single-instance rule off without a word.
 void RefuseUnusableLock(Engine& engine, const platform::InstanceCheck& check) {
   if (check.status == platform::InstanceStatus::kFree) return;
-  ReportFatal(engine, check.lockName + std::string(msg::kLockUnusable) + std::string(LockProblemWords(check)) +
+  Fatal(engine, check.lockName + std::string(msg::kLockUnusable) + std::string(LockProblemWords(check)) +
                           std::string(msg::kLockUnusableEnd));
 }
 

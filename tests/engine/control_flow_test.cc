@@ -128,6 +128,47 @@ TEST(JumpTest, AnyLineCanBeATarget) {
   EXPECT_EQ(Trail({"GOTO set %0 b", "SET %0 a", "SET %0 b"}), "b");
 }
 
+TEST(JumpTest, EvaluatedTargetsFollowTheirText) {
+  // One GOTO line sends the run to a different label on each pass.
+  EXPECT_EQ(Trail({"DIM %t %n", "SET %t :a", ":again", "INC %n", "IF (> %n 3) END", "GOTO (& %t)", ":a",
+                   "SET %0 (& %0 a)", "SET %t :b", "GOTO :again", ":b", "SET %0 (& %0 b)", "SET %t :A",
+                   "GOTO :again"}),
+            "aba");
+}
+
+// Jumps a statement makes on behalf of another (CALL's GOTO, NEXT's way
+// back, EXITFOR's way out) count one level deeper than the line itself.
+TEST(JumpTest, ImpliedJumpsCountAsOneMoreNestedStatement) {
+  auto ifs = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "IF True ";
+    return text;
+  };
+  const std::string tooDeep = "Err：一行 IF の入れ子が深すぎます（上限 64 段）: ";
+  struct Case {
+    std::vector<std::string> lines;
+    int exitCode;
+    std::string firstBox;
+  };
+  const Case cases[] = {
+      {{ifs(62) + "CALL :s", "END", ":s", "SET %0 in", "RETURN"}, 0, ""},
+      {{ifs(63) + "CALL :s", "END", ":s", "SET %0 in", "RETURN"}, 1, tooDeep + "GOTO :s"},
+      {{ifs(63) + "GOTO :s", "END", ":s", "SET %0 in"}, 0, ""},
+      {{"DIM %i", "FOR %i=1 TO 2", ifs(63) + "NEXT"}, 1, tooDeep + "GOTOBEFORE FOR %i=1 TO 2"},
+      {{"DIM %i", "FOR %i=1 TO 2", ifs(63) + "EXITFOR", "NEXT"}, 1, tooDeep + "GOTONEXT NEXT"},
+  };
+  for (const Case& c : cases) {
+    TestWorld world;
+    EXPECT_EQ(world.RunLines(c.lines), c.exitCode) << c.lines[0];
+    if (c.firstBox.empty()) {
+      EXPECT_TRUE(world.Boxes().empty()) << c.lines[0];
+    } else {
+      ASSERT_FALSE(world.Boxes().empty()) << c.lines[0];
+      EXPECT_EQ(world.Boxes()[0], c.firstBox) << c.lines[0];
+    }
+  }
+}
+
 TEST(CallTest, CallsReturnToTheLineAfter) {
   EXPECT_EQ(Trail({"CALL :sub", "SET %0 (& %0 2)", "END", ":sub", "SET %0 (& %0 1)", "RETURN"}), "12");
   EXPECT_EQ(Trail({"SET %1 :sub", "GOSUB %1", "END", ":sub", "SET %0 via-var", "RETURN"}), "via-var");
@@ -155,6 +196,28 @@ TEST(CallTest, ReturnWithoutCallIsFatal) {
   TestWorld world;
   EXPECT_EQ(world.RunLines({"RETURN"}), 1);
   EXPECT_EQ(world.Boxes()[0], "Err：CALL がされていません : RETURN");
+}
+
+TEST(CallTest, OneCallLineFollowsItsVariable) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %t", "SET %t :a", ":again", "CALL %t", "IF (= %t :b) END", "SET %t :b",
+                            "GOTO :again", ":a", "SET %0 (& %0 a)", "RETURN", ":b", "SET %0 (& %0 b)", "RETURN"}),
+            0);
+  EXPECT_EQ(world.Var("%0"), "ab");
+  TestWorld missing;
+  EXPECT_EQ(missing.RunLines({"DIM %t", "SET %t :a", ":again", "CALL %t", "SET %t :nosuch", "GOTO :again", ":a",
+                              "SET %0 (& %0 a)", "RETURN"}),
+            1);
+  EXPECT_EQ(missing.Var("%0"), "a");
+  EXPECT_EQ(missing.Boxes()[0], "Err：該当行がありません : GOTO :nosuch");
+}
+
+TEST(CallTest, TargetIsReadAsAGotoWouldReadIt) {
+  // A value that is itself an operand is evaluated again, as GOTO's target.
+  EXPECT_EQ(Trail({"DIM %t", "SET %t \"(& :a)\"", "CALL %t", "END", ":a", "SET %0 in-a", "RETURN"}), "in-a");
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %t", "SET %t \"\"\"abc\"", "CALL %t"}), 1);
+  EXPECT_EQ(world.Boxes()[0], "Err：\"～\" が閉じていません：\"abc");
 }
 
 struct ForCase {
@@ -253,6 +316,30 @@ TEST(ForTest, Errors) {
   }
 }
 
+TEST(ForTest, NextGoesBackToTheNearestLineReadingLikeItsFor) {
+  // Two NEXT lines close the same loop.
+  EXPECT_EQ(Trail({"DIM %i", "FOR %i=1 TO 4", "IF (= (mod %i 2) 0) GOTO :even", "SET %0 (& %0 o)", "NEXT", "END",
+                   ":even", "SET %0 (& %0 e)", "NEXT"}),
+            "oeoe");
+  struct Case {
+    std::vector<std::string> lines;
+    std::string firstBox;
+  };
+  const Case cases[] = {
+      // A FOR run by a one-line IF has no line of its own text to go back to.
+      {{"DIM %i", "IF True FOR %i=1 TO 3", "NEXT"}, "Err：該当行がありません : GOTOBEFORE FOR %i=1 TO 3"},
+      // Nor has a NEXT above its FOR.
+      {{"DIM %i", "GOTO :a", ":b", "NEXT", "END", ":a", "FOR %i=1 TO 3", "GOTO :b"},
+       "Err：該当行がありません : GOTOBEFORE FOR %i=1 TO 3"},
+  };
+  for (const Case& c : cases) {
+    TestWorld world;
+    EXPECT_EQ(world.RunLines(c.lines), 1) << c.lines[1];
+    ASSERT_FALSE(world.Boxes().empty()) << c.lines[1];
+    EXPECT_EQ(world.Boxes()[0], c.firstBox) << c.lines[1];
+  }
+}
+
 TEST(EndTest, EndStopsTheRun) {
   EXPECT_EQ(Trail({"SET %0 a", "END", "SET %0 b"}), "a");
   EXPECT_EQ(Trail({"CALL :s", "SET %0 b", ":s", "SET %0 a", "END"}), "a");
@@ -293,6 +380,19 @@ TEST(StepTest, ShowsLinesWithPauses) {
   EXPECT_EQ(lines, (std::vector<std::string>{"STEP ON 0 0", "SET %0 x", "STEP hello", "HELLO", "STEP OFF"}));
   EXPECT_FALSE(step.shown);
   EXPECT_EQ(world.CountCalls("Sleep"), 0);
+}
+
+TEST(StepTest, ImpliedJumpsShowTheirLineAgain) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %i", "STEP ON 0 0", "CALL :s", "FOR %i=1 TO 2", "IF (= %i 2) EXITFOR", "NEXT",
+                            "IF True GOTO :y", ":y", "STEP OFF", "END", ":s", "RETURN"}),
+            0);
+  const sim::StepDisplayState& step = world.desktop.StepDisplay();
+  std::vector<std::string> lines(step.lines.begin(), step.lines.end());
+  const std::string exitFor = "IF (= %i 2) EXITFOR";
+  const std::string gotoY = "IF True GOTO :y";
+  EXPECT_EQ(lines, (std::vector<std::string>{"STEP ON 0 0", "CALL :s", "CALL :s", "RETURN", "FOR %i=1 TO 2", exitFor,
+                                             "NEXT", "NEXT", exitFor, exitFor, exitFor, gotoY, gotoY, "STEP OFF"}));
 }
 
 TEST(StepTest, DefaultPausesAndPlacement) {

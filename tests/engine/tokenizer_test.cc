@@ -236,11 +236,24 @@ TEST(TokenCursorTest, RemovesCommentsExactlyAsTheFormerRemoverDid) {
 
 // ---- statement parts
 
+// A statement's five operands and the four texts after its first parts.
+std::array<std::string, 5> Operands(const Statement& s) {
+  std::array<std::string, 5> out;
+  for (size_t i = 0; i < out.size(); ++i) out[i] = std::string(s.Operand(i));
+  return out;
+}
+
+std::array<std::string, 4> Afters(const Statement& s) {
+  std::array<std::string, 4> out;
+  for (size_t i = 0; i < out.size(); ++i) out[i] = std::string(s.After(i));
+  return out;
+}
+
 TEST(ParseStatementTest, SplitsKeywordOperandsAndTexts) {
   Statement s = ParseStatement("SET  %a   (+ 1 2) x y z w v  ", FindStatementHandler);
   EXPECT_EQ(s.keyword, "SET");
-  EXPECT_EQ(s.operand, (std::array<std::string, 5>{"%a", "(+ 1 2)", "x", "y", "z"}));
-  EXPECT_EQ(s.after, (std::array<std::string, 4>{"%a   (+ 1 2) x y z w v", "(+ 1 2) x y z w v",
+  EXPECT_EQ(Operands(s), (std::array<std::string, 5>{"%a", "(+ 1 2)", "x", "y", "z"}));
+  EXPECT_EQ(Afters(s), (std::array<std::string, 4>{"%a   (+ 1 2) x y z w v", "(+ 1 2) x y z w v",
                                                   "x y z w v", "y z w v"}));
   EXPECT_FALSE(s.label);
   EXPECT_FALSE(s.splitError);
@@ -248,23 +261,23 @@ TEST(ParseStatementTest, SplitsKeywordOperandsAndTexts) {
 
   Statement few = ParseStatement("END", FindStatementHandler);
   EXPECT_EQ(few.keyword, "END");
-  EXPECT_EQ(few.operand, (std::array<std::string, 5>{}));
-  EXPECT_EQ(few.after, (std::array<std::string, 4>{}));
+  EXPECT_EQ(Operands(few), (std::array<std::string, 5>{}));
+  EXPECT_EQ(Afters(few), (std::array<std::string, 4>{}));
 
   Statement message = ParseStatement("MESSAGE \"say \"\"hi\"\"\" x", FindStatementHandler);
-  EXPECT_EQ(message.operand[0], "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(message.operand[1], "x");
-  EXPECT_EQ(message.after[1], "x");
+  EXPECT_EQ(message.Operand(0), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(message.Operand(1), "x");
+  EXPECT_EQ(message.After(1), "x");
 
   Statement glued = ParseStatement("MESSAGE (& \"(\" a)b\"c\"d", FindStatementHandler);
-  EXPECT_EQ(glued.operand, (std::array<std::string, 5>{"(& \"(\" a)", "b\"c\"d", "", "", ""}));
+  EXPECT_EQ(Operands(glued), (std::array<std::string, 5>{"(& \"(\" a)", "b\"c\"d", "", "", ""}));
 
   Statement quotedGlued = ParseStatement("MESSAGE \"a\"(+ 1 2)\"b\"", FindStatementHandler);
-  EXPECT_EQ(quotedGlued.operand, (std::array<std::string, 5>{"\"a\"", "(+ 1 2)", "\"b\"", "", ""}));
+  EXPECT_EQ(Operands(quotedGlued), (std::array<std::string, 5>{"\"a\"", "(+ 1 2)", "\"b\"", "", ""}));
 
   Statement tab = ParseStatement("KEY\tabc", FindStatementHandler);
   EXPECT_EQ(tab.keyword, "KEY\tABC");
-  EXPECT_EQ(tab.operand[0], "");
+  EXPECT_EQ(tab.Operand(0), "");
   EXPECT_EQ(tab.handler, nullptr);
 
   Statement wide = ParseStatement("KEY" + kWideSpace + "a", FindStatementHandler);
@@ -355,8 +368,8 @@ TEST(ParseStatementTest, SplitErrorsInTheFirstSixTokens) {
     EXPECT_EQ(s.splitError.has_value(), c.error) << c.text;
   }
   Statement beyond = ParseStatement("A 1 2 3 4 5 \"x", FindStatementHandler);
-  EXPECT_EQ(beyond.operand[4], "5");
-  EXPECT_EQ(beyond.after[3], "4 5 \"x");
+  EXPECT_EQ(beyond.Operand(4), "5");
+  EXPECT_EQ(beyond.After(3), "4 5 \"x");
   EXPECT_EQ(Utf8(*ParseStatement("MESSAGE x \"abc", FindStatementHandler).splitError), "\"～\" が閉じていません：\"abc");
   EXPECT_EQ(Utf8(*ParseStatement("SET %a (+ 1", FindStatementHandler).splitError), "(～) が閉じていません：(+ 1");
 }

@@ -334,6 +334,9 @@ bool SimDesktop::PostWindowMessage(WindowId window, uint32_t message, uintptr_t 
 }
 
 void SimDesktop::DeliverPostedMessages() {
+  // The run loop pumps messages before every statement: with none posted
+  // there is nothing to swap out (an empty deque still allocates).
+  if (posted_.empty()) return;
   std::deque<PostedMessage> due;
   due.swap(posted_);
   for (const PostedMessage& message : due) {
