@@ -1228,6 +1228,16 @@ int Front(int argc, char** argv) {
   if (value == nullptr) return 64;
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(value, nullptr, 10)));
   const std::vector<int> click = NumberList(Option(argc, argv, "--click"));
+  if (::GetForegroundWindow() == window && click.size() == 2) {
+    // Already in front (the window manager need not have given the focus
+    // to a window that opened since): the click changes no focus, so no
+    // key of the user's can be lost.
+    ::SetCursorPos(click[0], click[1]);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    PrintLine("{\"front\": true}");
+    return 0;
+  }
   HWND settled = MoveFocusAndSettle(
       [window, &click] {
         if (click.size() != 2) {
