@@ -1249,8 +1249,18 @@ int Front(int argc, char** argv) {
         ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
       },
       [window] { return window; }, Timeout(argc, argv));
-  PrintLine(settled != nullptr ? "{\"front\": true}" : "{\"error\": \"the window did not come to the front\"}");
-  return settled != nullptr ? 0 : 2;
+  if (settled != nullptr) {
+    PrintLine("{\"front\": true}");
+    return 0;
+  }
+  // What is in the way, for the failure's message.
+  HWND under = click.size() == 2 ? ::GetAncestor(::WindowFromPoint(POINT{click[0], click[1]}), GA_ROOT) : nullptr;
+  HWND foreground = ::GetForegroundWindow();
+  PrintLine("{\"error\": \"the window did not come to the front\", \"foreground\": " +
+            JsonString(foreground != nullptr ? Utf8(WindowText(foreground)) : std::string()) + ", \"under\": " +
+            JsonString(under != nullptr ? Utf8(WindowText(under)) : std::string()) + ", \"shift\": " +
+            (KeyIsDown(VK_SHIFT) ? "true" : "false") + "}");
+  return 2;
 }
 
 int Type(int argc, char** argv) {
