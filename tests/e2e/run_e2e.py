@@ -2117,9 +2117,12 @@ def check_recorded_files(folder: Path) -> list[str]:
                 ""]
     if len(lines) != len(expected) or not all(re.fullmatch(e, line) for e, line in zip(expected, lines)):
         problems.append(f"recorded.mac reads {macro!r}")
-    menu = (folder / "Vendrix.MNU").read_bytes().decode("cp932", "replace")
-    if not re.fullmatch(re.escape(RECORDER_MENU) + r":記録 \d{4}/\d{2}/\d{2} \d{2}:\d{2}\r\nrecorded\.mac\r\n", menu):
-        problems.append(f"Vendrix.MNU reads {menu!r}")
+    # The menu item is written just after the macro.
+    menu_path = folder / "Vendrix.MNU"
+    item = re.escape(RECORDER_MENU) + r":記録 \d{4}/\d{2}/\d{2} \d{2}:\d{2}\r\nrecorded\.mac\r\n"
+    if not wait_until(lambda: re.fullmatch(item, menu_path.read_bytes().decode("cp932", "replace")) is not None,
+                      BOX_TIMEOUT_S):
+        problems.append(f"Vendrix.MNU reads {menu_path.read_bytes().decode('cp932', 'replace')!r}")
     return problems
 
 

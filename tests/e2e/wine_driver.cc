@@ -93,10 +93,10 @@
 //       reads the UTF-8 written as HEX, if given) and prints {"hwnd": N,
 //       "caption": ...}.
 //   vendrix_e2e_driver front --hwnd N [--click X,Y] [--timeout MS]
-//       Brings the window to the front with the keyboard focus settled (see
-//       MoveFocusAndSettle), by clicking at that screen point as a user
-//       would (mouse_event: injected input), else with SetForegroundWindow;
-//       prints {"front": true}.
+//       Brings the window to the front: by clicking at that screen point as
+//       a user would (mouse_event: injected input), then waiting until it is
+//       in front; else with SetForegroundWindow and the keyboard focus
+//       settled (see MoveFocusAndSettle).  Prints {"front": true}.
 //   vendrix_e2e_driver type --vk N,N,...
 //       Presses and lets go of each key in turn (keybd_event).
 //
@@ -1228,19 +1228,30 @@ int Front(int argc, char** argv) {
   if (value == nullptr) return 64;
   HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(value, nullptr, 10)));
   const std::vector<int> click = NumberList(Option(argc, argv, "--click"));
-  HWND settled = MoveFocusAndSettle(
-      [window, &click] {
-        if (click.size() != 2) {
-          ::SetForegroundWindow(window);
-          return;
-        }
-        ::SetCursorPos(click[0], click[1]);
-        ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-        ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-      },
-      [window] { return window; }, Timeout(argc, argv));
-  PrintLine(settled != nullptr ? "{\"front\": true}" : "{\"error\": \"the window did not come to the front\"}");
-  return settled != nullptr ? 0 : 2;
+  HWND settled = nullptr;
+  if (click.size() == 2) {
+    // A user's click.  Only the window in front is waited for: what may
+    // follow a focus change late is Wine resetting held modifiers, and the
+    // keys typed after this (by "type") hold none.
+    ::SetCursorPos(click[0], click[1]);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    settled = WaitFor([window] { return ::GetForegroundWindow() == window ? window : nullptr; }, Timeout(argc, argv));
+  } else {
+    settled = MoveFocusAndSettle([window] { ::SetForegroundWindow(window); }, [window] { return window; },
+                                 Timeout(argc, argv));
+  }
+  if (settled != nullptr) {
+    PrintLine("{\"front\": true}");
+    return 0;
+  }
+  // What is in the way, for the failure's message.
+  HWND under = click.size() == 2 ? ::GetAncestor(::WindowFromPoint(POINT{click[0], click[1]}), GA_ROOT) : nullptr;
+  HWND foreground = ::GetForegroundWindow();
+  PrintLine("{\"error\": \"the window did not come to the front\", \"foreground\": " +
+            JsonString(foreground != nullptr ? Utf8(WindowText(foreground)) : std::string()) + ", \"under\": " +
+            JsonString(under != nullptr ? Utf8(WindowText(under)) : std::string()) + "}");
+  return 2;
 }
 
 int Type(int argc, char** argv) {

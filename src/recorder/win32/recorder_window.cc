@@ -92,7 +92,9 @@ bool RecorderWindow::Create() {
   }
   for (const std::string& problem : setup_.options.problems) Ask(problem, MB_OK | MB_ICONWARNING);
   ShowState();
-  ::ShowWindow(window_, SW_SHOWNORMAL);
+  // Shown without taking the focus: the window the user works in stays in
+  // front, ready to be recorded.
+  ::ShowWindow(window_, SW_SHOWNOACTIVATE);
   ::SetTimer(window_, kClockTimer, kClockPeriodMs, nullptr);
   return true;
 }
