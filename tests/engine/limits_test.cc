@@ -168,7 +168,7 @@ TEST(RunTimeCacheTest, ATextTooLargeForTheCacheIsParsedEachTime) {
   Engine& engine = *world.engine;
   const std::string value = Padded(1, kRunTimeCacheBytes / 2);
   EXPECT_EQ(EvaluateText(engine, "(len \"" + value + "\")"), std::to_string(value.size()));
-  EXPECT_EQ(BuiltStatement(engine, "KEY " + value)->operand[0], value);
+  EXPECT_EQ(BuiltStatement(engine, "KEY " + value)->Operand(0), value);
   EXPECT_TRUE(engine.dynamicExprs.empty());
   EXPECT_TRUE(engine.builtStatements.empty());
 }
