@@ -22,8 +22,13 @@ std::string Value(std::string_view bytes, std::string_view key, std::string_view
 
 // "Zemlo.INI の pause=abc は使えません。既定値を使います：300"
 std::string Unusable(std::string_view key, std::string_view value, std::string_view fallback) {
-  return std::string(msg::kRecorderOptionUnusable) + std::string(key) + "=" + std::string(value) +
-         std::string(msg::kRecorderOptionUnusableEnd) + std::string(fallback);
+  std::string text(msg::kRecorderOptionUnusable);
+  text += key;
+  text += '=';
+  text += value;
+  text += msg::kRecorderOptionUnusableEnd;
+  text += fallback;
+  return text;
 }
 
 std::optional<uint32_t> Milliseconds(std::string_view text) {

@@ -156,7 +156,8 @@ function programNames() {
   const sources = filesBelow(path.join(root, 'src'), (name) => name.endsWith('.cc'))
     .map((file) => fs.readFileSync(file, 'utf8'))
     .join('\n');
-  const statements = [...sources.matchAll(/\{"([A-Z][A-Z-]*)",\s*Stmt\w+\}/g)].map((m) => m[1]);
+  // A handler is Stmt… or a template instance of one (GoOnAfter<StmtSet>).
+  const statements = [...sources.matchAll(/\{"([A-Z][A-Z-]*)",\s*(?:\w+<)?Stmt\w+>?\}/g)].map((m) => m[1]);
   const functions = [...sources.matchAll(/\b(?:Fixed|Variadic|Source)\("([^"]+)"/g)].map((m) => m[1]);
   return { statements: [...new Set(statements)], functions: [...new Set(functions)] };
 }
