@@ -13,6 +13,10 @@ namespace {
 
 HWND HandleOf(platform::WindowId window) { return reinterpret_cast<HWND>(window); }
 
+// How long SetForegroundWindow waits for the window to be in front.
+constexpr DWORD kForegroundSettleMs = 1000;
+constexpr DWORD kSettlePollMs = 10;
+
 platform::WindowId IdOf(HWND window) { return reinterpret_cast<platform::WindowId>(window); }
 
 std::wstring WideTitle(HWND window) {
@@ -79,7 +83,19 @@ platform::WindowId Win32Windows::FindWindowByTitle(std::string_view title) {
 platform::WindowId Win32Windows::GetForegroundWindow() { return IdOf(::GetForegroundWindow()); }
 
 bool Win32Windows::SetForegroundWindow(platform::WindowId window) {
-  return ::SetForegroundWindow(HandleOf(window)) != FALSE;
+  const HWND handle = HandleOf(window);
+  if (!::SetForegroundWindow(handle)) return false;
+  // Where the change reaches the window manager later (Wine, a remote
+  // desktop), the window in front reads as none for a moment: what follows
+  // (the next statement's getwindowpos, its keys) must find it in front.
+  // Windows itself answers at once, and a hidden or minimised window is not
+  // waited for.
+  if (::IsWindowVisible(handle) && !::IsIconic(handle)) {
+    for (DWORD waited = 0; ::GetForegroundWindow() != handle && waited < kForegroundSettleMs; waited += kSettlePollMs) {
+      ::Sleep(kSettlePollMs);
+    }
+  }
+  return true;
 }
 
 bool Win32Windows::BringWindowToTop(platform::WindowId window) {
