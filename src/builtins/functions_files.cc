@@ -41,7 +41,7 @@ bool EndsWithSeparator(std::string_view name, char separator) {
 
 void RequireFile(Engine& engine, std::string_view name) {
   if (IsFile(engine, name)) return;
-  ReportError(engine, std::string(msg::kCompareFileMissing) + std::string(name), true);
+  Fatal(engine, std::string(msg::kCompareFileMissing) + std::string(name));
 }
 
 // Reads until `size` bytes are in or the file ends; false on a failure.
@@ -129,7 +129,7 @@ std::string FnReadIni(Engine& engine, const CallArgs& args) {
 
 std::string FnLoadIni(Engine& engine, const CallArgs& args) {
   const std::string& macro = engine.run.macroFileName;
-  if (macro.empty()) ReportError(engine, std::string(msg::kNoMacroFileName) + "loadini", true);
+  if (macro.empty()) Fatal(engine, std::string(msg::kNoMacroFileName) + "loadini");
   return ReadIniValue(engine, MacroIniPath(engine, macro), kLoadIniSection, args[0]);
 }
 

@@ -40,10 +40,10 @@ std::string FnFormat(Engine& engine, const CallArgs& args) {
   switch (result.status) {
     case FormatStatus::kOk: return std::move(result.text);
     case FormatStatus::kMismatch:
-      ReportError(engine, std::string(msg::kFormatMismatch) + args[0], true);
+      Fatal(engine, std::string(msg::kFormatMismatch) + args[0]);
       break;
     case FormatStatus::kTooLarge:
-      ReportError(engine, std::string(msg::kFormatTooLarge) + args[0], true);
+      Fatal(engine, std::string(msg::kFormatTooLarge) + args[0]);
       break;
   }
   return {};
@@ -69,7 +69,7 @@ std::string FnDate(Engine& engine, const CallArgs& args) {
 std::string FnRandom(Engine& engine, const CallArgs& args) {
   const int32_t range = IntegerValue(args[0], 0);
   if (range < 1) {
-    ReportError(engine, std::string(msg::kBadArgumentRandom) + args[0], true);
+    Fatal(engine, std::string(msg::kBadArgumentRandom) + args[0]);
     return {};
   }
   engine.randomSeed = engine.randomSeed * kRandomMultiplier + 1;

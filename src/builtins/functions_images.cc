@@ -16,7 +16,7 @@ namespace {
 // followed by `what`.
 const images::Image& FilledSlot(Engine& engine, int n, const std::string& what) {
   const std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
-  if (!slot) ReportFatal(engine, std::string(msg::kImageNumberUnused) + what);
+  if (!slot) Fatal(engine, std::string(msg::kImageNumberUnused) + what);
   return *slot;
 }
 

@@ -35,7 +35,7 @@ size_t EndKept(std::string_view text) {
 // -1 and, like any negative count, ends the program.
 int32_t CountOrFail(Engine& engine, const CallArgs& a, std::string_view message) {
   const int32_t n = IntegerValue(a[1], -1);
-  if (n < 0) ReportError(engine, std::string(message) + a[0] + " " + a[1], true);
+  if (n < 0) Fatal(engine, std::string(message) + a[0] + " " + a[1]);
   return n;
 }
 
@@ -86,7 +86,7 @@ std::string FnZenkaku(Engine&, const CallArgs& a) { return MapWidth(a[0], WidthD
 std::string FnChr(Engine& engine, const CallArgs& a) {
   const int32_t n = IntegerValue(a[0], -1);
   if (n < 0) {
-    ReportError(engine, std::string(msg::kBadArgumentChr) + a[0], true);
+    Fatal(engine, std::string(msg::kBadArgumentChr) + a[0]);
     return {};
   }
   return std::string(1, static_cast<char>(n % 256));
@@ -94,7 +94,7 @@ std::string FnChr(Engine& engine, const CallArgs& a) {
 
 std::string FnAsc(Engine& engine, const CallArgs& a) {
   if (a[0].empty()) {
-    ReportError(engine, msg::kBadArgumentAsc, true);
+    Fatal(engine, msg::kBadArgumentAsc);
     return {};
   }
   return std::to_string(sjis::JCharCode(a[0]));

@@ -20,8 +20,8 @@ std::string Truth(bool value) { return std::string(TruthText(value)); }
 void CheckDivision(Engine& engine, int32_t dividend, int32_t divisor, std::string_view op) {
   std::string call("(");
   call.append(op).append(" ").append(std::to_string(dividend)).append(" ").append(std::to_string(divisor)).append(")");
-  if (divisor == 0) ReportError(engine, std::string(msg::kDivideByZero) + call, true);
-  if (dividend == INT32_MIN && divisor == -1) ReportError(engine, std::string(msg::kDivisionOverflow) + call, true);
+  if (divisor == 0) Fatal(engine, std::string(msg::kDivideByZero) + call);
+  if (dividend == INT32_MIN && divisor == -1) Fatal(engine, std::string(msg::kDivisionOverflow) + call);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ void StmtClose(Engine& engine, const Statement& statement) {
 void StmtRead(Engine& engine, const Statement& statement) {
   FileSlot& slot = OpenSlotOperand(engine, statement);
   const int index = SecondOperandVariable(engine, statement);
-  if (index < 0) ReportError(engine, std::string(msg::kBadVariable) + statement.text, true);
+  if (index < 0) Fatal(engine, std::string(msg::kBadVariable) + statement.text);
   ReadSlotLine(engine, slot, slot.line);
   // A swap, not a copy: the old value's room serves the next line.
   engine.variables.Exchange(index, slot.line, TextOrigin::kOutside);
@@ -72,7 +72,7 @@ void StmtWriteIni(Engine& engine, const Statement& statement) {
 
 void StmtSaveIni(Engine& engine, const Statement& statement) {
   if (engine.run.macroFileName.empty()) {
-    ReportError(engine, std::string(msg::kNoMacroFileName) + "saveini", true);
+    Fatal(engine, std::string(msg::kNoMacroFileName) + "saveini");
   }
   const std::string value = EvaluateOperand(engine, statement, 1);
   const std::string key = EvaluateOperand(engine, statement, 0);

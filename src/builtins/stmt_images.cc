@@ -38,7 +38,7 @@ std::string KeywordAnd(const Statement& statement, std::string_view operand) {
 
 void CheckCaptureSize(Engine& engine, const Statement& statement, int64_t width, int64_t height) {
   if (width > kMaxCaptureSide || height > kMaxCaptureSide || width * height > kMaxCapturePixels) {
-    ReportFatal(engine, std::string(msg::kCaptureTooLarge) + statement.keyword);
+    Fatal(engine, std::string(msg::kCaptureTooLarge) + statement.keyword);
   }
 }
 
@@ -51,10 +51,10 @@ platform::Rect CaptureArea(Engine& engine, const Statement& statement) {
   if (left == 0 && top == 0 && right == 0 && bottom == 0) {
     platform::Windows& windows = engine.platform.windows;
     const std::optional<platform::WindowRect> rect = windows.GetWindowRect(windows.GetForegroundWindow());
-    if (!rect) ReportFatal(engine, std::string(msg::kNoActiveWindow) + statement.keyword);
+    if (!rect) Fatal(engine, std::string(msg::kNoActiveWindow) + statement.keyword);
     left = rect->left, top = rect->top, right = rect->right, bottom = rect->bottom;
   }
-  if (right <= left || bottom <= top) ReportFatal(engine, std::string(msg::kSizeNotPositive) + statement.keyword);
+  if (right <= left || bottom <= top) Fatal(engine, std::string(msg::kSizeNotPositive) + statement.keyword);
   const int64_t width = right - left, height = bottom - top;
   CheckCaptureSize(engine, statement, width, height);
   return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(width), static_cast<int>(height)};
@@ -74,7 +74,7 @@ platform::Rect WholeScreen(Engine& engine, const Statement& statement) {
 void SaveCapture(Engine& engine, const Statement& statement, const std::string& file, const platform::Rect& area,
                  ImageFormat format) {
   const std::optional<images::Image> image = engine.platform.display.CaptureScreen(area);
-  if (!image) ReportFatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
+  if (!image) Fatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
   platform::Files& files = engine.platform.files;
   std::string bytes;
   std::string path;
@@ -86,14 +86,14 @@ void SaveCapture(Engine& engine, const Statement& statement, const std::string& 
     bytes = images::EncodeJpeg(*image, quality);
     path = WithExtension(file, ".jpg", files.PathSeparator());
   }
-  if (bytes.empty()) ReportFatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
+  if (bytes.empty()) Fatal(engine, std::string(msg::kCaptureFailed) + statement.keyword);
   std::string reason;
   if (!files.SaveFile(path, bytes, &reason)) ReportFileFailure(engine, statement.keyword, path, reason);
 }
 
 std::string CaptureFileOperand(Engine& engine, const Statement& statement) {
   std::string file = EvaluateOperand(engine, statement, 0);
-  if (file.empty()) ReportFatal(engine, msg::kNoSaveFileName);
+  if (file.empty()) Fatal(engine, msg::kNoSaveFileName);
   return file;
 }
 
@@ -122,7 +122,7 @@ images::Image LoadBmp(Engine& engine, const Statement& statement, const std::str
     message += images::BmpProblemText(decoded.problem);
     message += msg::kBmpUnreadableEnd;
     message += KeywordAnd(statement, file);
-    ReportFatal(engine, message);
+    Fatal(engine, message);
   }
   return std::move(decoded.image);
 }
@@ -149,14 +149,14 @@ void StmtOpenGraph(Engine& engine, const Statement& statement) {
   const std::string file = EvaluateOperand(engine, statement, 1);
   platform::Files& files = engine.platform.files;
   if (sjis::AnsiUpper(std::string_view(file).substr(ExtensionStart(file, files.PathSeparator()))) != ".BMP") {
-    ReportFatal(engine, std::string(msg::kNotBmpExtension) + KeywordAnd(statement, file));
+    Fatal(engine, std::string(msg::kNotBmpExtension) + KeywordAnd(statement, file));
   }
   if (!files.FileExists(file)) {
-    ReportFatal(engine, std::string(msg::kImageFileMissing) + KeywordAnd(statement, file));
+    Fatal(engine, std::string(msg::kImageFileMissing) + KeywordAnd(statement, file));
   }
   std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
   if (slot && IsStrict(EvaluateOperand(engine, statement, 2))) {
-    ReportFatal(engine, std::string(msg::kImageNumberInUse) + KeywordAnd(statement, slotText));
+    Fatal(engine, std::string(msg::kImageNumberInUse) + KeywordAnd(statement, slotText));
   }
   slot.reset();
   slot = LoadBmp(engine, statement, file);
@@ -167,7 +167,7 @@ void StmtCloseGraph(Engine& engine, const Statement& statement) {
   const int n = CheckedImageSlot(engine, slotText, KeywordAnd(statement, slotText));
   std::optional<images::Image>& slot = engine.imageSlots[static_cast<size_t>(n - 1)];
   if (!slot && IsStrict(EvaluateOperand(engine, statement, 1))) {
-    ReportFatal(engine, std::string(msg::kImageNumberUnused) + KeywordAnd(statement, slotText));
+    Fatal(engine, std::string(msg::kImageNumberUnused) + KeywordAnd(statement, slotText));
   }
   slot.reset();
 }

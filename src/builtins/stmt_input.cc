@@ -80,7 +80,7 @@ std::string BuildKeyText(Engine& engine, std::string_view words) {
   std::string keyText;
   for (TokenCursor tokens(words); !tokens.done();) {
     TokenResult next = tokens.Next();
-    if (next.error) ReportError(engine, *next.error, true);
+    if (next.error) Fatal(engine, *next.error);
     int index = LookupVariable(engine, next.token);
     AppendKeyToken(keyText, index >= 0 ? std::string_view(engine.variables.Value(index)) : next.token);
   }
@@ -230,7 +230,7 @@ void StmtSetBreakKey(Engine& engine, const Statement& statement) {
   int code = bracketed ? ParseKeyToken(engine.platform.input, key)
                        : engine.platform.input.VkKeyScan(key.front()) & 0xFF;
   if (code < 0) {
-    ReportError(engine, msg::kBadBreakKey, false);
+    AskContinue(engine, msg::kBadBreakKey);
     return;
   }
   engine.input.breakKey = code;

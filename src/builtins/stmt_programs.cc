@@ -32,7 +32,7 @@ void StmtExec(Engine& engine, const Statement& statement) {
   platform::Programs& programs = engine.platform.programs;
   platform::ProcessId process = programs.StartProgram(EvaluateOperand(engine, statement, 0));
   if (process == 0) {
-    ReportError(engine, std::string(msg::kCannotExecute) + statement.text, false);
+    AskContinue(engine, std::string(msg::kCannotExecute) + statement.text);
     return;
   }
   // Polled without handling messages or looking at the break key.
@@ -47,7 +47,7 @@ void StmtShell(Engine& engine, const Statement& statement) {
   platform::Programs& programs = engine.platform.programs;
   platform::ProcessId process = 0;
   if (!programs.OpenDocument(file, engine.platform.shellWindow.MainWindow(), &process)) {
-    ReportError(engine, std::string(msg::kCannotOpenDocument) + file, false);
+    AskContinue(engine, std::string(msg::kCannotOpenDocument) + file);
     return;
   }
   if (process == 0) return;
@@ -64,7 +64,7 @@ void StmtGetTitle(Engine& engine, const Statement& statement) {
   std::string title = windows.WindowTitle(window, bufferSize);
   engine.variables.Store(index, title, TextOrigin::kOutside);
   if (WaitRequested(statement) && (title.empty() || title == engine.caption)) {
-    ReportError(engine, msg::kGetTitleSuspicious, false);
+    AskContinue(engine, msg::kGetTitleSuspicious);
   }
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 int TargetOf(Engine& engine, const Statement& statement) {
   int index = OperandVariable(engine, statement);
-  if (index < 0) ReportError(engine, std::string(msg::kBadVariable) + statement.text, true);
+  if (index < 0) Fatal(engine, std::string(msg::kBadVariable) + statement.text);
   return index;
 }
 

@@ -45,7 +45,7 @@ void ReadJoystickVariables(Engine& engine, int mode) {
 }
 
 void CheckTextSize(Engine& engine, uint64_t size, std::string_view what) {
-  if (size > kMaxTextBytes) ReportFatal(engine, std::string(msg::kTextTooLarge) + std::string(what));
+  if (size > kMaxTextBytes) Fatal(engine, std::string(msg::kTextTooLarge) + std::string(what));
 }
 
 }  // namespace vendrix

@@ -27,7 +27,7 @@ class DepthGuard {
   DepthGuard(Engine& engine, std::string_view text) : engine_(engine) {
     if (++engine_.expressionDepth > kMaxExpressionDepth) {
       --engine_.expressionDepth;
-      ReportError(engine_, std::string(msg::kExpressionTooDeep) + std::string(text), true);
+      Fatal(engine_, std::string(msg::kExpressionTooDeep) + std::string(text));
     }
   }
   ~DepthGuard() { --engine_.expressionDepth; }
@@ -91,7 +91,7 @@ void CompileQuoted(Expr& expr, std::string_view operand) {
 // break key stop a long evaluation as it stops a long loop.
 void CountEvaluation(Engine& engine, const Expr& expr) {
   if (++engine.evaluations > kMaxEvaluationsPerStatement) {
-    ReportFatal(engine, std::string(msg::kTooManyEvaluations) + sjis::JCopy(expr.text, 1, kShownCallChars));
+    Fatal(engine, std::string(msg::kTooManyEvaluations) + sjis::JCopy(expr.text, 1, kShownCallChars));
   }
   if (engine.evaluations % kBreakPollEvaluations == 0 && !engine.run.idle && BreakRequested(engine)) {
     throw RunBroken{};
@@ -123,7 +123,7 @@ class CallWalker : public ArgWalker {
   bool Next(std::string& value) override {
     if (next_ == expr_.args.size()) {
       if (expr_.tokenError && next_ == expr_.tokensBeforeError) {
-        ReportError(engine_, *expr_.tokenError, true);
+        Fatal(engine_, *expr_.tokenError);
       }
       return false;
     }
@@ -142,7 +142,7 @@ std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& ent
 
 std::string EvaluateCall(Engine& engine, const Expr& expr) {
   if (expr.function < 0) {
-    if (engine.settings.funcError) ReportError(engine, std::string(msg::kBadFunctionName) + expr.text, true);
+    if (engine.settings.funcError) Fatal(engine, std::string(msg::kBadFunctionName) + expr.text);
     return expr.value;
   }
   const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
@@ -157,7 +157,7 @@ std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& 
 }
 
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
-  if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) ReportError(engine, *expr.tokenError, true);
+  if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
   CallArgs args;
   args.call = &expr;
   size_t count = std::min(kPreparedArgs, expr.args.size());
@@ -229,7 +229,7 @@ int LookupVariable(Engine& engine, const VarRef& ref) {
     }
   }
   if (found < 0 && engine.settings.varError) {
-    ReportError(engine, std::string(msg::kVariableUndeclared) + ref.text, true);
+    Fatal(engine, std::string(msg::kVariableUndeclared) + ref.text);
   }
   return found;
 }
@@ -239,7 +239,7 @@ int LookupVariable(Engine& engine, std::string_view reference) {
   // Values that begin with "%" are looked up at every use; a long one that
   // cannot be a name is settled without copying it.
   if (reference.size() > engine.variables.MaxNameLength() && sjis::FindAtCharBoundary(reference, "[") == npos) {
-    if (engine.settings.varError) ReportError(engine, std::string(msg::kVariableUndeclared) + std::string(reference), true);
+    if (engine.settings.varError) Fatal(engine, std::string(msg::kVariableUndeclared) + std::string(reference));
     return -1;
   }
   return LookupVariable(engine, MakeVarRef(reference));
@@ -268,7 +268,7 @@ std::string Evaluate(Engine& engine, const Expr& expr) {
     case Expr::Kind::kQuoted:
       return expr.value;
     case Expr::Kind::kBadCall:
-      ReportError(engine, *expr.error, true);
+      Fatal(engine, *expr.error);
       return {};
     case Expr::Kind::kCall: {
       CountEvaluation(engine, expr);

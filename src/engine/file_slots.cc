@@ -142,28 +142,28 @@ void ReportFileFailure(Engine& engine, std::string_view what, std::string_view f
     message += reason;
     message += ')';
   }
-  ReportFatal(engine, message);
+  Fatal(engine, message);
 }
 
 FileSlot& CheckedSlot(Engine& engine, int32_t n, bool mustBeOpen) {
   if (n < 1 || n > kFileSlotCount) {
-    ReportFatal(engine, std::string(msg::kBadFileNumberOpen) + IntegerText(n) + std::string(msg::kBadFileNumberClose));
+    Fatal(engine, std::string(msg::kBadFileNumberOpen) + IntegerText(n) + std::string(msg::kBadFileNumberClose));
   }
   FileSlot& slot = engine.fileSlots.slots[static_cast<size_t>(n - 1)];
   if (mustBeOpen && !slot.stream) {
-    ReportFatal(engine, std::string(msg::kFileNumber) + IntegerText(n) + std::string(msg::kFileNotOpen));
+    Fatal(engine, std::string(msg::kFileNumber) + IntegerText(n) + std::string(msg::kFileNotOpen));
   }
   return slot;
 }
 
 void OpenSlot(Engine& engine, int32_t n, std::string_view file, std::string_view mode) {
   FileSlot& slot = CheckedSlot(engine, n, false);
-  if (slot.stream) ReportFatal(engine, std::string(msg::kFileNumber) + IntegerText(n) + std::string(msg::kFileAlreadyOpen));
+  if (slot.stream) Fatal(engine, std::string(msg::kFileNumber) + IntegerText(n) + std::string(msg::kFileAlreadyOpen));
   SlotMode slotMode;
-  if (!ParseMode(mode, &slotMode)) ReportFatal(engine, std::string(mode) + std::string(msg::kBadFileMode));
+  if (!ParseMode(mode, &slotMode)) Fatal(engine, std::string(mode) + std::string(msg::kBadFileMode));
   platform::Files& files = engine.platform.files;
   if (slotMode == SlotMode::kInput && !files.FileExists(file)) {
-    ReportFatal(engine, std::string(msg::kFileWord) + std::string(file) + std::string(msg::kFileDoesNotExist));
+    Fatal(engine, std::string(msg::kFileWord) + std::string(file) + std::string(msg::kFileDoesNotExist));
   }
   std::string reason;
   std::unique_ptr<platform::FileStream> stream = files.OpenStream(file, StreamModeOf(slotMode), &reason);

@@ -28,7 +28,7 @@ std::string ColourText(images::Colour colour) {
 
 int CheckedImageSlot(Engine& engine, std::string_view slotText, std::string_view what) {
   const std::optional<int> n = ImageSlotNumber(slotText);
-  if (!n) ReportFatal(engine, std::string(msg::kBadImageNumber) + std::string(what));
+  if (!n) Fatal(engine, std::string(msg::kBadImageNumber) + std::string(what));
   return *n;
 }
 

@@ -26,12 +26,12 @@ class IncludeLevel {
 };
 
 void ReportMissing(Engine& engine, const std::string& fileName) {
-  ReportError(engine, fileName + std::string(msg::kFileMissing), false);
+  AskContinue(engine, fileName + std::string(msg::kFileMissing));
 }
 
 void Declare(Engine& engine, std::string_view name) {
   if (engine.variables.Declare(name) < 0) {
-    ReportError(engine, std::string(msg::kTooManyVariables) + std::string(name), true);
+    Fatal(engine, std::string(msg::kTooManyVariables) + std::string(name));
   }
 }
 
@@ -45,7 +45,7 @@ void DeclarePiece(Engine& engine, std::string_view piece) {
   int32_t bound = IntegerValue(piece.substr(open + 1, close - open - 1), 9);
   if (bound < 0) return;
   if (bound > kMaxDimBound) {
-    ReportError(engine, std::string(msg::kDimTooLarge) + std::string(piece), true);
+    Fatal(engine, std::string(msg::kDimTooLarge) + std::string(piece));
   }
   std::string base(piece.substr(0, open));
   for (int32_t k = 0; k <= bound; ++k) Declare(engine, base + "[" + std::to_string(k) + "]");
@@ -77,13 +77,13 @@ void AddEntry(Engine& engine, std::string_view text) {
   RunState& run = engine.run;
   run.loadedBytes += text.size();
   if (run.statements.size() >= run.lineLimit || run.loadedBytes > kMaxLoadedBytes) {
-    ReportError(engine, std::string(msg::kMacroTooLong) + run.macroFileName, true);
+    Fatal(engine, std::string(msg::kMacroTooLong) + run.macroFileName);
   }
   run.statements.Append(std::string(text), engine.builtins.findStatement);
 }
 
 void Include(Engine& engine, std::string_view rest) {
-  if (engine.run.includeDepth > kIncludeLimit) ReportError(engine, msg::kIncludeTooDeep, true);
+  if (engine.run.includeDepth > kIncludeLimit) Fatal(engine, msg::kIncludeTooDeep);
   LoadMacroFile(engine, IncludeFileName(rest));
 }
 
@@ -141,7 +141,7 @@ void LoadMacroFile(Engine& engine, const std::string& fileName) {
   }
   platform::ReadResult read = files.ReadFile(fileName, kMaxTextFileBytes);
   if (read.status == platform::ReadStatus::kTooLarge) {
-    ReportError(engine, std::string(msg::kMacroTooLarge) + fileName, true);
+    Fatal(engine, std::string(msg::kMacroTooLarge) + fileName);
   }
   if (read.status != platform::ReadStatus::kOk) {
     ReportMissing(engine, fileName);

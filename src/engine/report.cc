@@ -44,11 +44,4 @@ bool AskContinue(Engine& engine, std::string_view message) {
   return true;
 }
 
-void ReportError(Engine& engine, std::string_view message, bool fatal) {
-  if (fatal) Fatal(engine, message);
-  AskContinue(engine, message);
-}
-
-void ReportFatal(Engine& engine, std::string_view message) { Fatal(engine, message); }
-
 }  // namespace vendrix

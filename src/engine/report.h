@@ -18,11 +18,6 @@ class Engine;
 // code 1, so this never returns false.
 bool AskContinue(Engine& engine, std::string_view message);
 
-// Fatal when `fatal`, AskContinue otherwise.
-void ReportError(Engine& engine, std::string_view message, bool fatal);
-// Fatal under its older name.
-[[noreturn]] void ReportFatal(Engine& engine, std::string_view message);
-
 // A message box with the program's caption.  While a macro has input
 // blocked, input is released around the box.
 int ShowMessageBox(Engine& engine, std::string_view text, uint32_t flags);

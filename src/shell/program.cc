@@ -132,7 +132,7 @@ platform::InstanceCheck CheckInstance(platform::Host& host, const std::vector<st
 // error path, with its message box; the run's memory is freed by now.
 int ReportOutOfMemory(Engine& engine) {
   try {
-    ReportFatal(engine, msg::kOutOfMemory);
+    Fatal(engine, msg::kOutOfMemory);
   } catch (const ProgramEnd& end) {
     return end.exitCode;
   }
