@@ -27,7 +27,7 @@ enum class Code {
   kNextFindsOtherFor = 16,   // NEXT goes back to another line of the same text
   kExitForWithoutNext = 17,  // EXITFOR with no later line reading NEXT
   kBadForHeader = 18,        // FOR without "=": its pieces shift
-  kUndeclaredTarget = 19,    // SET, INC, DEC, FOR, … on a variable never declared
+  kUndeclaredTarget = 19,    // SET, INC, DEC, READ, FOR on a variable never declared
   kNoSuchLine = 20,          // literal jump target that matches no line
   kBadKeyName = 30,          // key text: a bracketed name that is no key
   kIgnoredOperands = 31,     // operands the statement never reads

@@ -31,8 +31,8 @@ constexpr Shape kShapes[] = {
     {"BEEP", 2, 0},        {"BLOCKINPUT", 1, 0}, {"SETBREAKKEY", 1, 0},  {"SET-IME", 1, 0},
     {"SET", 2, 1},         {"INC", 2, 1},        {"DEC", 2, 1},          {"EXITIF", 1, 0},
     {"RETURN", 0, 0},      {"END", 0, 0},        {"EXITFOR", 0, 0},      {"PAUSE", 2, 0},
-    {"STEP", 3, 0},        {"EXEC", 2, 0},       {"SHELL", 2, 0},        {"GETTITLE", 2, 1},
-    {"MESSAGE", 2, 0},     {"HINTMESSAGE", 1, 0}, {"CLIPBRD", 1, 0},     {"GETCLIPBRD", 1, 1},
+    {"STEP", 3, 0},        {"EXEC", 2, 0},       {"SHELL", 2, 0},        {"GETTITLE", 2, 0},
+    {"MESSAGE", 2, 0},     {"HINTMESSAGE", 1, 0}, {"CLIPBRD", 1, 0},     {"GETCLIPBRD", 1, 0},
     {"PASTE", 1, 0},       {"AUTOPASTE", 1, 0},  {"READJOYSTICK", 1, 0}, {"LOG", 2, 0},
     {"OPEN", 3, 0},        {"CLOSE", 1, 0},      {"READ", 2, 2},         {"WRITE", 2, 0},
     {"WRITEINI", 4, 0},    {"SAVEINI", 2, 0},     {"CAPTURE", 3, 0},      {"CAPTUREJPG", 3, 0},
@@ -179,8 +179,10 @@ class MacroChecker {
     }
     if (expr.function < 0) {
       const bool fails = context_.settings.funcError;
+      const std::string_view name = NextToken(expr.value).token;
       Report(fails ? Severity::kError : Severity::kWarning, Code::kUnknownFunction,
-             "unknown function " + Quoted(NextToken(expr.value).token));
+             name.empty() ? "the call " + Quoted(expr.text) + " names no function (no blank may follow \"(\")"
+                          : "unknown function " + Quoted(name));
       return;
     }
     for (const Expr::Arg& arg : expr.args) {

@@ -72,6 +72,7 @@ TEST(CheckerTest, StatementsAndFunctions) {
       {"a called function", Lines({"(inputbox \"a\" \"b\")"}), {}},
       {"unknown function in an operand", Lines({"DIM %a", "SET %a (lenght \"x\")"}), {"2:W003"}},
       {"nested unknown function", Lines({"DIM %a", "SET %a (& \"x\" (frmat %a))"}), {"2:W003"}},
+      {"blank after the parenthesis", Lines({"DIM %a", "SET %a ( + 1 2)"}), {"2:W003"}},
       {"known functions", Lines({"DIM %a", "SET %a (& \"x\" (len %a))"}), {}},
       {"unclosed quote", Lines({"DIM %a", "MESSAGE %a \"abc"}), {"2:E005"}},
       {"semicolon in a string written twice", Lines({"DIM %a", "MESSAGE %a \"a;;b\""}), {}},
@@ -87,6 +88,8 @@ TEST(CheckerTest, Variables) {
       {"system variable", Lines({"PASTE %0"}), {}},
       {"stored into, never declared", Lines({"SET %a 1"}), {"1:E019"}},
       {"INC of a word", Lines({"INC count"}), {"1:E019"}},
+      {"GETCLIPBRD and GETTITLE without a variable store into %0", Lines({"GETCLIPBRD x", "GETTITLE title"}), {}},
+      {"GETCLIPBRD into an undeclared name", Lines({"GETCLIPBRD %clip"}), {"1:W004"}},
       {"FOR control variable", Lines({"FOR %j=1 TO 2", "NEXT"}), {"1:E019"}},
   });
   RunCases({{"var_error makes it an error", Lines({"DIM %r", "MESSAGE %r %name"}), {"2:E004"}}},
