@@ -22,6 +22,7 @@ DESKTOP = ["desktop"] + PLATFORM
 ENGINE = ["engine"] + DESKTOP
 BUILTINS = ["builtins"] + ENGINE
 SHELL = ["shell"] + BUILTINS
+CHECKER = ["checker"] + SHELL
 
 # Folder: the folders it may include.  A backend sees only the interface
 # below it, never another backend.
@@ -40,7 +41,9 @@ LAYERS = {
     "engine": ENGINE,
     "builtins": BUILTINS,
     "shell": SHELL,
-    "app": ["app", "platform/sim", "platform/posix", "platform/win32", "recorder", "recorder/win32"] + SHELL,
+    # --check: loads what a start would, with the shell's file readers.
+    "checker": CHECKER,
+    "app": ["app", "platform/sim", "platform/posix", "platform/win32", "recorder", "recorder/win32"] + CHECKER,
 }
 
 # Single headers shared across a layer's boundary, with the reason.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/program_check.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/utf8.h"
@@ -56,6 +57,23 @@ int Run(const LaunchArguments& launch) {
   return exitCode;
 }
 
+std::string Utf8Text(const std::string& sjis) {
+  // Text that is not Shift-JIS is written as the bytes it is.
+  return vendrix::posix::SjisToUtf8(sjis).value_or(sjis);
+}
+
+int Check(const LaunchArguments& launch) {
+  vendrix::posix::PosixFiles files;
+  vendrix::posix::PosixHost host(launch.home);
+  const vendrix::checker::CheckResult result = vendrix::checker::CheckProgram(files, host, launch.programArgs);
+  for (const vendrix::checker::Finding& finding : result.findings) {
+    std::cout << Utf8Text(vendrix::checker::FormatFinding(finding)) << "\n";
+  }
+  std::cout.flush();
+  if (!result.failure.empty()) std::cerr << "vendrix: cannot check: " << Utf8Text(result.failure) << "\n";
+  return result.exitCode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +90,7 @@ int main(int argc, char** argv) {
     std::cerr << "vendrix: ignoring unknown option " << unknown << "\n";
   }
   try {
+    if (launch.check) return Check(launch);
     return Run(launch);
   } catch (const std::exception& error) {
     std::cerr << "vendrix: " << error.what() << "\n";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/program_check.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/win32/win32_api.h"
@@ -21,7 +22,9 @@
 namespace {
 
 using vendrix::win32::SjisFromWide;
+using vendrix::win32::Utf8FromWide;
 using vendrix::win32::WideFromSjis;
+using vendrix::win32::WideFromUtf8;
 
 constexpr wchar_t kCaption[] = L"Vendrix V0.74a";
 // Bound for the simulated desktop's description.
@@ -46,9 +49,9 @@ std::wstring WideFromAscii(const std::string& text) {
 }
 
 // Vendrix.exe is a GUI program with no console of its own: text for the
-// caller goes to the standard output it redirected (`Vendrix.exe --version
-// > out.txt`), else to the console of the program that started it.  False
-// when there is neither (started from Explorer).
+// caller (UTF-8) goes to the standard output it redirected (`Vendrix.exe
+// --version > out.txt`), else to the console of the program that started
+// it.  False when there is neither (started from Explorer).
 bool WriteToCaller(const std::string& text) {
   HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) {
@@ -62,9 +65,31 @@ bool WriteToCaller(const std::string& text) {
     if (c == '\n') windowsText += '\r';
     windowsText += c;
   }
+  DWORD mode = 0;
+  if (::GetConsoleMode(out, &mode)) {
+    // A console shows characters, whatever its code page.
+    const std::wstring wide = WideFromUtf8(windowsText);
+    DWORD shown = 0;
+    return ::WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &shown, nullptr) &&
+           shown == wide.size();
+  }
   DWORD written = 0;
   return ::WriteFile(out, windowsText.data(), static_cast<DWORD>(windowsText.size()), &written, nullptr) &&
          written == windowsText.size();
+}
+
+// --check: the findings, one per line, in UTF-8 as on Linux (converted
+// from Shift-JIS with code page 932).
+int Check(const vendrix::shell::LaunchArguments& launch, vendrix::win32::Win32Files& files,
+          vendrix::win32::Win32Host& host) {
+  const vendrix::checker::CheckResult result = vendrix::checker::CheckProgram(files, host, launch.programArgs);
+  std::string text;
+  for (const vendrix::checker::Finding& finding : result.findings) {
+    text += Utf8FromWide(WideFromSjis(vendrix::checker::FormatFinding(finding))) + "\n";
+  }
+  if (!result.failure.empty()) text += "Vendrix: cannot check: " + Utf8FromWide(WideFromSjis(result.failure)) + "\n";
+  if (!text.empty() && !WriteToCaller(text)) ShowText(WideFromUtf8(text), MB_ICONINFORMATION);
+  return result.exitCode;
 }
 
 // Opens the trace file; "-" is standard output (a console, when started
@@ -152,6 +177,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     vendrix::win32::Win32Files files;
     vendrix::win32::Win32Host host(launch.home);
+    if (launch.check) return Check(launch, files, host);
     if (launch.sim) return RunSimulated(launch, files, host);
     return RunOnWindows(instance, launch, files, host);
   } catch (const std::exception& error) {

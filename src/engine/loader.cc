@@ -51,25 +51,8 @@ void DeclarePiece(Engine& engine, std::string_view piece) {
   for (int32_t k = 0; k <= bound; ++k) Declare(engine, base + "[" + std::to_string(k) + "]");
 }
 
-// The pieces between single spaces, each tried as a declaration; the line
-// is walked once, however many names it holds.
 void DeclareAll(Engine& engine, std::string_view rest) {
-  const std::string_view names = sjis::UpToNul(rest);
-  size_t start = 0;
-  while (start < names.size()) {
-    size_t space = sjis::FindInClean(names, " ", start, false);
-    if (space == npos) space = names.size();
-    std::string_view piece = names.substr(start, space - start);
-    if (!piece.empty() && piece.front() == '%') DeclarePiece(engine, piece);
-    start = space + 1;
-  }
-}
-
-std::string IncludeFileName(std::string_view rest) {
-  if (rest.empty() || rest.front() != '"') return std::string(rest);
-  size_t close = sjis::FindAtCharBoundary(rest, "\"", 1);
-  if (close == npos) return {};
-  return std::string(rest.substr(1, close - 1));
+  for (std::string_view piece : DimPieces(rest)) DeclarePiece(engine, piece);
 }
 
 // Adds one entry to the loaded macro, within the bounds of a loaded macro.
@@ -112,24 +95,71 @@ std::string RemoveComment(std::string_view line) {
   return result;
 }
 
+std::string IncludeFileName(std::string_view rest) {
+  if (rest.empty() || rest.front() != '"') return std::string(rest);
+  size_t close = sjis::FindAtCharBoundary(rest, "\"", 1);
+  if (close == npos) return {};
+  return std::string(rest.substr(1, close - 1));
+}
+
+std::vector<std::string_view> DimPieces(std::string_view rest) {
+  // The line is walked once, however many names it holds.
+  const std::string_view names = sjis::UpToNul(rest);
+  std::vector<std::string_view> pieces;
+  size_t start = 0;
+  while (start < names.size()) {
+    size_t space = sjis::FindInClean(names, " ", start, false);
+    if (space == npos) space = names.size();
+    std::string_view piece = names.substr(start, space - start);
+    if (!piece.empty() && piece.front() == '%') pieces.push_back(piece);
+    start = space + 1;
+  }
+  return pieces;
+}
+
+SourceLine ReadSourceLine(std::string_view uncommented) {
+  SourceLine source;
+  source.text = TrimView(uncommented);
+  if (source.text.empty()) return source;
+  size_t space = sjis::FindAtCharBoundary(source.text, " ");
+  std::string word = sjis::AnsiUpper(source.text.substr(0, space));
+  source.rest = space == npos ? std::string_view() : TrimView(source.text.substr(space + 1));
+  if (word == "ELSE") {
+    source.kind = SourceLine::Kind::kElse;
+  } else if (word == "ENDIF") {
+    source.kind = SourceLine::Kind::kEndIf;
+  } else if (word == "INCLUDE") {
+    source.kind = SourceLine::Kind::kInclude;
+  } else if (word == "DIM") {
+    source.kind = SourceLine::Kind::kDim;
+  } else {
+    source.kind = SourceLine::Kind::kStatement;
+  }
+  return source;
+}
+
 void PreprocessLine(Engine& engine, std::string_view line) {
   std::string uncommented = RemoveComment(line);
-  std::string_view text = TrimView(uncommented);
-  if (text.empty()) return;
-  size_t space = sjis::FindAtCharBoundary(text, " ");
-  std::string word = sjis::AnsiUpper(text.substr(0, space));
-  std::string_view rest = space == npos ? std::string_view() : TrimView(text.substr(space + 1));
-  if (word == "ELSE") {
-    AddEntry(engine, "ELSE");
-    if (!rest.empty()) AddEntry(engine, rest);
-  } else if (word == "ENDIF") {
-    AddEntry(engine, "ENDIF");
-  } else if (word == "INCLUDE") {
-    Include(engine, rest);
-  } else if (word == "DIM") {
-    DeclareAll(engine, rest);
-  } else {
-    AddEntry(engine, text);
+  SourceLine source = ReadSourceLine(uncommented);
+  switch (source.kind) {
+    case SourceLine::Kind::kNothing:
+      break;
+    case SourceLine::Kind::kElse:
+      AddEntry(engine, "ELSE");
+      if (!source.rest.empty()) AddEntry(engine, source.rest);
+      break;
+    case SourceLine::Kind::kEndIf:
+      AddEntry(engine, "ENDIF");
+      break;
+    case SourceLine::Kind::kInclude:
+      Include(engine, source.rest);
+      break;
+    case SourceLine::Kind::kDim:
+      DeclareAll(engine, source.rest);
+      break;
+    case SourceLine::Kind::kStatement:
+      AddEntry(engine, source.text);
+      break;
   }
 }
 

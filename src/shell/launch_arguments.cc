@@ -39,6 +39,8 @@ LaunchArguments SplitLaunchArguments(const std::vector<std::string>& args) {
       out.help = true;
     } else if (arg == "--version") {
       out.version = true;
+    } else if (arg == "--check") {
+      out.check = true;
     } else if (auto sim = OptionValue(arg, "--sim")) {
       out.sim = true;
       if (!sim->empty()) out.simDesktopFile = *sim;
@@ -55,6 +57,7 @@ LaunchArguments SplitLaunchArguments(const std::vector<std::string>& args) {
 
 std::string UsageText() {
   return "Usage: vendrix [options] [-FILE=macro.mac] [-TSR] [/%n=text ...]\n"
+         "       vendrix --check [-FILE=macro.mac | -TSR [-FILE=hotkeys]]\n"
          "\n"
          "Program switches (any letter case, '-' or '/'):\n"
          "  -FILE=NAME      run the macro file NAME and end (with -TSR: the hotkey file)\n"
@@ -68,6 +71,11 @@ std::string UsageText() {
          "  --trace=FILE          write every desktop action of the simulated desktop as\n"
          "                        JSON Lines to FILE ('-' for standard output)\n"
          "  --home=DIR            use DIR as the program folder (Vendrix.INI, Zemlo.INI, ...)\n"
+         "  --check               check what this start would load (the macro, or the\n"
+         "                        hotkey file, or the menu and list files and their\n"
+         "                        macros) without running it: one line per finding,\n"
+         "                        FILE:LINE: error|warning Vnnn: message (docs/checking.md);\n"
+         "                        exit code 0 nothing found, 2 findings, 1 cannot check\n"
          "  --help                show this text\n"
          "  --version             show the version and the build, then end\n"
          "\n"

@@ -12,6 +12,7 @@ struct LaunchArguments {
   std::vector<std::string> programArgs;       // everything else, in order
   bool help = false;                          // --help
   bool version = false;                       // --version
+  bool check = false;                         // --check
   bool sim = false;                           // --sim or --sim=FILE
   std::optional<std::string> simDesktopFile;  // the FILE of --sim=FILE
   std::optional<std::string> traceFile;       // --trace=FILE ("-" = stdout)

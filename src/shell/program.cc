@@ -20,21 +20,6 @@ constexpr std::string_view kOptionsFile = "Vendrix.INI";
 constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
 constexpr std::string_view kHotkeyFile = "Vendrix.hot";
 
-// The folder part of a path, ending in the separator.  Scans by characters,
-// so the trail byte of a double-byte character is never taken for "\\".
-std::string FolderOf(std::string_view path, char separator) {
-  size_t end = 0;
-  for (size_t pos = 0; pos < path.size(); pos = sjis::NextChar(path, pos)) {
-    bool oneByte = !sjis::IsLeadByteAt(path, pos);
-    if (oneByte && (path[pos] == separator || (separator == '\\' && (path[pos] == '/' || path[pos] == ':')))) {
-      end = pos + 1;
-    }
-  }
-  std::string folder(path.substr(0, end));
-  if (folder.empty() || folder.back() != separator) folder += separator;
-  return folder;
-}
-
 std::string ProgramFile(Engine& engine, std::string_view name) {
   return engine.platform.files.ProgramFile(engine.programFolder, name);
 }
@@ -139,6 +124,19 @@ int ReportOutOfMemory(Engine& engine) {
 }
 
 }  // namespace
+
+std::string FolderOf(std::string_view path, char separator) {
+  size_t end = 0;
+  for (size_t pos = 0; pos < path.size(); pos = sjis::NextChar(path, pos)) {
+    bool oneByte = !sjis::IsLeadByteAt(path, pos);
+    if (oneByte && (path[pos] == separator || (separator == '\\' && (path[pos] == '/' || path[pos] == ':')))) {
+      end = pos + 1;
+    }
+  }
+  std::string folder(path.substr(0, end));
+  if (folder.empty() || folder.back() != separator) folder += separator;
+  return folder;
+}
 
 int RunProgram(platform::Platform& platform, const std::vector<std::string>& args) {
   const platform::InstanceCheck instance = CheckInstance(platform.host, args);

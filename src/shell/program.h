@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -13,5 +14,10 @@ namespace vendrix::shell {
 // check, start-up, the mode the command line picks, and the orderly shutdown.
 // Returns the process exit code, 0 or 1.  Never calls exit().
 int RunProgram(platform::Platform& platform, const std::vector<std::string>& args);
+
+// The folder part of a path, ending in the separator: the program folder of
+// the program's own path.  Scans by characters, so the trail byte of a
+// double-byte character is never taken for "\\".
+std::string FolderOf(std::string_view path, char separator);
 
 }  // namespace vendrix::shell

@@ -963,6 +963,168 @@ def run_native(binary: Path, results: Results, only: list[str]) -> None:
             results.record(f"native: {example.name}", run_example(binary, example))
     if selected("--version", only):
         results.record("native: --version", version_problems(run_version(binary), "Linux"))
+    for check in CHECK_CASES:
+        if selected(check.name, only):
+            results.record(f"native: {check.name}", run_native_check(binary, check))
+    run_native_sample_checks(binary, results, only)
+
+
+# ---------------------------------------------------------------------------
+# --check: the same findings and exit codes from both builds
+
+
+@dataclasses.dataclass
+class CheckCase:
+    """A folder of Shift-JIS files, `--check` with `args` run in it (the
+    folder is the program folder too), and what it must print and return.
+    In `output`, {folder} is the program folder with its separator."""
+    name: str
+    files: dict[str, str]
+    args: list[str]
+    exit_code: int
+    output: list[str] = dataclasses.field(default_factory=list)
+
+
+CHECK_CASES = [
+    CheckCase("--check: a clean macro", {
+        "a.mac": crlf("DIM %i %name", "INCLUDE \"sub.mac\" loads only the quoted name",
+                      "FOR %i=1 TO 3", "  IF (= %i 2) THEN", "    KEY abc;; [ENTER] ; a comment",
+                      "  ELSE SET %name \"x\"", "  ENDIF done", "NEXT", "GOTO :the end", ":The End"),
+        "sub.mac": crlf(":sub", "BEEP 440 10"),
+    }, ["-FILE=a.mac"], 0),
+    CheckCase("--check: findings in a macro and its INCLUDE", {
+        "a.mac": crlf("DIM %x %y", "MESAGE %x \"hi\"", "LCLICK %x,%y", "KEY (date \"yyyy\")",
+                      "IF (= %x 1) THEN", "  BEEP", "INCLUDE inc.mac", "GOTO :終わり", "(getcaret)",
+                      "INCLUDE missing.mac", "SET %a 1 2 3"),
+        "inc.mac": crlf("KEY [ENTR] a;b", "NEXT"),
+    }, ["-FILE=a.mac"], 2, [
+        "a.mac:2: error V001: unknown statement `MESAGE`",
+        "a.mac:3: error V035: LCLICK %x,%y: variables inside x,y are not evaluated, so the point is 0,0; "
+        "write (& %x \",\" %y)",
+        "a.mac:4: warning V032: KEY types `(date \"yyyy\")` character by character: it does not evaluate it "
+        "(PASTE or SEND deliver a value)",
+        "a.mac:5: warning V011: IF ... THEN is never closed by ENDIF; when its condition fails, the rest of the "
+        "macro is skipped",
+        "a.mac:8: error V020: GOTO: no line reads `:終わり`; the run stops here",
+        "a.mac:9: error V002: the line's first word `getcaret)` is no function, so the run refuses it; write a "
+        "space before the \")\"",
+        "a.mac:10: error V040: INCLUDE: the file missing.mac does not exist",
+        "a.mac:11: error V019: SET stores into `%a`, which is no declared variable; the run stops here "
+        "(declare it with DIM)",
+        "a.mac:11: warning V031: SET reads 2 operands; `2 3` is ignored",
+        "inc.mac:1: warning V034: the \";\" in this KEY text starts a comment and cuts the text short; "
+        "write \";;\" or [Semicolon] for the key, or a space before a comment",
+        "inc.mac:1: error V030: KEY: `[ENTR]` names no key",
+        "inc.mac:2: error V014: NEXT without FOR; the run reports an error here",
+    ]),
+    CheckCase("--check: a macro that does not exist", {}, ["-FILE=none.mac"], 1),
+    CheckCase("--check: a hotkey file", {
+        "keys.hot": crlf("; hotkeys", "hotkey=[F5] CTRL ALT date", "KEY (date \"yyyy/mm/dd\")",
+                         "hotkey=[f5] alt ctrl again", "BEEP", "hotkey=[F99] SHIFT", "BEEP"),
+    }, ["-TSR", "-FILE=keys.hot"], 2, [
+        "keys.hot:3: warning V032: KEY types `(date \"yyyy/mm/dd\")` character by character: it does not "
+        "evaluate it (PASTE or SEND deliver a value)",
+        "keys.hot:4: error V051: hotkey=[f5] alt ctrl again: the same key and modifiers as line 2; its "
+        "registration fails",
+        "keys.hot:6: error V050: hotkey=[F99]: the key name names no key; the hotkey is not registered",
+    ]),
+    CheckCase("--check: menu mode", {
+        "Vendrix.MNU": crlf(":Hello", "hello.mac", ":Gone", "gone.mac", ":Beep", "__BEEP 880 100"),
+        "hello.mac": crlf("BEEP", "ENDIF"),
+    }, [], 2, [
+        "{folder}Vendrix.MNU:4: error V052: the menu item Gone runs {folder}gone.mac, which does not exist",
+        "{folder}hello.mac:2: warning V010: ENDIF has no open IF or UNLESS block above it; the run ignores it",
+    ]),
+]
+
+
+def write_check_folder(case: CheckCase, folder: Path) -> None:
+    for name, text in case.files.items():
+        (folder / name).write_bytes(text.encode("cp932"))
+
+
+def check_output_problems(case: CheckCase, finished: Optional[subprocess.CompletedProcess],
+                          folder_text: str) -> list[str]:
+    if finished is None:
+        return [f"--check did not end within {RUN_TIMEOUT_S} s"]
+    problems = []
+    if finished.returncode != case.exit_code:
+        problems.append(f"exit code {finished.returncode}, expected {case.exit_code}")
+    if case.exit_code == 1:
+        return problems
+    lines = finished.stdout.decode("utf-8", "replace").replace("\r\n", "\n").splitlines()
+    expected = [line.replace("{folder}", folder_text) for line in case.output]
+    if lines != expected:
+        problems.append("printed:\n       " + "\n       ".join(lines) +
+                        "\n     expected:\n       " + "\n       ".join(expected))
+    return problems
+
+
+def run_native_check(binary: Path, case: CheckCase) -> list[str]:
+    with tempfile.TemporaryDirectory(prefix="vendrix-check-") as temp:
+        folder = Path(temp)
+        write_check_folder(case, folder)
+        try:
+            finished = subprocess.run([str(binary), "--check", f"--home={folder}"] + case.args,
+                                      cwd=folder, capture_output=True, timeout=RUN_TIMEOUT_S)
+        except subprocess.TimeoutExpired:
+            finished = None
+        return check_output_problems(case, finished, f"{folder}/")
+
+
+def sample_check_runs() -> list[tuple[str, Path, list[str]]]:
+    """Every macro, menu (with its list) and hotkey file the project ships,
+    as `--check` is run on it: (name, program folder, switches)."""
+    runs = []
+    for folder in [EXAMPLES_FOLDER] + sorted(p for p in EXAMPLES_FOLDER.iterdir() if p.is_dir()):
+        for macro in sorted(folder.glob("*.mac")):
+            runs.append((str(macro.relative_to(EXAMPLES_FOLDER)), folder, [f"-FILE={macro.name}"]))
+        for hotkeys in sorted(folder.glob("*.hot")):
+            runs.append((str(hotkeys.relative_to(EXAMPLES_FOLDER)), folder, ["-TSR", f"-FILE={hotkeys.name}"]))
+        if (folder / "Vendrix.MNU").exists():
+            runs.append((str((folder / "Vendrix.MNU").relative_to(EXAMPLES_FOLDER)), folder, []))
+    return runs
+
+
+def run_native_sample_checks(binary: Path, results: Results, only: list[str]) -> None:
+    for name, folder, args in sample_check_runs():
+        label = f"--check: examples/{name}"
+        if not selected(label, only):
+            continue
+        try:
+            finished = subprocess.run([str(binary), "--check", f"--home={folder}"] + args, cwd=folder,
+                                      capture_output=True, timeout=RUN_TIMEOUT_S)
+        except subprocess.TimeoutExpired:
+            results.record(f"native: {label}", [f"did not end within {RUN_TIMEOUT_S} s"])
+            continue
+        problems = [] if finished.returncode == 0 else [f"exit code {finished.returncode}, expected 0"]
+        problems += [line for line in finished.stdout.decode("utf-8", "replace").splitlines() if line]
+        results.record(f"native: {label}", problems)
+
+
+def run_wine_check(session: "WineSession", exe: Path, case: CheckCase, folder: Path) -> list[str]:
+    write_check_folder(case, folder)
+    program = folder / exe.name
+    shutil.copy2(exe, program)
+    try:
+        finished = session.wine([str(program), "--check"] + case.args, timeout=RUN_TIMEOUT_S, cwd=folder)
+    except subprocess.TimeoutExpired:
+        finished = None
+    folder_text = "Z:" + str(folder).replace("/", "\\") + "\\"
+    problems = check_output_problems(case, finished, folder_text)
+    if case.exit_code != 2:
+        return problems
+    # cmd.exe's redirection, as a script on Windows would use it.
+    redirected = folder / "check.txt"
+    command = " ".join([exe.name, "--check"] + case.args) + f" > {redirected.name}"
+    try:
+        session.wine(["cmd", "/c", command], timeout=RUN_TIMEOUT_S, cwd=folder)
+    except subprocess.TimeoutExpired:
+        return problems + [f"cmd /c {command} did not end within {RUN_TIMEOUT_S} s"]
+    if not redirected.exists():
+        return problems + [f"cmd /c {command} wrote no file"]
+    written = subprocess.CompletedProcess([], case.exit_code, redirected.read_bytes(), b"")
+    return problems + [f"redirected: {problem}" for problem in check_output_problems(case, written, folder_text)]
 
 
 @dataclasses.dataclass
@@ -2226,6 +2388,11 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
                 shutil.copy2(exe, version_folder / exe.name)
                 results.record("wine: --version",
                                wine_version_problems(session, version_folder / exe.name, version_folder))
+            for index, check in enumerate(CHECK_CASES):
+                if selected(check.name, only):
+                    folder = Path(temp) / f"check{index:02d}"
+                    folder.mkdir()
+                    results.record(f"wine: {check.name}", run_wine_check(session, exe, check, folder))
             for case in CASES:
                 if "wine" not in case.modes or not selected(case.name, only):
                     continue

@@ -51,6 +51,13 @@ TEST(LaunchArgumentsTest, SimAndTraceTakeTheirFiles) {
   EXPECT_FALSE(bare.simDesktopFile.has_value());
 }
 
+TEST(LaunchArgumentsTest, CheckKeepsTheProgramSwitches) {
+  const LaunchArguments out = SplitLaunchArguments({"--check", "-TSR", "-FILE=k.hot"});
+  EXPECT_TRUE(out.check);
+  EXPECT_EQ(out.programArgs, (std::vector<std::string>{"-TSR", "-FILE=k.hot"}));
+  EXPECT_FALSE(SplitLaunchArguments({"--check=x"}).check);
+}
+
 TEST(LaunchArgumentsTest, VersionNamesTheProgramTheProjectVersionAndTheBuild) {
   const std::string text = VersionText();
   EXPECT_EQ(text.rfind("Vendrix " VENDRIX_VERSION "\n", 0), 0u) << text;
@@ -61,7 +68,7 @@ TEST(LaunchArgumentsTest, VersionNamesTheProgramTheProjectVersionAndTheBuild) {
 
 TEST(LaunchArgumentsTest, UsageMentionsEveryLauncherOption) {
   const std::string usage = UsageText();
-  for (const char* option : {"--sim", "--trace=", "--home=", "--help", "--version"}) {
+  for (const char* option : {"--sim", "--trace=", "--home=", "--help", "--version", "--check"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }
