@@ -46,6 +46,7 @@ TEST(SimDesktopJson, BadDescriptionsNameTheField) {
   const Case cases[] = {
       {R"({"answers": ["OK")", "not valid JSON"},
       {"", "not valid JSON"},
+      {R"({"start_ms": -21474833E682})", "not valid JSON"},
       {"[]", "top level"},
       {R"({"start_ms": -1})", "\"start_ms\""},
       {R"({"start_ms": 4294967296})", "\"start_ms\""},

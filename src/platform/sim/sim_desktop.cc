@@ -127,7 +127,7 @@ platform::LocalTime ReadClock(const json& value) {
 json ParseJson(std::string_view text) {
   try {
     return json::parse(text);
-  } catch (const json::parse_error& error) {
+  } catch (const json::exception& error) {  // bad syntax, and numbers past any range (1E999)
     throw DesktopError(std::string("desktop description is not valid JSON: ") + error.what());
   }
 }
