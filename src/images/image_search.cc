@@ -28,7 +28,13 @@
 // give a handful of places to check.
 //
 // When pass one finds too many places, or they take too long to check
-// (repeating patterns, flat screens, near misses), pass two reads every row:
+// (repeating patterns, flat screens, near misses), the rare pair has its
+// turn: the two neighbouring needle pixels that sampled haystack rows show
+// least often are looked for in every row with SSE2 comparisons, about as
+// fast as reading the haystack once, and only where they lie is the needle
+// compared.  On such pictures some needle pixel is nearly always rare.
+//
+// When that pair is common too, pass two reads every row:
 // each window's fingerprint becomes the number of the needle row it equals,
 // and down every column a string matcher (Knuth-Morris-Pratt) looks for the
 // needle's sequence of rows.  That costs a fixed amount per pixel whatever
@@ -42,6 +48,7 @@
 #include <chrono>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -49,6 +56,12 @@
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define VENDRIX_SEARCH_AVX2 1
 #include <immintrin.h>
+#endif
+// Every x86 processor Vendrix runs on has SSE2; the 32-bit build is
+// compiled with it for this file.
+#if defined(__SSE2__)
+#define VENDRIX_SEARCH_SSE2 1
+#include <emmintrin.h>
 #endif
 
 namespace vendrix::images {
@@ -472,6 +485,36 @@ struct NeedleRows {
   int kinds = 0;
 };
 
+enum class Outcome { kFound, kAbsent, kGaveUp };
+
+// A filter that proposes more places than this hands over to pass two.
+size_t PlaceLimit(uint64_t haystackPixels) { return static_cast<size_t>(std::max<uint64_t>(4096, haystackPixels / 128)); }
+
+// Compares the proposed places (x << 32 | y) in the wanted order, from
+// `from` on.  Gives up, leaving `from` at the first place not compared,
+// once the comparing has cost more than half a pass over the haystack.
+Outcome CheckPlaces(const Search& search, std::vector<uint64_t>& places, std::optional<ImagePoint>& found,
+                    ImagePoint& from) {
+  const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
+  const uint64_t workLimit = std::max<uint64_t>(65536, pixels / 2);
+  std::sort(places.begin(), places.end());
+  places.erase(std::unique(places.begin(), places.end()), places.end());
+  const uint64_t start = static_cast<uint64_t>(from.x) << 32 | static_cast<uint32_t>(from.y);
+  uint64_t work = 0;
+  for (auto place = std::lower_bound(places.begin(), places.end(), start); place != places.end(); ++place) {
+    const ImagePoint point{static_cast<int>(*place >> 32), static_cast<int>(*place & 0xFFFFFFFFu)};
+    if (work > workLimit) {
+      from = point;
+      return Outcome::kGaveUp;
+    }
+    if (MatchesAt(search, point.x, point.y, work)) {
+      found = point;
+      return Outcome::kFound;
+    }
+  }
+  return Outcome::kAbsent;
+}
+
 // Pass one's choice: sample haystack rows s-1, 2s-1, ...; a place at y
 // then has needle row (s-1-y) mod s + k*s over a sampled row for some k,
 // and we watch for the busiest such row of each remainder.  The largest s
@@ -509,8 +552,6 @@ Sampling ChooseSampling(const std::vector<int>& changes) {
   return {1, {static_cast<int>(std::max_element(changes.begin(), changes.end()) - changes.begin())}};
 }
 
-enum class Outcome { kFound, kAbsent, kGaveUp };
-
 // Collects the places the sampled rows allow and checks them in the wanted
 // order.  Gives up, leaving `from` at the first place not ruled out, when
 // there are more places or more comparing than pass two would cost.
@@ -526,8 +567,7 @@ Outcome SampledRows(const Search& search, const NeedleRows<Field>& needle, const
   for (size_t k = 0; k < watched.size(); ++k) firstWatched.Insert(watched[k].first, static_cast<int>(k));
 
   const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
-  const size_t placeLimit = static_cast<size_t>(std::max<uint64_t>(4096, pixels / 128));
-  const uint64_t workLimit = std::max<uint64_t>(65536, pixels / 2);
+  const size_t placeLimit = PlaceLimit(pixels);
 
   const int count = search.lastX + 1;
   RowPrints<Field> rowPrints(needle.hasher, count);
@@ -556,21 +596,195 @@ Outcome SampledRows(const Search& search, const NeedleRows<Field>& needle, const
     }
   }
 
-  std::sort(places.begin(), places.end());
-  places.erase(std::unique(places.begin(), places.end()), places.end());
-  uint64_t work = 0;
-  for (uint64_t place : places) {
-    const ImagePoint point{static_cast<int>(place >> 32), static_cast<int>(place & 0xFFFFFFFFu)};
-    if (work > workLimit) {
-      from = point;
-      return Outcome::kGaveUp;
+  return CheckPlaces(search, places, found, from);
+}
+
+// ---- The rare pair: places where the needle's least common pixels lie ----
+//
+// Pictures that defeat the row fingerprints (flat screens, repeating
+// patterns, near misses everywhere) usually still have a pair of
+// neighbouring needle pixels that the haystack rarely or never shows: the
+// pixel that spoils a near miss and its neighbour, say.  A few sampled
+// haystack rows tell how common each of the needle's pairs is; the rarest
+// one is then looked for in every row, four places per vector comparison,
+// and only the places it gives are compared.
+
+// The needle's pairs are counted on every this-many-th haystack row.
+constexpr int kPairSamplingStep = 32;
+
+// At most this many of a big needle's pairs are candidates, evenly spread.
+constexpr uint64_t kMaxCandidatePairs = 16384;
+
+// Two neighbouring pixels in one value; a needle one pixel wide has
+// single pixels instead.
+uint64_t PairAt(const Colour* row, int x, int span) {
+  return span == 2 ? uint64_t{row[x]} | uint64_t{row[x + 1]} << 32 : uint64_t{row[x]};
+}
+
+// The needle's distinct pairs, each with a count.
+class PairCounts {
+ public:
+  explicit PairCounts(size_t entries) {
+    size_t capacity = 16;
+    while (capacity < entries * 2) capacity *= 2;
+    shift_ = 64;
+    for (size_t c = capacity; c > 1; c >>= 1) --shift_;
+    mask_ = capacity - 1;
+    keys_.assign(capacity, 0);
+    counts_.assign(capacity, kFree);
+    inNeedle_.assign(capacity, 0);
+  }
+
+  // Adds one of the needle's pairs, counting how often the needle has it.
+  void Add(uint64_t key) {
+    size_t slot = Home(key);
+    while (counts_[slot] != kFree && keys_[slot] != key) slot = (slot + 1) & mask_;
+    if (counts_[slot] == kFree) {
+      keys_[slot] = key;
+      counts_[slot] = 0;
+      inNeedle_[slot] = 0;
     }
-    if (MatchesAt(search, point.x, point.y, work)) {
-      found = point;
-      return Outcome::kFound;
+    ++inNeedle_[slot];
+  }
+
+  void Count(uint64_t key) {
+    for (size_t slot = Home(key); counts_[slot] != kFree; slot = (slot + 1) & mask_) {
+      if (keys_[slot] == key) {
+        ++counts_[slot];
+        return;
+      }
     }
   }
-  return Outcome::kAbsent;
+
+  // How often the counted haystack rows have the pair, then how often the
+  // needle has it.
+  std::pair<uint64_t, uint64_t> CountsOf(uint64_t key) const {
+    for (size_t slot = Home(key); counts_[slot] != kFree; slot = (slot + 1) & mask_)
+      if (keys_[slot] == key) return {counts_[slot], inNeedle_[slot]};
+    return {0, 0};
+  }
+
+ private:
+  static constexpr uint64_t kFree = ~uint64_t{0};
+
+  // Colours differ mostly in their low bits; multiplying spreads them.
+  size_t Home(uint64_t key) const { return static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> shift_) & mask_; }
+
+  int shift_ = 0;
+  size_t mask_ = 0;
+  std::vector<uint64_t> keys_;
+  std::vector<uint64_t> counts_;
+  std::vector<uint64_t> inNeedle_;
+};
+
+struct RarePair {
+  int i = 0;  // where the pair lies in the needle
+  int j = 0;
+  int span = 1;
+  uint64_t pair = 0;
+  uint64_t sampledCount = 0;  // how often the sampled haystack rows hold it
+  uint64_t inNeedle = 0;      // how often the needle holds it
+
+  // Samples can miss a common pair, all the more one the needle holds
+  // many times, so both counts weigh: a pixel spoiling a near miss makes a
+  // pair the needle holds once and the samples rarely or never show.
+  uint64_t Weight() const { return (sampledCount + 1) * inNeedle; }
+  bool RarerThan(const RarePair& other) const {
+    return Weight() != other.Weight() ? Weight() < other.Weight() : sampledCount < other.sampledCount;
+  }
+};
+
+// The needle pair that the sampled haystack rows hold least often; the
+// first such pair in reading order when several tie.
+RarePair ChooseRarePair(const Search& search) {
+  const Image& small = search.small;
+  const int span = std::min(2, small.width);
+  const int pairsPerRow = small.width - span + 1;
+  const uint64_t total = static_cast<uint64_t>(pairsPerRow) * static_cast<uint64_t>(small.height);
+  const uint64_t stride = (total + kMaxCandidatePairs - 1) / kMaxCandidatePairs;
+  const auto candidate = [&](uint64_t k) {
+    const int j = static_cast<int>(k / static_cast<uint64_t>(pairsPerRow));
+    const int i = static_cast<int>(k % static_cast<uint64_t>(pairsPerRow));
+    return RarePair{i, j, span, PairAt(small.Row(j), i, span), 0, 0};
+  };
+  PairCounts counts(static_cast<size_t>(std::min(total, kMaxCandidatePairs)));
+  for (uint64_t k = 0; k < total; k += stride) counts.Add(candidate(k).pair);
+
+  // Rows at uneven distances (the k-th at s*k plus the k-th triangular
+  // number modulo s), so that no repeating pattern shows only one of its
+  // rows to the samples; at least 16 of them.
+  const Image& large = search.large;
+  const int step = std::clamp(large.height / 16, 1, kPairSamplingStep);
+  for (int k = 0;; ++k) {
+    const int y = k * step + (k * (k + 1) / 2) % step;
+    if (y >= large.height) break;
+    for (int x = 0; x + span <= large.width; ++x) counts.Count(PairAt(large.Row(y), x, span));
+  }
+
+  // Counts are below 2^32 (samples) and 2^15 (candidates): no weight reaches this one.
+  RarePair rarest{0, 0, span, 0, uint64_t{1} << 40, uint64_t{1} << 20};
+  for (uint64_t k = 0; k < total; k += stride) {
+    RarePair pair = candidate(k);
+    std::tie(pair.sampledCount, pair.inNeedle) = counts.CountsOf(pair.pair);
+    if (pair.RarerThan(rarest)) rarest = pair;
+  }
+  return rarest;
+}
+
+// Appends x << 32 | y for every x in firstX .. lastX where the pair lies at
+// (x, y) of `row`, and says false as soon as there are more than `limit`.
+template <int Span>
+bool PairsInRow(const Colour* row, int firstX, int lastX, int y, uint64_t pair, size_t limit,
+                std::vector<uint64_t>& places) {
+  const Colour left = static_cast<Colour>(pair), right = static_cast<Colour>(pair >> 32);
+  const auto add = [&](int x) {
+    places.push_back(static_cast<uint64_t>(x) << 32 | static_cast<uint32_t>(y));
+    return places.size() <= limit;
+  };
+  int x = firstX;
+#ifdef VENDRIX_SEARCH_SSE2
+  const __m128i wantLeft = _mm_set1_epi32(static_cast<int>(left));
+  const __m128i wantRight = _mm_set1_epi32(static_cast<int>(right));
+  for (; x + 7 <= lastX; x += 8) {
+    // Eight places a step; their pixels x .. x+8 lie inside the row.
+    __m128i low = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)), wantLeft);
+    __m128i high = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 4)), wantLeft);
+    if constexpr (Span == 2) {
+      low = _mm_and_si128(low, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 1)),
+                                               wantRight));
+      high = _mm_and_si128(high, _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 5)),
+                                                 wantRight));
+    }
+    unsigned hits = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(low))) |
+                    static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(high))) << 4;
+    for (; hits != 0; hits &= hits - 1)
+      if (!add(x + __builtin_ctz(hits))) return false;
+  }
+#endif
+  for (; x <= lastX; ++x) {
+    if (row[x] == left && (Span == 1 || row[x + 1] == right) && !add(x)) return false;
+  }
+  return true;
+}
+
+// Every place where the needle's rarest pair lies under its own pixels,
+// compared in the wanted order from `from` on.  Gives up without looking
+// when the samples promise too many places, and as soon as the rows give
+// more.
+Outcome RarePairPlaces(const Search& search, std::optional<ImagePoint>& found, ImagePoint& from) {
+  const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
+  const size_t limit = PlaceLimit(pixels);
+  const RarePair rare = ChooseRarePair(search);
+  if (rare.sampledCount * kPairSamplingStep > limit / 2) return Outcome::kGaveUp;
+
+  std::vector<uint64_t> places;
+  for (int y = 0; y <= search.lastY; ++y) {
+    const Colour* row = search.large.Row(y + rare.j) + rare.i;
+    const bool withinLimit = rare.span == 2 ? PairsInRow<2>(row, 0, search.lastX, y, rare.pair, limit, places)
+                                            : PairsInRow<1>(row, 0, search.lastX, y, rare.pair, limit, places);
+    if (!withinLimit) return Outcome::kGaveUp;
+  }
+  return CheckPlaces(search, places, found, from);
 }
 
 // Knuth-Morris-Pratt over the needle's row numbers: fallback[k] is the
@@ -754,12 +968,29 @@ std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& s
         break;
     }
   }
+  switch (RarePairPlaces(search, found, from)) {
+    case Outcome::kFound:
+      return found;
+    case Outcome::kAbsent:
+      return std::nullopt;
+    case Outcome::kGaveUp:
+      break;
+  }
   const uint64_t pixels = static_cast<uint64_t>(large.width) * static_cast<uint64_t>(large.height);
   if (AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found) != Outcome::kGaveUp)
     return found;
   const NeedleRows<Mersenne61> rows61(small, base);
   found.reset();
   AllRows(search, rows61, from, std::nullopt, found);
+  return found;
+}
+
+std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small) {
+  std::optional<ImagePoint> found;
+  if (DecidedBySize(large, small, found)) return found;
+  const Search search{large, small, large.width - small.width, large.height - small.height, ChooseProbes(small)};
+  ImagePoint from{0, 0};
+  if (RarePairPlaces(search, found, from) == Outcome::kGaveUp) return std::nullopt;
   return found;
 }
 

@@ -36,6 +36,10 @@ namespace image_search_internal {
 std::optional<ImagePoint> SearchImageWithBase(const Image& large,
                                               const Image& small, uint64_t base);
 
+// The rare-pair filter alone, over every place: its answer, or nothing
+// when it gave up (the pair is too common, or comparing cost too much).
+std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small);
+
 }  // namespace image_search_internal
 
 }  // namespace vendrix::images

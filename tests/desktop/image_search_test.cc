@@ -19,6 +19,7 @@ namespace {
 
 using images::Colour;
 using images::Image;
+using image_search_internal::SearchByRarePair;
 using image_search_internal::SearchImageWithBase;
 using test_images::Cut;
 using test_images::Paste;
@@ -263,6 +264,101 @@ TEST(ImageSearchTest, PixelsOutsideTheColourRange) {
   Image twins(200, 90, twin);
   for (int y = 0; y < 90; ++y) twins.Set(y * 2, y, 0xFFFFFFFF - 0x7FFFFFFFu);
   ExpectSameAsStraightforward(twins, busy, "busy needle among twins");
+}
+
+// Haystacks that defeat row fingerprints but hold a needle pixel pair
+// rarely or never: the rare-pair filter must answer on its own, exactly.
+// Widths that are not a multiple of eight leave pixels for the scalar tail
+// of the vector scan.
+TEST(ImageSearchTest, RarePairAnswersFlatAndRepeatingPictures) {
+  const std::vector<std::pair<const char*, std::function<Colour(int, int)>>> haystacks = {
+      {"flat", [](int, int) { return Colour{0xF0F0F0}; }},
+      {"checkerboard 1", [](int x, int y) { return (x + y) % 2 ? Colour{0xFFFFFF} : Colour{0}; }},
+      {"checkerboard 7", [](int x, int y) { return (x / 7 + y / 7) % 2 ? Colour{0xFFFFFF} : Colour{0}; }},
+      {"rows of period 32", [](int, int y) { return static_cast<Colour>(y % 32) * 0x050505u; }},
+      {"tiles of 8", [](int x, int y) { return static_cast<Colour>((x % 8) * 3 + (y % 8) * 5) % 7 * 0x202020u; }},
+  };
+  struct Needle {
+    int width;
+    int height;
+    int spoiltX;  // the pixel given a colour the haystack lacks
+    int spoiltY;
+  };
+  const Needle needles[] = {{1, 1, 0, 0},   {1, 9, 0, 8},    {9, 1, 8, 0},     {2, 2, 1, 1},
+                            {16, 16, 0, 0}, {16, 16, 15, 15}, {16, 16, 7, 15},  {33, 20, 32, 0}};
+  const Colour spoilt = 0x00ABCDEF;
+  for (const auto& [name, colour] : haystacks) {
+    for (int width : {203, 96}) {
+      Image large = Pattern(width, 77, colour);
+      for (const Needle& n : needles) {
+        Image small = Cut(large, 3, 5, n.width, n.height);
+        small.Set(n.spoiltX, n.spoiltY, spoilt);
+        const std::string what = std::string(name) + " " + std::to_string(width) + " wide, needle " +
+                                 std::to_string(n.width) + "x" + std::to_string(n.height) + " spoilt at " +
+                                 std::to_string(n.spoiltX) + "," + std::to_string(n.spoiltY);
+        // Absent; then planted at the right edge, the bottom edge and the
+        // far corner, each earlier copy staying in place: the answer
+        // moves to the leftmost.
+        const int places[][2] = {{-1, -1},
+                                 {width - n.width, 40},
+                                 {width - n.width, 0},
+                                 {50, 77 - n.height},
+                                 {width - n.width, 77 - n.height}};
+        for (const auto& place : places) {
+          if (place[0] >= 0) Paste(large, small, place[0], place[1]);
+          const auto rare = SearchByRarePair(large, small);
+          const std::string at = what + (place[0] < 0 ? ", absent" : ", planted at " + std::to_string(place[0]) +
+                                                                         "," + std::to_string(place[1]));
+          ASSERT_TRUE(rare) << at;
+          EXPECT_EQ(Show(*rare), Show(SearchImageStraightforward(large, small))) << at;
+          ExpectSameAsStraightforward(large, small, at);
+        }
+      }
+    }
+  }
+}
+
+// Many copies of the needle, all but some spoilt in a pixel its probes do
+// not look at, so that ruling each out costs a whole comparison: the
+// filter gives up part way, and the search must go on from there.
+TEST(ImageSearchTest, RarePairGivesUpPartWayAndTheSearchGoesOn) {
+  Random random(17);
+  const Image small = RandomImage(random, 40, 40, 3);
+  Image spoiltCopy = small;
+  spoiltCopy.Set(39, 39, small.At(39, 39) ^ 0x400000u);
+  for (int exact : {-1, 0, 30, 59}) {  // which copy, in column order, is exact
+    Image large(60 * 8, 50, 0x777777);
+    for (int copy = 0; copy < 60; ++copy) Paste(large, copy == exact ? small : spoiltCopy, copy * 8, copy % 11);
+    const std::string what = "exact copy " + std::to_string(exact);
+    const auto rare = SearchByRarePair(large, small);
+    if (rare) {
+      EXPECT_EQ(Show(*rare), Show(SearchImageStraightforward(large, small))) << what;
+    }
+    ExpectSameAsStraightforward(large, small, what);
+  }
+}
+
+// Random small-coloured pictures, needles cut from them and spoilt in a
+// random pixel with one of the haystack's own colours: the filter may give
+// up, but whatever it answers is the plain search's answer.
+TEST(ImageSearchTest, RarePairNeverAnswersWrongly) {
+  Random random(18);
+  int answered = 0;
+  for (int round = 0; round < 300; ++round) {
+    const int width = Uniform(random, 1, 90), height = Uniform(random, 1, 70);
+    const Image large = RandomImage(random, width, height, Uniform(random, 1, 5));
+    const int w = Uniform(random, 1, std::min(width, 12)), h = Uniform(random, 1, std::min(height, 12));
+    Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
+    if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
+    const auto rare = SearchByRarePair(large, small);
+    const std::string what = "round " + std::to_string(round);
+    if (rare) {
+      ++answered;
+      EXPECT_EQ(Show(*rare), Show(SearchImageStraightforward(large, small))) << what;
+    }
+    ExpectSameAsStraightforward(large, small, what);
+  }
+  EXPECT_GT(answered, 100);  // small pictures stay under the filter's limits
 }
 
 }  // namespace

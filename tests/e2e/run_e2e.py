@@ -2123,6 +2123,27 @@ def run_jpeg_check(session: WineSession, checker: Path, results: Results) -> Non
     results.record(label, problems)
 
 
+def run_search_check(session: WineSession, checker: Path, results: Results) -> None:
+    """The Windows build's image search gives the plain search's answers."""
+    label = "wine: image search matches the plain search"
+    if not checker.exists():
+        results.record(label, [f"{checker} was not built"])
+        return
+    try:
+        finished = session.wine([str(checker)], timeout=RUN_TIMEOUT_S, cwd=checker.parent)
+    except subprocess.TimeoutExpired:
+        results.record(label, [f"did not end within {RUN_TIMEOUT_S} s"])
+        return
+    lines = finished.stdout.decode("utf-8", "replace").splitlines()
+    problems = [line for line in lines if line.startswith("FAILED")]
+    summary = next((line for line in lines if line.endswith("differ")), "")
+    if not summary.endswith(" 0 differ") and not problems:
+        problems.append(f"no summary line, or differences: {summary or lines[-3:]}")
+    if finished.returncode != 0 and not problems:
+        problems.append(f"exit code {finished.returncode}")
+    results.record(label, problems)
+
+
 def wine_version_problems(session: WineSession, exe: Path, folder: Path) -> list[str]:
     """Vendrix.exe is a GUI program: --version reaches a pipe the caller
     gave it, and a file cmd.exe redirected it to."""
@@ -2381,6 +2402,8 @@ def run_wine(exe: Path, driver: Path, backend_tests: Optional[Path], results: Re
                 run_backend_tests(session, backend_tests, results)
             if selected("JPEG files match", only):
                 run_jpeg_check(session, exe.parent / "vendrix_jpeg_check.exe", results)
+            if selected("image search matches", only):
+                run_search_check(session, exe.parent / "vendrix_search_check.exe", results)
             if selected("--version", only):
                 # cmd.exe finds the program in its current folder.
                 version_folder = Path(temp) / "version"
