@@ -500,7 +500,7 @@ CASES = [
     # A loop of pure statements looks at the break key by time, not after
     # every statement.  The paced loop beside it looks after every DELAY: the
     # difference between the two is the cost of looking by time (the rest is
-    # making the box).  Measured on a busy 2-core machine: 56-131 ms for the
+    # making the box).  Measured on a busy 2-core machine: 45-131 ms for the
     # tight loop, 29-79 ms for the paced one (docs/testing.md).
     *[Case(f"break key ends a {kind} under Wine promptly",
            macro=crlf("DIM %a %n", 'MESSAGE %a "go"', ":LOOP", *body, "GOTO :LOOP"),
