@@ -107,6 +107,7 @@ class BudgetClock final : public platform::Clock {
     if (armed && desktop_.NowMs() > kVirtualTimeLimitMs) throw ProgramEnd{kBudgetSpent};
   }
   uint32_t TickCount() override { return inner_.TickCount(); }
+  uint64_t CoarseTicks() override { return inner_.CoarseTicks(); }
   platform::LocalTime Now() override { return inner_.Now(); }
   bool armed = false;
 

@@ -7,6 +7,7 @@ namespace vendrix {
 
 void OpenBuiltins(Engine& engine) {
   engine.builtins.findStatement = FindStatementHandler;
+  engine.builtins.keywordIsPure = KeywordIsPure;
   engine.builtins.functions = &FunctionTable();
 }
 

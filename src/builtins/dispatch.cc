@@ -57,6 +57,14 @@ constexpr KeywordHandler kStatements[] = {
     {"OPENGRAPH", GoOnAfter<StmtOpenGraph>}, {"CLOSEGRAPH", GoOnAfter<StmtCloseGraph>},
 };
 
+// The statements that touch nothing outside the interpreter.  END is not
+// among them: the end of a run is an effect, and a break held then is
+// still reported.
+constexpr std::string_view kPureKeywords[] = {
+    "IF", "UNLESS", "ELSEIF", "ELSE", "ENDIF", "EXITIF", "GOTO", "GOTONEXT", "GOTOBEFORE",
+    "CALL", "GOSUB", "RETURN", "FOR", "NEXT", "EXITFOR", "SET", "INC", "DEC",
+};
+
 using HandlerIndex = std::unordered_map<std::string, StatementHandler, TextHash, std::equal_to<>>;
 
 HandlerIndex BuildHandlerIndex() {
@@ -71,6 +79,13 @@ StatementHandler FindStatementHandler(std::string_view keyword) {
   static const HandlerIndex index = BuildHandlerIndex();  // a constant table, built once
   auto it = index.find(keyword);
   return it == index.end() ? nullptr : it->second;
+}
+
+bool KeywordIsPure(std::string_view keyword) {
+  for (std::string_view pure : kPureKeywords) {
+    if (keyword == pure) return true;
+  }
+  return false;
 }
 
 }  // namespace vendrix

@@ -9,6 +9,10 @@ namespace vendrix {
 
 // The handler of an upper-cased keyword, or null when it is no statement.
 StatementHandler FindStatementHandler(std::string_view keyword);
+// Whether the statement of an upper-cased keyword works on the interpreter
+// alone (variables, IF blocks, jumps, loops), apart from the functions its
+// operands call.
+bool KeywordIsPure(std::string_view keyword);
 
 // Handlers, one file per group of statements.  Those that can send the run
 // elsewhere return Next; the others always go on to the line below.

@@ -3,49 +3,55 @@
 namespace vendrix {
 namespace {
 
-constexpr FunctionEntry Fixed(std::string_view name, FunctionFn fn) { return {name, fn, nullptr, false}; }
-constexpr FunctionEntry Variadic(std::string_view name, VariadicFn fn) { return {name, nullptr, fn, false}; }
+constexpr FunctionEntry Fixed(std::string_view name, FunctionFn fn) { return {name, fn, nullptr, false, false}; }
+constexpr FunctionEntry Variadic(std::string_view name, VariadicFn fn) { return {name, nullptr, fn, false, false}; }
 // A function whose value is text from outside the macro: data, never code.
-constexpr FunctionEntry Source(std::string_view name, FunctionFn fn) { return {name, fn, nullptr, true}; }
+constexpr FunctionEntry Source(std::string_view name, FunctionFn fn) { return {name, fn, nullptr, true, false}; }
+// A function of its arguments and the interpreter's own state alone.  Any
+// function not marked so counts as one with an effect.
+constexpr FunctionEntry Pure(FunctionEntry entry) {
+  entry.pure = true;
+  return entry;
+}
 
 // Paired with kFunctionNames, in its order.
 constexpr FunctionEntries kTable = {{
-    Variadic("+", OpSum),           Variadic("&", OpConcat),
-    Fixed("=", OpEqual),            Fixed(">", OpGreater),
-    Fixed("<", OpLess),             Fixed("<>", OpNotEqual),
-    Fixed("in", OpIn),              Fixed("not", OpNot),
-    Variadic("or", OpOr),           Variadic("and", OpAnd),
-    Variadic("-", OpDifference),    Variadic("*", OpProduct),
-    Fixed("div", OpDiv),            Fixed("mod", OpMod),
-    Fixed("date", FnDate),                Fixed("len", FnLen),
-    Fixed("pos", FnPos),                 Fixed("substr", FnSubstr),
-    Fixed(">=", OpGreaterEqual),    Fixed("<=", OpLessEqual),
-    Fixed("getcopyright", FnGetCopyright),        Fixed("getmouse", FnGetMouse),
-    Fixed("getcaret", FnGetCaret),            Fixed("getwindowpos", FnGetWindowPos),
-    Fixed("format", FnFormat),              Source("inputbox", FnInputBox),
+    Pure(Variadic("+", OpSum)),              Pure(Variadic("&", OpConcat)),
+    Pure(Fixed("=", OpEqual)),               Pure(Fixed(">", OpGreater)),
+    Pure(Fixed("<", OpLess)),                Pure(Fixed("<>", OpNotEqual)),
+    Pure(Fixed("in", OpIn)),                 Pure(Fixed("not", OpNot)),
+    Pure(Variadic("or", OpOr)),              Pure(Variadic("and", OpAnd)),
+    Pure(Variadic("-", OpDifference)),       Pure(Variadic("*", OpProduct)),
+    Pure(Fixed("div", OpDiv)),               Pure(Fixed("mod", OpMod)),
+    Fixed("date", FnDate),                   Pure(Fixed("len", FnLen)),
+    Pure(Fixed("pos", FnPos)),               Pure(Fixed("substr", FnSubstr)),
+    Pure(Fixed(">=", OpGreaterEqual)),       Pure(Fixed("<=", OpLessEqual)),
+    Pure(Fixed("getcopyright", FnGetCopyright)), Fixed("getmouse", FnGetMouse),
+    Fixed("getcaret", FnGetCaret),           Fixed("getwindowpos", FnGetWindowPos),
+    Pure(Fixed("format", FnFormat)),         Source("inputbox", FnInputBox),
     Fixed("readkey", FnReadKey),             Fixed("getpixel", FnGetPixel),
     Variadic("message", FnMessage),
-    Fixed("trim", FnTrim),                Fixed("ltrim", FnLTrim),
-    Fixed("rtrim", FnRTrim),               Fixed("eof", FnEof),
-    Fixed("fileexists", FnFileExists),          Fixed("find-window", FnFindWindow),
-    Fixed("get-ime", FnGetIme),             Fixed("random", FnRandom),
-    Fixed("getheight", FnGetHeight),           Fixed("getwidth", FnGetWidth),
-    Fixed("upcase", FnUpcase),              Fixed("downcase", FnDowncase),
-    Fixed("hankaku", FnHankaku),             Fixed("zenkaku", FnZenkaku),
-    Fixed("chr", FnChr),                 Fixed("asc", FnAsc),
-    Fixed("left", FnLeft),                Fixed("right", FnRight),
-    Fixed("token", FnToken),               Fixed("retext", FnRetext),
-    Fixed("copyfile", FnCopyFile),            Fixed("deletefile", FnDeleteFile),
-    Fixed("movefile", FnMoveFile),            Fixed("renamefile", FnRenameFile),
-    Fixed("createdir", FnCreateDir),           Fixed("deletedir", FnDeleteDir),
-    Fixed("direxists", FnDirExists),           Fixed("getfilesize", FnGetFileSize),
+    Pure(Fixed("trim", FnTrim)),             Pure(Fixed("ltrim", FnLTrim)),
+    Pure(Fixed("rtrim", FnRTrim)),           Fixed("eof", FnEof),
+    Fixed("fileexists", FnFileExists),       Fixed("find-window", FnFindWindow),
+    // random draws from a seed the engine took from the clock once.
+    Fixed("get-ime", FnGetIme),              Pure(Fixed("random", FnRandom)),
+    Fixed("getheight", FnGetHeight),         Fixed("getwidth", FnGetWidth),
+    Pure(Fixed("upcase", FnUpcase)),         Pure(Fixed("downcase", FnDowncase)),
+    Pure(Fixed("hankaku", FnHankaku)),       Pure(Fixed("zenkaku", FnZenkaku)),
+    Pure(Fixed("chr", FnChr)),               Pure(Fixed("asc", FnAsc)),
+    Pure(Fixed("left", FnLeft)),             Pure(Fixed("right", FnRight)),
+    Pure(Fixed("token", FnToken)),           Pure(Fixed("retext", FnRetext)),
+    Fixed("copyfile", FnCopyFile),           Fixed("deletefile", FnDeleteFile),
+    Fixed("movefile", FnMoveFile),           Fixed("renamefile", FnRenameFile),
+    Fixed("createdir", FnCreateDir),         Fixed("deletedir", FnDeleteDir),
+    Fixed("direxists", FnDirExists),         Fixed("getfilesize", FnGetFileSize),
     Source("getenv", FnGetEnv),              Source("getcurrentdir", FnGetCurrentDir),
-    Source("getexedir", FnGetExeDir),           Source("readini", FnReadIni),
-    Source("loadini", FnLoadIni),             Fixed("comparefile", FnCompareFile),
-    Fixed("getscreenheight", FnGetScreenHeight),     Fixed("getscreenwidth", FnGetScreenWidth),
-    Fixed("getgraphpixel", FnGetGraphPixel),       Fixed("searchgraph", FnSearchGraph),
+    Source("getexedir", FnGetExeDir),        Source("readini", FnReadIni),
+    Source("loadini", FnLoadIni),            Fixed("comparefile", FnCompareFile),
+    Fixed("getscreenheight", FnGetScreenHeight), Fixed("getscreenwidth", FnGetScreenWidth),
+    Fixed("getgraphpixel", FnGetGraphPixel), Fixed("searchgraph", FnSearchGraph),
 }};
-
 
 constexpr bool FollowsTheLanguagesNames() {
   for (size_t i = 0; i < kTable.size(); ++i) {

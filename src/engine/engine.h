@@ -90,6 +90,12 @@ struct ForStack {
   std::array<ForLoop, kForStackSize> loops{};
 };
 
+// What the run loop's poll schedule keeps between statements.
+struct PollState {
+  bool owed = false;       // the loop skipped its look after the last statement
+  bool effectSeen = false; // the running statement called a function with an effect
+};
+
 // The macro being run and its control state.
 struct RunState {
   StatementList statements;
@@ -101,6 +107,7 @@ struct RunState {
   IfStack ifs;
   CallStack calls;
   ForStack fors;
+  PollState poll;
   bool idle = true;
 };
 
@@ -131,6 +138,7 @@ inline DesktopState StartupDesktopState(const Settings& settings) {
 // until the built-ins are opened (OpenBuiltins).
 struct BuiltinTables {
   StatementLookup findStatement = nullptr;
+  bool (*keywordIsPure)(std::string_view keyword) = nullptr;
   const FunctionEntries* functions = nullptr;
 };
 

@@ -146,6 +146,7 @@ std::string EvaluateCall(Engine& engine, const Expr& expr) {
     return expr.value;
   }
   const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
+  if (!entry.pure) NoteEffect(engine);
   std::string result = entry.variadic ? CallVariadic(engine, expr, entry) : CallFixed(engine, expr, entry);
   CheckTextSize(engine, result.size(), entry.name);
   return result;

@@ -45,6 +45,10 @@ struct FunctionEntry {
   FunctionFn fixed = nullptr;
   VariadicFn variadic = nullptr;
   bool bringsOutsideText = false;  // its value comes from outside the macro
+  // Touches nothing outside the interpreter (no desktop, file, clock,
+  // dialog or program): a statement that calls only such functions needs
+  // no look at the message queue or the break key after it.
+  bool pure = false;
 };
 
 inline constexpr int kFunctionCount = 67;

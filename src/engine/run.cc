@@ -8,7 +8,9 @@
 #include "engine/expression.h"
 #include "engine/function_table.h"
 #include "engine/loader.h"
+#include "engine/poll_schedule.h"
 #include "engine/program_end.h"
+#include "engine/purity.h"
 #include "engine/report.h"
 #include "engine/step_display.h"
 #include "engine/tokenizer.h"
@@ -60,6 +62,13 @@ void PrepareRun(Engine& engine) {
   run.ifs.entries.fill(kIfWaiting);
 }
 
+// Lets the window system deliver what waits: repaints, timers, the shell's
+// events.
+void LetMessagesThrough(Engine& engine) {
+  engine.platform.messages.ProcessMessages();
+  if (engine.shell != nullptr) engine.shell->AfterMessages();
+}
+
 bool BreakKeyDown(Engine& engine) {
   return (engine.platform.input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0;
 }
@@ -106,17 +115,21 @@ void RunLoadedMacro(Engine& engine) {
   PrepareRun(engine);
   RunState& run = engine.run;
   run.statements.LinkJumps();
+  run.statements.DecidePurity([&](const Statement& s) { return StatementIsPure(s, engine.builtins); });
   const int size = static_cast<int>(run.statements.size());
+  PollSchedule schedule(engine);
+  bool look = true;  // messages are let through before the first statement
   int line = 0;
   do {
     run.programCounter = line;
-    engine.platform.messages.ProcessMessages();
-    if (engine.shell != nullptr) engine.shell->AfterMessages();
+    if (look) LetMessagesThrough(engine);
     const std::optional<Next> next = ExecuteLine(engine, line);
     if (!next) break;
+    const int done = line;
     line = LineAfter(run, line, *next);
     run.programCounter = line - 1;
-    if (BreakRequested(engine)) break;
+    look = schedule.LookAfter(run.statements[static_cast<size_t>(done)], line);
+    if (look && BreakRequested(engine)) break;
     if (!engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
       engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
     }
@@ -161,6 +174,15 @@ bool BreakRequested(Engine& engine) {
   return true;
 }
 
+void NoteEffect(Engine& engine) {
+  PollState& poll = engine.run.poll;
+  poll.effectSeen = true;
+  if (!poll.owed) return;
+  // The loop skipped its look before this statement, taking it for pure.
+  poll.owed = false;
+  if (BreakRequested(engine)) throw RunBroken{};
+}
+
 void RunMacro(Engine& engine, const std::string& fileName) {
   BeginLoad(engine, fileName);
   LoadMacroFile(engine, fileName);
@@ -177,6 +199,7 @@ void EndRun(Engine& engine) {
   // An input block ends with its run: in resident mode a later message box
   // (the icon's question, another run's) must not block the user again.
   engine.input.blockLevel = 0;
+  engine.run.poll = PollState{};
   engine.platform.messages.KillTimer(kWatchdogTimer);
   engine.platform.input.BlockInput(false);
   engine.run.idle = true;

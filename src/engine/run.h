@@ -49,4 +49,10 @@ bool BreakRequested(Engine& engine);
 // driver ends the run as after a break between statements.
 struct RunBroken {};
 
+// Called before a function with an effect runs.  A statement taken for pure
+// may reach one through a variable's text evaluated as an operand; the run
+// loop then looks after it, and if it skipped its look before it, the break
+// key is tested now, before the effect (throwing RunBroken if held).
+void NoteEffect(Engine& engine);
+
 }  // namespace vendrix

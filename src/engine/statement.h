@@ -96,6 +96,8 @@ struct Statement {
   bool label = false;
   bool blockIf = false;     // IF or UNLESS whose operand 2 is THEN
   bool structural = false;  // block IF, ELSEIF, ELSE, ENDIF: run even when skipping
+  // Works on the interpreter alone (purity.h); decided before a run.
+  bool pure = false;
 
   std::string_view Operand(size_t n) const { return Piece(operandSpan[n]); }
   std::string_view After(size_t n) const { return Piece(afterSpan[n]); }

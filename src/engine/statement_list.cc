@@ -29,11 +29,19 @@ void StatementList::Clear() {
   memos_.clear();
   lines_.clear();
   indexed_ = false;
+  purityDecided_ = false;
 }
 
 void StatementList::Append(std::string text, StatementLookup findHandler) {
   statements_.push_back(ParseStatement(std::move(text), findHandler));
   indexed_ = false;
+  purityDecided_ = false;
+}
+
+void StatementList::DecidePurity(const std::function<bool(const Statement&)>& isPure) {
+  if (purityDecided_) return;
+  for (Statement& statement : statements_) statement.pure = isPure(statement);
+  purityDecided_ = true;
 }
 
 void StatementList::LinkJumps() {

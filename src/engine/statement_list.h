@@ -9,6 +9,7 @@
 // last text and its line.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,8 @@ class StatementList {
   void Append(std::string text, StatementLookup findHandler);
   // Links every jump site (see above); done before each run of the list.
   void LinkJumps();
+  // Marks each statement pure or not, once per load.
+  void DecidePurity(const std::function<bool(const Statement&)>& isPure);
 
   size_t size() const { return statements_.size(); }
   bool empty() const { return statements_.empty(); }
@@ -68,6 +71,7 @@ class StatementList {
   // Built on the first jump after a load.
   mutable std::unordered_map<std::string, std::vector<int>, TextHash, std::equal_to<>> lines_;
   mutable bool indexed_ = false;
+  bool purityDecided_ = false;
 };
 
 // The literal target of a GOTO-family statement: the upper-cased text after

@@ -65,6 +65,10 @@ class Clock {
   virtual void Sleep(uint32_t ms) = 0;
   // Milliseconds since some fixed point (timeGetTime).
   virtual uint32_t TickCount() = 0;
+  // Milliseconds from a clock cheap enough to read after every statement:
+  // no system call, never wraps, and it may advance in steps of the
+  // system's tick (10 to 16 ms on Windows).  Nothing traces it.
+  virtual uint64_t CoarseTicks() = 0;
 };
 
 // ---- keyboard and mouse --------------------------------------------------

@@ -99,6 +99,10 @@
 //       settled (see MoveFocusAndSettle).  Prints {"front": true}.
 //   vendrix_e2e_driver type --vk N,N,...
 //       Presses and lets go of each key in turn (keybd_event).
+//   vendrix_e2e_driver breaktime --vk N [--after MS] [--timeout MS]
+//       Waits MS (the macro gets going), presses the key down and keeps it
+//       down, and watches every millisecond for Vendrix.exe's box to exist;
+//       prints {"ms": N.N}, the time from the key press to the box.
 //
 // Texts to compare go out as UTF-8 on stdout; arguments stay ASCII, since
 // Wine converts console arguments through the ANSI code page.
@@ -1266,6 +1270,41 @@ int Type(int argc, char** argv) {
 
 }  // namespace
 
+double MillisecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now{};
+  LARGE_INTEGER frequency{};
+  ::QueryPerformanceCounter(&now);
+  ::QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The break box is looked for as soon as it exists, not once it is drawn:
+// its window is made inside the program's MessageBoxA call, right after the
+// run loop saw the key.
+int BreakTime(int argc, char** argv) {
+  const char* vk = Option(argc, argv, "--vk");
+  if (vk == nullptr) return 64;
+  const char* after = Option(argc, argv, "--after");
+  if (after != nullptr) ::Sleep(static_cast<DWORD>(std::strtoul(after, nullptr, 10)));
+  const DWORD timeoutMs = Timeout(argc, argv);
+  LARGE_INTEGER pressed{};
+  ::QueryPerformanceCounter(&pressed);
+  ::keybd_event(static_cast<BYTE>(std::strtoul(vk, nullptr, 10)), 0, 0, 0);
+  for (;;) {
+    const double ms = MillisecondsSince(pressed);
+    if (::FindWindowW(L"#32770", kCaption) != nullptr) {
+      char line[64];
+      std::snprintf(line, sizeof line, "{\"ms\": %.1f}", ms);
+      PrintLine(line);
+      return 0;
+    }
+    if (ms >= timeoutMs) break;
+    ::Sleep(1);
+  }
+  PrintLine("{\"error\": \"no message box\"}");
+  return 2;
+}
+
 int main(int argc, char** argv) {
   struct Command {
     const char* name;
@@ -1297,6 +1336,7 @@ int main(int argc, char** argv) {
       {"caption", Caption},
       {"front", Front},
       {"type", Type},
+      {"breaktime", BreakTime},
   };
   for (const Command& command : kCommands) {
     if (argc >= 2 && std::strcmp(argv[1], command.name) == 0) return command.run(argc, argv);

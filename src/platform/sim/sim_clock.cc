@@ -45,6 +45,10 @@ uint32_t SimDesktop::TickCount() {
   return ticks;
 }
 
+// The virtual time, untraced: the run loop reads it after statements, and a
+// trace must not depend on how often.
+uint64_t SimDesktop::CoarseTicks() { return nowMs_; }
+
 // The local clock runs with the virtual one from its value at start-up.
 platform::LocalTime SimDesktop::Now() {
   const platform::LocalTime now = LocalTimeAfter(clockAtStart_, nowMs_ - startMs_);

@@ -323,6 +323,7 @@ class SimDesktop final : private platform::Dialogs,
   platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
+  uint64_t CoarseTicks() override;
   // platform::Input
   int16_t GetAsyncKeyState(int vk) override;
   int16_t GetKeyState(int vk) override;

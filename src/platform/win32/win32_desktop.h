@@ -22,6 +22,7 @@ class Win32Clock final : public platform::Clock {
   platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
+  uint64_t CoarseTicks() override;
 };
 
 class Win32Input final : public platform::Input {
