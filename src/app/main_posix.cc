@@ -1,5 +1,6 @@
 // Vendrix on Linux: macros run against the simulated desktop, with the
 // real file system.
+#include <cstdint>
 #include <exception>
 #include <fstream>
 #include <iostream>
@@ -29,6 +30,27 @@ std::vector<std::string> ShiftJisArguments(int argc, char** argv) {
   return args;
 }
 
+void ApplyDryRunOptions(vendrix::sim::SimDesktop& desktop, const vendrix::shell::DryRunOptions& options) {
+  desktop.SetDryRunRules({options.maxTimeMs, options.maxStatements, options.stopOnError, options.tracePolls});
+  desktop.SetTraceBound(options.maxTraceBytes == 0 ? UINT64_MAX : options.maxTraceBytes);
+  desktop.SetDialogLog(&std::cerr);
+}
+
+// The run's exit code, unless the trace could not be written whole: a
+// trace cut short must not pass for a complete one.
+int CheckedTraceEnd(vendrix::sim::SimDesktop& desktop, std::ostream* trace, int exitCode) {
+  if (trace != nullptr) trace->flush();
+  if (trace != nullptr && !*trace) {
+    std::cerr << "vendrix: the trace could not be written (is the disk full?)\n";
+    return vendrix::sim::kExitTraceFailed;
+  }
+  const std::string trouble = desktop.TraceTroubleMessage();
+  if (trouble.empty()) return exitCode;
+  std::cerr << "vendrix: " << trouble << "\n";
+  return desktop.TraceTrouble() == vendrix::sim::TraceProblem::kWriteFailed ? vendrix::sim::kExitTraceFailed
+                                                                             : vendrix::sim::kExitDryRunCut;
+}
+
 std::string ReadTextFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read the desktop description " + path);
@@ -42,17 +64,27 @@ int Run(const LaunchArguments& launch) {
           ? std::make_unique<vendrix::sim::SimDesktop>(ReadTextFile(vendrix::posix::NativeName(*launch.simDesktopFile)),
                                                        vendrix::sim::FilesBeside(files, *launch.simDesktopFile))
           : std::make_unique<vendrix::sim::SimDesktop>();
+  ApplyDryRunOptions(*desktop, launch.dryRun);
   std::ofstream traceFile;
+  std::ostream* trace = nullptr;
   if (launch.traceFile && *launch.traceFile == "-") {
-    desktop->SetTraceStream(&std::cout);
+    trace = &std::cout;
   } else if (launch.traceFile) {
     traceFile.open(vendrix::posix::NativeName(*launch.traceFile), std::ios::binary | std::ios::trunc);
     if (!traceFile) throw std::runtime_error("cannot write the trace file " + *launch.traceFile);
-    desktop->SetTraceStream(&traceFile);
+    trace = &traceFile;
   }
+  desktop->SetTraceStream(trace);
   vendrix::posix::PosixHost host(launch.home);
   vendrix::platform::Platform platform{desktop->PlatformWith(files, host)};
-  int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
+  int exitCode;
+  try {
+    exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
+  } catch (const vendrix::sim::DryRunEnd& end) {
+    std::cerr << end.what() << "\n";
+    exitCode = end.ExitCode();
+  }
+  exitCode = CheckedTraceEnd(*desktop, trace, exitCode);
   std::cout.flush();
   return exitCode;
 }
@@ -89,6 +121,10 @@ int main(int argc, char** argv) {
   for (const std::string& unknown : launch.errors) {
     std::cerr << "vendrix: ignoring unknown option " << unknown << "\n";
   }
+  for (const std::string& bad : launch.badValues) {
+    std::cerr << "vendrix: " << bad << " needs a whole number (0 for no bound)\n";
+  }
+  if (!launch.badValues.empty()) return 1;
   try {
     if (launch.check) return Check(launch);
     return Run(launch);

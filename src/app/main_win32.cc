@@ -1,6 +1,7 @@
 // Vendrix.exe: the Windows entry point.  Turns the wide command line into
 // Shift-JIS arguments, picks the real or the simulated desktop, and hands
 // over to the OS-independent program.
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -141,8 +142,17 @@ int RunSimulated(const vendrix::shell::LaunchArguments& launch, vendrix::win32::
     }
     desktop->SetTraceStream(trace.stream());
   }
+  const vendrix::shell::DryRunOptions& options = launch.dryRun;
+  desktop->SetDryRunRules({options.maxTimeMs, options.maxStatements, options.stopOnError, options.tracePolls});
+  desktop->SetTraceBound(options.maxTraceBytes == 0 ? UINT64_MAX : options.maxTraceBytes);
   vendrix::platform::Platform platform{desktop->PlatformWith(files, host)};
-  const int exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
+  int exitCode;
+  try {
+    exitCode = vendrix::shell::RunProgram(platform, launch.programArgs);
+  } catch (const vendrix::sim::DryRunEnd& end) {
+    WriteToCaller(std::string(end.what()) + "\n");
+    exitCode = end.ExitCode();
+  }
   if (trace.stream() != nullptr) trace.stream()->flush();
   return exitCode;
 }
@@ -160,6 +170,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
     const vendrix::shell::LaunchArguments launch =
         vendrix::shell::SplitLaunchArguments(CommandLineArguments());
+    if (!launch.badValues.empty()) {
+      ShowText(WideFromSjis(launch.badValues.front()) + L" needs a whole number (0 for no bound)", MB_ICONERROR);
+      return 1;
+    }
     if (!launch.errors.empty()) {
       std::wstring text = L"Unknown option " + WideFromSjis(launch.errors.front()) + L"\n\n" +
                           WideFromAscii(vendrix::shell::UsageText());

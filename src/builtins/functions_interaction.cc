@@ -29,7 +29,7 @@ constexpr uint32_t kPollMs = 10;
 constexpr uint64_t kMsPerSecond = 1000;
 
 bool IsDown(platform::Input& input, int vk) {
-  return (static_cast<uint16_t>(input.GetAsyncKeyState(vk)) & 0x8000) != 0;
+  return (static_cast<uint16_t>(input.PollKey(vk)) & 0x8000) != 0;
 }
 
 // The highest watched code that is down now, or 0.
@@ -88,8 +88,12 @@ std::string FnReadKey(Engine& engine, const CallArgs& args) {
   int held = HeldKey(input);
   for (;;) {
     if (const int vk = PressedKey(input, held); vk != 0) return engine.keyNames[static_cast<size_t>(vk)];
+    if (!hasDeadline) {
+      clock.SleepAwaitingUser(kPollMs);
+      continue;
+    }
     // The tick count wraps; the difference does not mind.
-    if (hasDeadline && static_cast<uint32_t>(clock.TickCount() - start) > limitMs) return {};
+    if (static_cast<uint32_t>(clock.TickCount() - start) > limitMs) return {};
     clock.Sleep(kPollMs);
   }
 }

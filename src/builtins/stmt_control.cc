@@ -307,9 +307,9 @@ void StmtPause(Engine& engine, const Statement& statement) {
   }
   platform::Input& input = engine.platform.input;
   for (;;) {
-    engine.platform.clock.Sleep(100);
+    engine.platform.clock.SleepAwaitingUser(100);
     if (code > 0 && (input.GetAsyncKeyState(code) & 0x8000) != 0) break;
-    if ((input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0) break;
+    if ((input.PollKey(engine.input.breakKey) & 0x8000) != 0) break;
   }
 }
 

@@ -17,7 +17,7 @@ void StmtDelay(Engine& engine, const Statement& statement) {
   // In slices, so that the break key can cut the wait short.
   while (total > 0) {
     clock.Sleep(static_cast<uint32_t>(step < total ? step : total));
-    if ((engine.platform.input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0) return;
+    if ((engine.platform.input.PollKey(engine.input.breakKey) & 0x8000) != 0) return;
     total -= step;
   }
 }

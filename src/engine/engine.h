@@ -103,6 +103,8 @@ struct RunState {
   size_t loadedBytes = 0;  // of the statements' texts, across INCLUDEs
   size_t lineLimit = kMaxLoadedLines;  // lowered only by tests
   std::string macroFileName;
+  // The line being loaded, for the statements it adds.
+  SourcePlace loadingPlace;
   int programCounter = -1;
   IfStack ifs;
   CallStack calls;
@@ -177,6 +179,8 @@ class Engine : public platform::TimerSink, public MacroErrors {
   // gives the same numbers.
   uint32_t randomSeed = 0;
   std::vector<std::string> hotkeyLines;
+  std::string hotkeyFileName;           // where hotkeyLines were read
+  std::vector<int> hotkeyLineNumbers;  // their lines in it
 
   // Parsed forms of texts that are built at run time (one-line IF bodies
   // aside, which their IF line keeps): bounded, cleared when full.

@@ -62,7 +62,7 @@ void AddEntry(Engine& engine, std::string_view text) {
   if (run.statements.size() >= run.lineLimit || run.loadedBytes > kMaxLoadedBytes) {
     Fatal(engine, std::string(msg::kMacroTooLong) + run.macroFileName);
   }
-  run.statements.Append(std::string(text), engine.builtins.findStatement);
+  run.statements.Append(std::string(text), engine.builtins.findStatement, run.loadingPlace);
 }
 
 void Include(Engine& engine, std::string_view rest) {
@@ -178,13 +178,23 @@ void LoadMacroFile(Engine& engine, const std::string& fileName) {
     return;
   }
   IncludeLevel level(engine);
+  const uint32_t file = engine.run.statements.AddSourceFile(fileName);
   TextLines lines(read.bytes);
-  while (std::optional<std::string_view> line = lines.Next()) PreprocessLine(engine, *line);
+  uint32_t number = 0;
+  while (std::optional<std::string_view> line = lines.Next()) {
+    // Set again for each line: an INCLUDE on the line before moved it.
+    engine.run.loadingPlace = SourcePlace{file, ++number};
+    PreprocessLine(engine, *line);
+  }
 }
 
 void LoadMacroLines(Engine& engine, int first, int last) {
   const std::vector<std::string>& lines = engine.hotkeyLines;
+  const uint32_t file = engine.run.statements.AddSourceFile(engine.hotkeyFileName);
   for (int i = std::max(first, 0); i <= last && i < static_cast<int>(lines.size()); ++i) {
+    const auto index = static_cast<size_t>(i);
+    const int number = index < engine.hotkeyLineNumbers.size() ? engine.hotkeyLineNumbers[index] : i + 1;
+    engine.run.loadingPlace = SourcePlace{file, static_cast<uint32_t>(number)};
     PreprocessLine(engine, lines[static_cast<size_t>(i)]);
   }
 }

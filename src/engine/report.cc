@@ -16,7 +16,7 @@ namespace {
 void ShowError(Engine& engine, std::string_view message) {
   std::string text(msg::kErrPrefix);
   text += message;
-  engine.platform.dialogs.MessageBox(text, engine.caption, kMbOk | kMbSetForeground);
+  engine.platform.dialogs.ErrorBox(text, engine.caption, kMbOk | kMbSetForeground);
 }
 
 }  // namespace

@@ -70,17 +70,28 @@ void LetMessagesThrough(Engine& engine) {
 }
 
 bool BreakKeyDown(Engine& engine) {
-  return (engine.platform.input.GetAsyncKeyState(engine.input.breakKey) & 0x8000) != 0;
+  return (engine.platform.input.PollKey(engine.input.breakKey) & 0x8000) != 0;
+}
+
+platform::StatementPlace PlaceOfLine(const StatementList& statements, int line) {
+  const SourcePlace& place = statements.PlaceOf(static_cast<size_t>(line));
+  return {statements.SourceFile(place.file), static_cast<int>(place.line), place.file != 0};
 }
 
 // Executes the statement at `line`: what happens next, or nothing when
-// the break key stopped it in the middle.
+// the break key stopped it in the middle.  The desktop learns which line
+// runs, so what it shows or records can point at it.
 std::optional<Next> ExecuteLine(Engine& engine, int line) {
+  platform::ShellWindow& window = engine.platform.shellWindow;
+  window.StatementStarting(PlaceOfLine(engine.run.statements, line));
+  std::optional<Next> next;
   try {
-    return ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
+    next = ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
   } catch (const RunBroken&) {
-    return std::nullopt;
+    // The break key stopped it: no next line.
   }
+  window.StatementStarting({});
+  return next;
 }
 
 // The line after `current` that `next` leads to; the size of the list or

@@ -26,14 +26,17 @@ std::string LiteralJumpTarget(const Statement& statement) { return sjis::AnsiUpp
 
 void StatementList::Clear() {
   statements_.clear();
+  places_.clear();
+  sourceFiles_.clear();
   memos_.clear();
   lines_.clear();
   indexed_ = false;
   purityDecided_ = false;
 }
 
-void StatementList::Append(std::string text, StatementLookup findHandler) {
+void StatementList::Append(std::string text, StatementLookup findHandler, SourcePlace place) {
   statements_.push_back(ParseStatement(std::move(text), findHandler));
+  places_.push_back(place);
   indexed_ = false;
   purityDecided_ = false;
 }
@@ -42,6 +45,15 @@ void StatementList::DecidePurity(const std::function<bool(const Statement&)>& is
   if (purityDecided_) return;
   for (Statement& statement : statements_) statement.pure = isPure(statement);
   purityDecided_ = true;
+}
+
+uint32_t StatementList::AddSourceFile(std::string name) {
+  sourceFiles_.push_back(std::move(name));
+  return static_cast<uint32_t>(sourceFiles_.size() - 1);
+}
+
+std::string_view StatementList::SourceFile(uint32_t file) const {
+  return file < sourceFiles_.size() ? std::string_view(sourceFiles_[file]) : std::string_view();
 }
 
 void StatementList::LinkJumps() {

@@ -9,6 +9,7 @@
 // last text and its line.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,13 @@ struct JumpMemo {
   std::shared_ptr<const Statement> built;  // CALL: its jump as the GOTO it stands for
 };
 
+// Where a loaded line was written: a file of its list's and the line in it
+// (from 1).
+struct SourcePlace {
+  uint32_t file = 0;
+  uint32_t line = 0;
+};
+
 // How a jump site looks for its line.
 enum class JumpDirection { kFromTop, kForward, kBackward };
 
@@ -41,7 +49,10 @@ JumpKind JumpKindOf(const Statement& statement);
 class StatementList {
  public:
   void Clear();
-  void Append(std::string text, StatementLookup findHandler);
+  void Append(std::string text, StatementLookup findHandler, SourcePlace place = {});
+  // Notes a file whose lines are about to be appended; its number for
+  // SourcePlace.  The first file noted is the macro itself.
+  uint32_t AddSourceFile(std::string name);
   // Links every jump site (see above); done before each run of the list.
   void LinkJumps();
   // Marks each statement pure or not, once per load.
@@ -60,6 +71,10 @@ class StatementList {
   // The search a jump site makes from line `pc`.
   int Find(std::string_view upperTarget, JumpDirection direction, int pc) const;
 
+  const SourcePlace& PlaceOf(size_t index) const { return places_[index]; }
+  // Empty for a number never handed out.
+  std::string_view SourceFile(uint32_t file) const;
+
   JumpMemo& Memo(int slot) { return memos_[static_cast<size_t>(slot)]; }
 
  private:
@@ -67,6 +82,8 @@ class StatementList {
   void LinkSite(Statement& site, int line);
 
   std::vector<Statement> statements_;
+  std::vector<SourcePlace> places_;  // one per statement
+  std::vector<std::string> sourceFiles_;
   std::vector<JumpMemo> memos_;
   // Built on the first jump after a load.
   mutable std::unordered_map<std::string, std::vector<int>, TextHash, std::equal_to<>> lines_;

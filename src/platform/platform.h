@@ -50,6 +50,11 @@ class Dialogs {
   // `initial`.  The edited text on OK; nothing on Cancel or close.
   virtual std::optional<std::string> InputBox(std::string_view caption, std::string_view prompt,
                                               std::string_view initial) = 0;
+  // The box of an error report ("Err：" and the message): shown as any other
+  // box; a desktop that runs macros unattended may handle it apart.
+  virtual int ErrorBox(std::string_view text, std::string_view caption, uint32_t flags) {
+    return MessageBox(text, caption, flags);
+  }
 };
 
 // ---- time ----------------------------------------------------------------
@@ -69,6 +74,10 @@ class Clock {
   // no system call, never wraps, and it may advance in steps of the
   // system's tick (10 to 16 ms on Windows).  Nothing traces it.
   virtual uint64_t CoarseTicks() = 0;
+  // Sleep within a wait that only the user's keys can end (PAUSE, readkey
+  // without a time limit).  A desktop whose user is scripted may end the
+  // program when the script can no longer end the wait.
+  virtual void SleepAwaitingUser(uint32_t ms) { Sleep(ms); }
 };
 
 // ---- keyboard and mouse --------------------------------------------------
@@ -88,6 +97,10 @@ class Input {
   // Top bit (0x8000) set while the key is down right now.
   virtual int16_t GetAsyncKeyState(int vk) = 0;
   virtual int16_t GetKeyState(int vk) = 0;
+  // GetAsyncKeyState for the program's own routine checks (the break key
+  // between statements, the keys a wait watches); a desktop that records
+  // the program's actions may leave them out.
+  virtual int16_t PollKey(int vk) { return GetAsyncKeyState(vk); }
   // Holds back the user's keyboard and mouse; injected events still arrive.
   virtual void BlockInput(bool block) = 0;
   // SendInput with one keyboard record.
@@ -289,9 +302,21 @@ inline constexpr uint32_t kModAlt = 1;
 inline constexpr uint32_t kModControl = 2;
 inline constexpr uint32_t kModShift = 4;
 
+// Where the statement about to run was written; `line` 0 while none runs.
+// `included`: the file is not the macro (or hotkey file) itself.
+struct StatementPlace {
+  std::string_view file;
+  int line = 0;
+  bool included = false;
+};
+
 class ShellWindow {
  public:
   virtual ~ShellWindow() = default;
+
+  // The statement the program runs now (line 0: none).  Windows' window has
+  // no use for it; the simulated desktop files what happens under it.
+  virtual void StatementStarting(const StatementPlace& place) { (void)place; }
 
   // ---- the menu window, its icon and its hotkeys
   // The items of the menu bar's one drop-down menu, in order; replaces the

@@ -31,11 +31,14 @@ void SetModifiers(HotkeyDefinition& definition, std::string_view modifierText) {
 HotkeyFile ParseHotkeyFile(std::string_view bytes) {
   HotkeyFile file;
   TextLines lines(bytes);
+  int number = 0;
   while (auto line = lines.Next()) {
+    ++number;
     if (!StartsEntry(*line)) {
       // Line numbers are ints; no file the program reads comes near this.
-      if (file.lines.size() >= static_cast<size_t>(std::numeric_limits<int>::max())) break;
+      if (number == std::numeric_limits<int>::max()) break;
       file.lines.emplace_back(*line);
+      file.lineNumbers.push_back(number);
       continue;
     }
     if (file.entries.size() >= static_cast<size_t>(kMaxHotkeyEntries)) break;

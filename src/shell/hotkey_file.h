@@ -32,6 +32,7 @@ struct HotkeyFile {
   std::vector<HotkeyDefinition> entries;
   // Every line that is not a "hotkey=" line, unchanged: the macros' text.
   std::vector<std::string> lines;
+  std::vector<int> lineNumbers;  // of each of `lines` in the file, from 1
   int joyButtonEntry = 0;  // 1-based entry of the joystick button; 0 = none
 };
 

@@ -1,5 +1,6 @@
 #include "shell/launch_arguments.h"
 
+#include <charconv>
 #include <string_view>
 
 #include "build_info.h"
@@ -14,6 +15,26 @@ std::optional<std::string> OptionValue(std::string_view arg, std::string_view na
   if (rest.empty()) return std::string();
   if (rest.front() != '=') return std::nullopt;
   return std::string(rest.substr(1));
+}
+
+// A whole number 0 .. 2^64 - 1 in decimal digits only.
+std::optional<uint64_t> WholeNumber(std::string_view text) {
+  uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// "--name=N" sets `bound`; false when `arg` is no such option.
+bool ReadBound(const std::string& arg, std::string_view name, uint64_t& bound, std::vector<std::string>& bad) {
+  const std::optional<std::string> value = OptionValue(arg, name);
+  if (!value) return false;
+  if (const std::optional<uint64_t> number = WholeNumber(*value)) {
+    bound = *number;
+  } else {
+    bad.push_back(arg);
+  }
+  return true;
 }
 
 std::string CompilerName() {
@@ -48,6 +69,13 @@ LaunchArguments SplitLaunchArguments(const std::vector<std::string>& args) {
       out.traceFile = *trace;
     } else if (auto home = OptionValue(arg, "--home"); home && !home->empty()) {
       out.home = *home;
+    } else if (arg == "--stop-on-error") {
+      out.dryRun.stopOnError = true;
+    } else if (arg == "--trace-polls") {
+      out.dryRun.tracePolls = true;
+    } else if (ReadBound(arg, "--max-time", out.dryRun.maxTimeMs, out.badValues) ||
+               ReadBound(arg, "--max-statements", out.dryRun.maxStatements, out.badValues) ||
+               ReadBound(arg, "--max-trace", out.dryRun.maxTraceBytes, out.badValues)) {
     } else {
       out.errors.push_back(arg);
     }
@@ -70,6 +98,15 @@ std::string UsageText() {
          "                        (the only desktop of the Linux build, so implied there)\n"
          "  --trace=FILE          write every desktop action of the simulated desktop as\n"
          "                        JSON Lines to FILE ('-' for standard output)\n"
+         "  --trace-polls         also trace the routine key polls (the break key between\n"
+         "                        statements, waits' key checks, the start-up key tables)\n"
+         "  --max-trace=BYTES     stop the run when the trace would grow past BYTES\n"
+         "                        (default 1073741824; 0: no bound)\n"
+         "  --stop-on-error       end at the first error report instead of answering it\n"
+         "  --max-time=MS         stop the run after MS ms of virtual time\n"
+         "                        (default 86400000, a day; 0: no bound)\n"
+         "  --max-statements=N    stop the run after N statements (default 100000000;\n"
+         "                        0: no bound)\n"
          "  --home=DIR            use DIR as the program folder (Vendrix.INI, Zemlo.INI, ...)\n"
          "  --check               check what this start would load (the macro, or the\n"
          "                        hotkey file, or the menu and list files and their\n"
@@ -79,7 +116,20 @@ std::string UsageText() {
          "  --help                show this text\n"
          "  --version             show the version and the build, then end\n"
          "\n"
-         "Exit code: 0 for a normal end, 1 after a fatal error or when the user stops the macro.\n";
+         "On the simulated desktop every message box and input dialog is also written to\n"
+         "standard error with its answer; an error report starts with the FILE:LINE: of\n"
+         "the macro line that caused it.\n"
+         "\n"
+         "Exit codes:\n"
+         "  0  the program ended normally (an idle menu or resident program ends once the\n"
+         "     desktop description has nothing more to deliver)\n"
+         "  1  a fatal error, the user stopped the macro, an error report with\n"
+         "     --stop-on-error, or a launcher option or description that cannot be used\n"
+         "  2  --check found something\n"
+         "  3  (simulated desktop) the run was cut short: the program waited for a key\n"
+         "     or an answer the description never gives, or --max-time,\n"
+         "     --max-statements or --max-trace was reached\n"
+         "  4  (simulated desktop) the trace could not be written (a full disk)\n";
 }
 
 std::string VersionText() {

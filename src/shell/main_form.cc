@@ -92,6 +92,8 @@ void MainForm::ReadHotkeyFile(const std::string& fileName) {
   callUp_ = MenuCallUpHotkey(engine_.settings.tsrHotkey);
   // The engine runs the macros from its own copy of the lines.
   engine_.hotkeyLines = std::move(hotkeyFile_.lines);
+  engine_.hotkeyFileName = fileName;
+  engine_.hotkeyLineNumbers = std::move(hotkeyFile_.lineNumbers);
   hotkeyFile_.lines.clear();
   engine_.hotkeys.assign(hotkeyFile_.entries.size() + 1, HotkeyEntry{});
   if (callUp_) engine_.hotkeys[0].definitionText = callUp_->definitionText;

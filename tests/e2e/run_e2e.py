@@ -992,6 +992,10 @@ def run_native(binary: Path, results: Results, only: list[str]) -> None:
     for example in EXAMPLES:
         if selected(example.name, only):
             results.record(f"native: {example.name}", run_example(binary, example))
+    for dry in DRY_RUNS:
+        if selected(dry.name, only):
+            with tempfile.TemporaryDirectory(prefix="vendrix-dry-") as temp:
+                results.record(f"native: {dry.name}", run_dry_run(binary, dry, Path(temp)))
     if selected("--version", only):
         results.record("native: --version", version_problems(run_version(binary), "Linux"))
     for check in CHECK_CASES:
@@ -1156,6 +1160,83 @@ def run_wine_check(session: "WineSession", exe: Path, case: CheckCase, folder: P
         return problems + [f"cmd /c {command} wrote no file"]
     written = subprocess.CompletedProcess([], case.exit_code, redirected.read_bytes(), b"")
     return problems + [f"redirected: {problem}" for problem in check_output_problems(case, written, folder_text)]
+
+
+@dataclasses.dataclass
+class DryRun:
+    """A run on the simulated desktop that must end by itself: its exit code,
+    the lines its standard error must hold (in order, each a part of a
+    line), and at most how many lines its trace may have."""
+    name: str
+    case: Case
+    options: list[str]
+    exit_code: int
+    stderr: list[str]
+    max_trace_lines: Optional[int] = None
+
+
+DUPLICATE_HOTKEYS = crlf("hotkey=[F7] CTRL ALT first", "INC %0", "hotkey=[F7] CTRL ALT second", "INC %1")
+LONG_LOOP = crlf("DIM %i", "FOR %i=1 TO 100000", "NEXT", "MESSAGE %0 %i")
+
+DRY_RUNS = [
+    DryRun("dry run: PAUSE with no key ends by itself",
+           Case("", macro=crlf("; waits", "PAUSE")), [], 3,
+           ["TEST.MAC:2: dry run ended: waits for a key"]),
+    DryRun("dry run: readkey with no key ends by itself",
+           Case("", macro=crlf("DIM %k", "SET %k (readkey)")), [], 3,
+           ["TEST.MAC:2: dry run ended: waits for a key"]),
+    DryRun("dry run: PAUSE ends with the key the description presses",
+           Case("", macro=crlf("PAUSE [F2]", "SET %0 x"), desktop={"keys": [{"vk": 113, "down": 5000, "up": 5100}]}),
+           [], 0, []),
+    DryRun("dry run: duplicate hotkeys end with the retry question unanswered",
+           Case("", args=["-TSR"], files={"Vendrix.hot": DUPLICATE_HOTKEYS, "Vendrix.MNU": MENU_FILE}), [], 3,
+           ["vendrix: message box: ", "the same question came back 10 times"]),
+    DryRun("dry run: errors name their file and line, and the run goes on",
+           Case("", macro=crlf("SET %0 a", "MESAGE hello", "SET %1 b"), desktop={"answers": ["OK", "YES"]}), [], 0,
+           ["TEST.MAC:2: Err：", "TEST.MAC:2: message box: マクロを継続しますか？ [YES]"]),
+    DryRun("dry run: --stop-on-error ends at the first error",
+           Case("", macro=crlf("SET %0 a", "MESAGE hello", "SET %1 b")), ["--stop-on-error"], 1,
+           ["TEST.MAC:2: Err：", "TEST.MAC:2: dry run ended: stopped at the first error report"]),
+    DryRun("dry run: --max-statements bounds an endless loop",
+           Case("", macro=crlf(":top", "GOTO :top")), ["--max-statements=5000"], 3,
+           ["dry run ended: ran more than 5000 statements"]),
+    DryRun("dry run: --max-time bounds an endless wait",
+           Case("", macro=crlf(":top", "DELAY 1000", "GOTO :top")), ["--max-time=60000"], 3,
+           ["TEST.MAC:2: dry run ended: ran past 60000 ms"]),
+    DryRun("dry run: --max-trace bounds the trace",
+           Case("", macro=crlf(":top", "DELAY 10", "GOTO :top")), ["--max-trace=20000"], 3,
+           ["the trace reached its size bound"]),
+    DryRun("dry run: a 100,000-pass loop leaves a short trace",
+           Case("", macro=LONG_LOOP), [], 0, ["TEST.MAC:4: message box: 100001 [YES]"], max_trace_lines=99),
+    DryRun("dry run: an idle resident program ends once nothing more is scripted",
+           Case("", args=["-TSR"], files=RESIDENT_FILES,
+                desktop={"shell_events": [{"at_ms": 60000, "hotkey": {"vk": 118, "modifiers": 3}}]}), [], 0,
+           ["nothing more is scripted"], max_trace_lines=60),
+]
+
+
+def run_dry_run(binary: Path, dry: DryRun, folder: Path) -> list[str]:
+    write_case_folder(dry.case, folder)
+    write_desktop(dry.case, folder)
+    trace_path = folder / "trace.jsonl"
+    finished = run_simulated(binary, folder, folder / "desktop.json", trace_path, dry.case.args + dry.options)
+    keep_trace(dry.name, trace_path, folder)
+    if finished is None:
+        return [f"did not end within {RUN_TIMEOUT_S} s"]
+    stderr = finished.stderr.decode("utf-8", "replace")
+    problems = [] if finished.returncode == dry.exit_code else [
+        f"exit code {finished.returncode}, expected {dry.exit_code}: {stderr.strip()[-300:]}"]
+    position = 0
+    for wanted in dry.stderr:
+        found = stderr.find(wanted, position)
+        if found < 0:
+            problems.append(f"standard error lacks {wanted!r} in its place: {stderr.strip()[-300:]!r}")
+            break
+        position = found + len(wanted)
+    trace, trace_problems = read_trace(trace_path)
+    if dry.max_trace_lines is not None and len(trace) > dry.max_trace_lines:
+        problems.append(f"the trace has {len(trace)} lines, expected at most {dry.max_trace_lines}")
+    return problems + trace_problems
 
 
 @dataclasses.dataclass

@@ -366,10 +366,10 @@ TEST(SimWindows, TraceNamesTheWindowsCalls) {
   EXPECT_EQ(trace[0], nlohmann::json::parse(R"({"t":0,"call":"FindWindowA","title":"メモ帳","result":100})"));
   EXPECT_EQ(trace[1], nlohmann::json::parse(R"({"t":0,"call":"SetForegroundWindow","window":400,"result":false})"));
   EXPECT_EQ(trace[2], nlohmann::json::parse(
-                          R"({"t":0,"call":"PostMessageA","window":101,"message":258,"wparam":122,"lparam":0,"result":true})"));
+                          R"({"t":0,"call":"PostMessageA","window":101,"message":258,"wparam":122,"lparam":0,"char":"z","result":true})"));
   EXPECT_EQ(trace[3]["call"], "SendMessageA");
   EXPECT_EQ(trace[4], nlohmann::json::parse(
-                          R"({"t":0,"call":"DispatchMessageA","window":101,"message":258,"wparam":122,"lparam":0})"));
+                          R"({"t":0,"call":"DispatchMessageA","window":101,"message":258,"wparam":122,"lparam":0,"char":"z"})"));
   EXPECT_EQ(trace[5], nlohmann::json::parse(R"({"t":0,"call":"GetCaretPos","result":null})"));
   EXPECT_EQ(trace[6], nlohmann::json::parse(R"({"t":0,"call":"ImmGetOpenStatus","window":102,"result":null})"));
   EXPECT_EQ(trace[7], nlohmann::json::parse(R"({"t":0,"call":"OutputDebugStringA","text":"失敗"})"));

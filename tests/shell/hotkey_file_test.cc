@@ -55,6 +55,8 @@ TEST(HotkeyFileTest, EntriesAndTheirLines) {
   }
   EXPECT_EQ(file.lines,
             (std::vector<std::string>{"; my hotkeys", "RUN notepad", "", " hotkey=[F9]", "BEEP", "hotkey"}));
+  // Where each stands in the file, for reports that name a macro line.
+  EXPECT_EQ(file.lineNumbers, (std::vector<int>{1, 3, 4, 6, 9, 10}));
   EXPECT_EQ(file.joyButtonEntry, 4);
   EXPECT_EQ(EntryLineRange(file, 0), std::make_pair(0, -1));
   EXPECT_EQ(EntryLineRange(file, 6), std::make_pair(0, -1));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <regex>
 #include <string>
 #include <vector>
@@ -66,11 +67,41 @@ TEST(LaunchArgumentsTest, VersionNamesTheProgramTheProjectVersionAndTheBuild) {
       << text;
 }
 
-TEST(LaunchArgumentsTest, UsageMentionsEveryLauncherOption) {
+TEST(LaunchArgumentsTest, DryRunOptionsAndTheirBounds) {
+  const DryRunOptions defaults = SplitLaunchArguments({}).dryRun;
+  EXPECT_FALSE(defaults.stopOnError);
+  EXPECT_FALSE(defaults.tracePolls);
+  EXPECT_GT(defaults.maxTimeMs, 0u) << "a dry run is bounded unless told otherwise";
+  EXPECT_GT(defaults.maxStatements, 0u);
+  EXPECT_GT(defaults.maxTraceBytes, 0u);
+
+  const LaunchArguments out = SplitLaunchArguments(
+      {"--stop-on-error", "--trace-polls", "--max-time=5000", "--max-statements=0", "--max-trace=18446744073709551615"});
+  EXPECT_TRUE(out.dryRun.stopOnError);
+  EXPECT_TRUE(out.dryRun.tracePolls);
+  EXPECT_EQ(out.dryRun.maxTimeMs, 5000u);
+  EXPECT_EQ(out.dryRun.maxStatements, 0u);
+  EXPECT_EQ(out.dryRun.maxTraceBytes, UINT64_MAX);
+  EXPECT_TRUE(out.badValues.empty());
+  EXPECT_TRUE(out.errors.empty());
+
+  const std::vector<std::string> bad = {"--max-time=", "--max-time=-1", "--max-statements=1e6", "--max-trace=2GB",
+                                        "--max-trace=18446744073709551616", "--max-time"};
+  const LaunchArguments refused = SplitLaunchArguments(bad);
+  EXPECT_EQ(refused.badValues, bad);
+  EXPECT_EQ(refused.dryRun.maxTimeMs, defaults.maxTimeMs) << "a refused value changes nothing";
+}
+
+TEST(LaunchArgumentsTest, UsageMentionsEveryLauncherOptionAndExitCode) {
   const std::string usage = UsageText();
-  for (const char* option : {"--sim", "--trace=", "--home=", "--help", "--version", "--check"}) {
+  for (const char* option : {"--sim", "--trace=", "--home=", "--help", "--version", "--check", "--trace-polls",
+                             "--max-trace=", "--stop-on-error", "--max-time=", "--max-statements="}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
+  for (const char* code : {"\n  0  ", "\n  1  ", "\n  3  ", "\n  4  "}) {
+    EXPECT_NE(usage.find(code), std::string::npos) << code;
+  }
+  for (const char c : usage) EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "plain ASCII";
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ std::string LocalTimeText(const platform::LocalTime& time) {
 void SimDesktop::Sleep(uint32_t ms) {
   if (Tracing()) Record("Sleep", {{"ms", ms}});
   nowMs_ += ms;
+  CheckBounds();
 }
 
 // timeGetTime wraps after 49.7 days; so does this.

@@ -201,7 +201,8 @@ SimDesktop::SimDesktop(DesktopDescription description)
       fileDialogAnswers_(std::move(description.fileDialogAnswers)),
       takenHotkeys_(std::move(description.takenHotkeys)) {
   for (const ScriptedShellEvent& event : shellScript_) lastScriptedMs_ = std::max(lastScriptedMs_, event.atMs);
-  for (const KeyHold& hold : keyHolds_) lastScriptedMs_ = std::max(lastScriptedMs_, hold.upMs.value_or(hold.downMs));
+  for (const KeyHold& hold : keyHolds_) lastKeyChangeMs_ = std::max(lastKeyChangeMs_, hold.upMs.value_or(hold.downMs));
+  lastScriptedMs_ = std::max(lastScriptedMs_, lastKeyChangeMs_);
   SimWindow main;
   main.id = kMainWindow;
   main.title = std::string(kMainTitle);

@@ -28,6 +28,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_dry_run.h"
 #include "platform/sim/sim_trace.h"
 
 namespace vendrix::sim {
@@ -278,8 +279,21 @@ class SimDesktop final : private platform::Dialogs,
             windows(), clipboard(), programs(), sound(),   joysticks(),   files,     host};
   }
 
+  // ---- dry runs: see sim_dry_run.h
+  void SetDryRunRules(const DryRunRules& rules) { rules_ = rules; }
+  // Each message box, input dialog and error report as one UTF-8 line,
+  // with its answer and the macro line that caused it; null: none.
+  void SetDialogLog(std::ostream* out) { dialogLog_ = out; }
+  // Throws DryRunEnd when a bound is passed or the trace is in trouble;
+  // once the run has ended this way, never again.
+  void CheckBounds();
+  // The message for a trace that could not be written whole, or empty.
+  std::string TraceTroubleMessage() const;
+  TraceProblem TraceTrouble() const { return trace_.Problem(); }
+
   // ---- trace
   void SetTraceStream(std::ostream* out) { trace_.SetStream(out); }
+  void SetTraceBound(uint64_t bytes) { trace_.SetBound(bytes); }
   void KeepTrace(bool keep) { trace_.Keep(keep); }
   const std::vector<nlohmann::json>& Trace() const { return trace_.Kept(); }
 
@@ -319,14 +333,17 @@ class SimDesktop final : private platform::Dialogs,
   int MessageBox(std::string_view text, std::string_view caption, uint32_t flags) override;
   std::optional<std::string> InputBox(std::string_view caption, std::string_view prompt,
                                       std::string_view initial) override;
+  int ErrorBox(std::string_view text, std::string_view caption, uint32_t flags) override;
   // platform::Clock
   platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
   uint64_t CoarseTicks() override;
+  void SleepAwaitingUser(uint32_t ms) override;
   // platform::Input
   int16_t GetAsyncKeyState(int vk) override;
   int16_t GetKeyState(int vk) override;
+  int16_t PollKey(int vk) override;
   void BlockInput(bool block) override;
   void SendKeyboardInput(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t extra) override;
   void SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t extra) override;
@@ -340,6 +357,7 @@ class SimDesktop final : private platform::Dialogs,
   void KillTimer(int timerId) override;
   void ProcessMessages() override;
   // platform::ShellWindow
+  void StatementStarting(const platform::StatementPlace& place) override;
   void ShowStepDisplay(const platform::Rect& where, int fontSize) override;
   void HideStepDisplay(int width, int height) override;
   void AppendStepLine(std::string_view line) override;
@@ -418,9 +436,28 @@ class SimDesktop final : private platform::Dialogs,
   std::optional<platform::JoystickState> Read(int joystick) override;
 
   void Record(std::string_view call, nlohmann::ordered_json fields) {
-    trace_.Write(nowMs_, call, std::move(fields));
+    if (!heldTickLines_.empty()) WriteHeldTickLines();
+    trace_.Write(nowMs_, call, std::move(fields), TracePlace{place_.line, place_.included ? place_.file : ""});
   }
   bool Tracing() const { return trace_.Enabled(); }
+
+  // The lines of a timer tick outside statements: unless polls are traced,
+  // written only when the tick's handler makes a call of its own, so an idle
+  // program's routine ticks leave no lines.
+  void RecordTick(std::string_view call, nlohmann::ordered_json fields);
+  void WriteHeldTickLines();
+  void DropHeldTickLines() { heldTickLines_.clear(); }
+
+  // ---- dry runs
+  [[noreturn]] void EndDryRun(int exitCode, std::string_view reason);
+  // "FILE:LINE: " of the running statement, or "vendrix: " between statements.
+  std::string WhereText() const;
+  void LogDialog(std::string_view what);
+  // A question shown with the answers used up; ends the run when the same
+  // one keeps coming back with no statement run in between.
+  void NoteUnansweredQuestion(std::string question);
+  // The "char" of a WM_CHAR or WM_IME_CHAR line: the character as text.
+  void AddCharText(nlohmann::ordered_json& fields, uint32_t message, uintptr_t wParam);
 
   Answer NextAnswer();
   InputAnswer NextInput();
@@ -492,6 +529,28 @@ class SimDesktop final : private platform::Dialogs,
   // The last moment anything is scripted for; after it the session ends.
   uint64_t lastScriptedMs_ = 0;
   bool scriptEnded_ = false;
+  // The last moment a key the user holds goes down or up.
+  uint64_t lastKeyChangeMs_ = 0;
+  struct Place {
+    std::string file;  // Shift-JIS
+    int line = 0;      // 0: no statement runs
+    bool included = false;
+  } place_;
+  DryRunRules rules_;
+  std::ostream* dialogLog_ = nullptr;
+  uint64_t statementsStarted_ = 0;
+  int awaitingSleeps_ = 0;  // in the running statement
+  std::string lastQuestion_;
+  int questionRepeats_ = 0;
+  bool errorBoxNext_ = false;
+  bool dryRunEnded_ = false;
+  char pendingLeadByte_ = 0;
+  struct HeldLine {
+    uint64_t t = 0;
+    std::string_view call;  // one of RecordTick's literals
+    nlohmann::ordered_json fields;
+  };
+  std::vector<HeldLine> heldTickLines_;  // of a double-byte character sent as two WM_CHARs
   TraceWriter trace_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "platform/sim/sjis_utf8.h"
 
@@ -43,6 +45,9 @@ Answer SimDesktop::NextAnswer() {
 }
 
 int SimDesktop::MessageBox(std::string_view text, std::string_view caption, uint32_t flags) {
+  const bool errorReport = std::exchange(errorBoxNext_, false);
+  CheckBounds();
+  const bool answered = AnswersLeft() > 0;
   const Answer answer = NextAnswer();
   const auto buttons = ButtonsOf(flags);
   const bool onTheBox = std::find(buttons.begin(), buttons.end(), answer.button) != buttons.end();
@@ -53,6 +58,13 @@ int SimDesktop::MessageBox(std::string_view text, std::string_view caption, uint
                            {"flags", flags},
                            {"answer", ButtonName(pressed)}});
   }
+  std::string line = errorReport ? std::string() : "message box: ";
+  line += OneLine(SjisToUtf8(text));
+  LogDialog(line + " [" + std::string(ButtonName(pressed)) + "]");
+  if (errorReport && rules_.stopOnError && !dryRunEnded_) {
+    EndDryRun(kExitStoppedOnError, "stopped at the first error report (--stop-on-error)");
+  }
+  if (!answered) NoteUnansweredQuestion("box " + std::to_string(flags) + " " + std::string(caption) + "\n" + std::string(text));
   // A box answered at once has no time to run the timers.
   if (answer.afterMs > 0) RunModalLoopUntil(nowMs_ + answer.afterMs);
   return ButtonId(pressed);
@@ -65,6 +77,8 @@ InputAnswer SimDesktop::NextInput() {
 
 std::optional<std::string> SimDesktop::InputBox(std::string_view caption, std::string_view prompt,
                                                 std::string_view initial) {
+  CheckBounds();
+  const bool answered = InputsLeft() > 0;
   const InputAnswer answer = NextInput();
   if (Tracing()) {
     nlohmann::ordered_json fields = {{"caption", SjisToUtf8(caption)},
@@ -73,6 +87,11 @@ std::optional<std::string> SimDesktop::InputBox(std::string_view caption, std::s
                                      {"answer", answer.text ? "OK" : "CANCEL"}};
     fields["text"] = answer.text ? nlohmann::ordered_json(SjisToUtf8(*answer.text)) : nullptr;
     Record("InputBox", std::move(fields));
+  }
+  const std::string typed = answer.text ? "OK: " + OneLine(SjisToUtf8(*answer.text)) : "CANCEL";
+  LogDialog("input box: " + OneLine(SjisToUtf8(prompt)) + " [" + typed + "]");
+  if (!answered) {
+    NoteUnansweredQuestion("input " + std::string(caption) + "\n" + std::string(prompt) + "\n" + std::string(initial));
   }
   if (answer.afterMs > 0) RunModalLoopUntil(nowMs_ + answer.afterMs);
   return answer.text;

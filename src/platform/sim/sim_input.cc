@@ -128,7 +128,9 @@ uint32_t SimDesktop::MapVirtualKey(uint32_t code, uint32_t mapType) {
 int16_t SimDesktop::VkKeyScan(char character) {
   const auto byte = static_cast<unsigned char>(character);
   const int16_t result = JisVkKeyScan(byte);
-  if (Tracing()) Record("VkKeyScanA", {{"char", byte}, {"result", result}});
+  // Outside statements these are the program's start-up key tables.
+  const bool routine = place_.line == 0 && !rules_.tracePolls;
+  if (Tracing() && !routine) Record("VkKeyScanA", {{"char", byte}, {"result", result}});
   return result;
 }
 

@@ -28,7 +28,7 @@ void SimDesktop::KillTimer(int timerId) {
 void SimDesktop::DeliverTick(int timerId) {
   Timer& timer = timers_.at(timerId);
   timer.dueMs = nowMs_ + timer.periodMs;
-  if (Tracing()) Record("WM_TIMER", {{"id", timerId}});
+  if (Tracing()) RecordTick("WM_TIMER", {{"id", timerId}});
   // The sink may set or kill timers, so `timer` is not used past here.
   if (timerSink_ != nullptr) timerSink_->OnTimer(timerId);
 }
@@ -49,13 +49,28 @@ void SimDesktop::ProcessMessages() {
   if (Tracing()) {
     nlohmann::ordered_json ids = nlohmann::ordered_json::array();
     for (const auto& [dueMs, id] : pending) ids.push_back(id);
-    Record("ProcessMessages", {{"timers", ids}});
+    RecordTick("ProcessMessages", {{"timers", ids}});
   }
   for (const auto& [dueMs, id] : pending) {
     // An earlier tick's handler may have killed or restarted this timer.
     const auto timer = timers_.find(id);
     if (timer != timers_.end() && nowMs_ >= timer->second.dueMs) DeliverTick(id);
   }
+  DropHeldTickLines();
+}
+
+void SimDesktop::RecordTick(std::string_view call, nlohmann::ordered_json fields) {
+  if (place_.line != 0 || rules_.tracePolls) {
+    Record(call, std::move(fields));
+    return;
+  }
+  heldTickLines_.push_back({nowMs_, call, std::move(fields)});
+}
+
+void SimDesktop::WriteHeldTickLines() {
+  std::vector<HeldLine> held;
+  held.swap(heldTickLines_);
+  for (HeldLine& line : held) trace_.Write(line.t, line.call, std::move(line.fields));
 }
 
 std::optional<int> SimDesktop::EarliestTimer() const {
@@ -76,6 +91,7 @@ void SimDesktop::RunModalLoopUntil(uint64_t endMs) {
     nowMs_ = std::max(nowMs_, timers_.at(*id).dueMs);
     DeliverTick(*id);
   }
+  DropHeldTickLines();
   nowMs_ = std::max(nowMs_, endMs);
 }
 

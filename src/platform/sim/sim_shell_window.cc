@@ -236,7 +236,10 @@ void SimDesktop::WaitForShellEvent(uint32_t timeoutMs) {
     if (nextShellEvent_ >= shellScript_.size() && nowMs_ >= lastScriptedMs_) {
       // Nothing more will happen: the session ends, as a real one would
       // with the user logging off.
-      if (!scriptEnded_ && Tracing()) Record("UserAction", {{"action", "quit"}, {"delivered", true}, {"value", 0}});
+      if (!scriptEnded_) {
+        if (Tracing()) Record("UserAction", {{"action", "quit"}, {"delivered", true}, {"value", 0}});
+        LogDialog("nothing more is scripted for the waiting program: it ends, as when the user logs off");
+      }
       scriptEnded_ = true;
       QueueShellEvent({platform::ShellEventKind::kQuit, 0});
       break;
@@ -246,6 +249,7 @@ void SimDesktop::WaitForShellEvent(uint32_t timeoutMs) {
     if (nextShellEvent_ < shellScript_.size()) nextMs = std::min(nextMs, shellScript_[nextShellEvent_].atMs);
     if (const auto timer = EarliestTimer()) nextMs = std::min(nextMs, timers_.at(*timer).dueMs);
     nowMs_ = std::max(nowMs_, nextMs);
+    CheckBounds();
     ProcessMessages();
   }
 }

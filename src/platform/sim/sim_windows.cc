@@ -314,6 +314,7 @@ intptr_t SimDesktop::SendWindowMessage(WindowId window, uint32_t message, uintpt
   const intptr_t result = state == nullptr ? 0 : HandleMessage(*state, message, wParam);
   if (Tracing()) {
     nlohmann::ordered_json fields = MessageFields(window, message, wParam, lParam);
+    AddCharText(fields, message, wParam);
     fields["result"] = result;
     Record("SendMessageA", std::move(fields));
   }
@@ -327,6 +328,7 @@ bool SimDesktop::PostWindowMessage(WindowId window, uint32_t message, uintptr_t 
   if (result) posted_.push_back({window, message, wParam, lParam});
   if (Tracing()) {
     nlohmann::ordered_json fields = MessageFields(window, message, wParam, lParam);
+    AddCharText(fields, message, wParam);
     fields["result"] = result;
     Record("PostMessageA", std::move(fields));
   }
@@ -340,7 +342,11 @@ void SimDesktop::DeliverPostedMessages() {
   std::deque<PostedMessage> due;
   due.swap(posted_);
   for (const PostedMessage& message : due) {
-    if (Tracing()) Record("DispatchMessageA", MessageFields(message.window, message.message, message.wParam, message.lParam));
+    if (Tracing()) {
+      nlohmann::ordered_json fields = MessageFields(message.window, message.message, message.wParam, message.lParam);
+      AddCharText(fields, message.message, message.wParam);
+      Record("DispatchMessageA", std::move(fields));
+    }
     if (SimWindow* state = FindWindowState(message.window)) HandleMessage(*state, message.message, message.wParam);
   }
 }
