@@ -2,7 +2,7 @@
 # `tools/install-deps --all` into /var/cache/vendrix/libjpeg-turbo, compiled
 # with this build's mingw tool chain into a static library in the build
 # folder.  It is the same version as the native build's libjpeg62-turbo, and
-# both builds write the same bytes (tests/desktop/jpeg_test.cc).  Gives the target JPEG::JPEG, as
+# both builds write the same bytes (tests/images/jpeg_test.cc).  Gives the target JPEG::JPEG, as
 # find_package(JPEG) does natively.
 include(ExternalProject)
 

@@ -1,11 +1,11 @@
 // Prints the digest of the JPEG file of each fixed sample picture, as the
 // Windows build writes it, in the form the native test's table uses.  Run
-// under Wine; the native build must print the same (tests/desktop/jpeg_test.cc).
+// under Wine; the native build must print the same (tests/images/jpeg_test.cc).
 #include <cinttypes>
 #include <cstdio>
 #include <string>
 
-#include "desktop/jpeg_samples.h"
+#include "images/jpeg_samples.h"
 #include "images/jpeg.h"
 
 int main() {

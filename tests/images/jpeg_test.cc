@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/jpeg_samples.h"
+#include "images/jpeg_samples.h"
 
 namespace vendrix::images {
 namespace {
