@@ -10,10 +10,9 @@
 // are the macro's doing, so the harness bounds them, and nothing else:
 //   - the user presses the break key (Escape) at 5 virtual seconds and holds
 //     it, so every wait that watches the break key ends;
-//   - a cost budget: the run driver lets window messages through once
-//     before every statement, so counting ProcessMessages counts
-//     statements, and each is charged the work the program let it do (its
-//     function calls; a screen capture by its size);
+//   - a cost budget: the desktop is told as each statement starts, and
+//     each is charged the work the program let it do (its function calls;
+//     a screen capture by its size);
 //   - a virtual-time budget: a Sleep that takes the clock past the limit;
 //   - a live-heap budget (memory_limit.cc) for the sum of many bounded
 //     things, which throws MemoryBudgetSpent.
@@ -43,6 +42,7 @@
 #include "platform/sim/memory_files.h"
 #include "platform/sim/memory_host.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_dry_run.h"
 
 namespace vendrix::fuzz {
 
@@ -116,28 +116,6 @@ class BudgetClock final : public platform::Clock {
   const sim::SimDesktop& desktop_;
 };
 
-// Charges each statement, with the function calls of the statement before
-// it: the engine counts them per statement, and this runs between
-// statements.
-class BudgetMessages final : public platform::Messages {
- public:
-  BudgetMessages(platform::Messages& inner, CostBudget& budget) : inner_(inner), budget_(budget) {}
-  void Watch(const Engine* engine) { engine_ = engine; }
-  void SetTimerSink(platform::TimerSink* sink) override { inner_.SetTimerSink(sink); }
-  void SetTimer(int timerId, uint32_t periodMs) override { inner_.SetTimer(timerId, periodMs); }
-  void KillTimer(int timerId) override { inner_.KillTimer(timerId); }
-  void ProcessMessages() override {
-    const uint64_t evaluations = engine_ != nullptr ? engine_->evaluations : 0;
-    budget_.Charge(1 + evaluations / kEvaluationsPerStatement);
-    inner_.ProcessMessages();
-  }
-
- private:
-  platform::Messages& inner_;
-  CostBudget& budget_;
-  const Engine* engine_ = nullptr;
-};
-
 class BudgetDisplay final : public platform::Display {
  public:
   BudgetDisplay(platform::Display& inner, CostBudget& budget) : inner_(inner), budget_(budget) {}
@@ -166,15 +144,16 @@ struct FuzzWorld {
   FuzzWorld()
       : desktop(FuzzDesktopDescription()),
         clock(desktop.clock(), desktop),
-        messages(desktop.messages(), budget),
         display(desktop.display(), budget),
-        platform{desktop.dialogs(),   clock,              desktop.input(),     messages,
+        platform{desktop.dialogs(),   clock,              desktop.input(),     desktop.messages(),
                  desktop.shellWindow(), display,           desktop.pointer(),   desktop.windows(),
                  desktop.clipboard(),   desktop.programs(), desktop.sound(),    desktop.joysticks(),
                  files,                 host},
         engine(NewEngine(platform)) {
     files.Add(kIncludeName, kIncludeText);
-    messages.Watch(engine.get());
+    // Each statement pays for itself and for the function calls of the
+    // statement before it: the engine counts them per statement.
+    desktop.SetStatementHook([this] { budget.Charge(1 + engine->evaluations / kEvaluationsPerStatement); });
   }
 
   // Runs `body` with the budgets in force.  Returns the exit code the
@@ -190,6 +169,10 @@ struct FuzzWorld {
       code = end.exitCode;
     } catch (const MemoryBudgetSpent&) {
       code = kBudgetSpent;
+    } catch (const sim::DryRunEnd& end) {
+      // A wait the scripted user never ends, or a question that keeps
+      // coming back: the simulated desktop ends the program, as it should.
+      code = end.ExitCode();
     }
     DisarmMemoryLimit();
     clock.armed = budget.armed = false;
@@ -200,7 +183,6 @@ struct FuzzWorld {
   sim::SimDesktop desktop;
   CostBudget budget;
   BudgetClock clock;
-  BudgetMessages messages;
   BudgetDisplay display;
   sim::MemoryFiles files;
   sim::MemoryHost host;

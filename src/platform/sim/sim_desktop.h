@@ -284,6 +284,9 @@ class SimDesktop final : private platform::Dialogs,
   // Each message box, input dialog and error report as one UTF-8 line,
   // with its answer and the macro line that caused it; null: none.
   void SetDialogLog(std::ostream* out) { dialogLog_ = out; }
+  // Called as each statement of a loaded macro starts, after the bounds
+  // above are checked: a harness that charges work per statement.
+  void SetStatementHook(std::function<void()> hook) { statementHook_ = std::move(hook); }
   // Throws DryRunEnd when a bound is passed or the trace is in trouble;
   // once the run has ended this way, never again.
   void CheckBounds();
@@ -539,6 +542,7 @@ class SimDesktop final : private platform::Dialogs,
   DryRunRules rules_;
   std::ostream* dialogLog_ = nullptr;
   uint64_t statementsStarted_ = 0;
+  std::function<void()> statementHook_;
   int awaitingSleeps_ = 0;  // in the running statement
   std::string lastQuestion_;
   int questionRepeats_ = 0;

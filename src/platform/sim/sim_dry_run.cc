@@ -34,6 +34,7 @@ void SimDesktop::StatementStarting(const platform::StatementPlace& place) {
   questionRepeats_ = 0;
   lastQuestion_.clear();
   CheckBounds();
+  if (statementHook_) statementHook_();
 }
 
 void SimDesktop::CheckBounds() {
