@@ -2208,7 +2208,7 @@ def run_backend_tests(session: WineSession, tests: Path, results: Results) -> No
     results.record(f"wine: Windows backend checks ({summary})", problems)
 
 
-JPEG_TEST = Path(__file__).resolve().parent.parent / "desktop" / "jpeg_test.cc"
+JPEG_TEST = Path(__file__).resolve().parent.parent / "images" / "jpeg_test.cc"
 # A row as jpeg_test.cc's table holds it and vendrix_jpeg_check.exe prints it.
 JPEG_ROW = re.compile(r'\{"([^"]+)",\s*0x([0-9A-Fa-f]+)u,\s*(\d+)\}')
 

@@ -456,6 +456,8 @@ class SimDesktop final : private platform::Dialogs,
   // "FILE:LINE: " of the running statement, or "vendrix: " between statements.
   std::string WhereText() const;
   void LogDialog(std::string_view what);
+  // Whether a dialog's line is wanted: building it costs as much as the box.
+  bool LoggingDialogs() const { return dialogLog_ != nullptr; }
   // A question shown with the answers used up; ends the run when the same
   // one keeps coming back with no statement run in between.
   void NoteUnansweredQuestion(std::string question);

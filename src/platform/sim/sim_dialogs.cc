@@ -58,9 +58,11 @@ int SimDesktop::MessageBox(std::string_view text, std::string_view caption, uint
                            {"flags", flags},
                            {"answer", ButtonName(pressed)}});
   }
-  std::string line = errorReport ? std::string() : "message box: ";
-  line += OneLine(SjisToUtf8(text));
-  LogDialog(line + " [" + std::string(ButtonName(pressed)) + "]");
+  if (LoggingDialogs()) {
+    std::string line = errorReport ? std::string() : "message box: ";
+    line += OneLine(SjisToUtf8(text));
+    LogDialog(line + " [" + std::string(ButtonName(pressed)) + "]");
+  }
   if (errorReport && rules_.stopOnError && !dryRunEnded_) {
     EndDryRun(kExitStoppedOnError, "stopped at the first error report (--stop-on-error)");
   }
@@ -88,8 +90,10 @@ std::optional<std::string> SimDesktop::InputBox(std::string_view caption, std::s
     fields["text"] = answer.text ? nlohmann::ordered_json(SjisToUtf8(*answer.text)) : nullptr;
     Record("InputBox", std::move(fields));
   }
-  const std::string typed = answer.text ? "OK: " + OneLine(SjisToUtf8(*answer.text)) : "CANCEL";
-  LogDialog("input box: " + OneLine(SjisToUtf8(prompt)) + " [" + typed + "]");
+  if (LoggingDialogs()) {
+    const std::string typed = answer.text ? "OK: " + OneLine(SjisToUtf8(*answer.text)) : "CANCEL";
+    LogDialog("input box: " + OneLine(SjisToUtf8(prompt)) + " [" + typed + "]");
+  }
   if (!answered) {
     NoteUnansweredQuestion("input " + std::string(caption) + "\n" + std::string(prompt) + "\n" + std::string(initial));
   }
