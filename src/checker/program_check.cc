@@ -16,16 +16,13 @@
 #include "shell/menu_file.h"
 #include "shell/options.h"
 #include "shell/program.h"
+#include "shell/program_files.h"
 #include "values/sjis.h"
 #include "values/text_lines.h"
 
 namespace vendrix::checker {
 namespace {
 
-constexpr std::string_view kOptionsFile = "Vendrix.INI";
-constexpr std::string_view kHotkeyFile = "Vendrix.hot";
-constexpr std::string_view kListFile = "Vendrix.LST";
-constexpr std::string_view kJoyButtonKey = "[JOYBUTTON]";
 
 using NumberedLines = std::vector<std::pair<int, std::string_view>>;
 
@@ -73,7 +70,7 @@ class ProgramChecker {
     // run opens under its upper-cased name.
     const shell::CommandLine line = shell::ScanCommandLine(args, true);
     if (line.resident) {
-      CheckHotkeyFile(line.fileName.empty() ? ProgramFile(kHotkeyFile) : line.fileName);
+      CheckHotkeyFile(line.fileName.empty() ? ProgramFile(shell::kHotkeyFileName) : line.fileName);
     } else if (!line.fileName.empty()) {
       CheckTopMacro(line.fileName);
     } else {
@@ -105,7 +102,7 @@ class ProgramChecker {
   // The options a run would read; without the file, the defaults (a run
   // would refuse to start, which is no fault of the macro).
   void ReadSettings() {
-    const std::string options = ProgramFile(kOptionsFile);
+    const std::string options = ProgramFile(shell::kOptionsFileName);
     platform::ReadResult read = files_.ReadFile(options, kMaxTextFileBytes);
     if (read.status == platform::ReadStatus::kOk) settings_ = shell::ReadOptions(read.bytes, [] {});
   }
@@ -184,7 +181,7 @@ class ProgramChecker {
     for (size_t i = 0; i < parsed.entries.size(); ++i) {
       const shell::HotkeyDefinition& entry = parsed.entries[i];
       const int line = entryLines[i];
-      if (entry.keyName.rfind(kJoyButtonKey, 0) == 0) continue;
+      if (entry.keyName.rfind(shell::kJoyButtonKey, 0) == 0) continue;
       if (entry.keyName.empty()) {
         Report(fileName, line, Severity::kWarning, Code::kBadHotkey, "hotkey= names no key: this macro never runs");
         continue;
@@ -246,7 +243,7 @@ class ProgramChecker {
       return;
     }
     CheckMenuFile(menuFile, menuFile, 0);
-    const std::string listFile = ProgramFile(kListFile);
+    const std::string listFile = ProgramFile(shell::kListFileName);
     if (files_.FileExists(listFile)) CheckListFile(listFile);
   }
 

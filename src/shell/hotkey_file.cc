@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/platform.h"
+#include "shell/program_files.h"
 #include "values/text_lines.h"
 #include "values/sjis.h"
 
@@ -11,7 +12,6 @@ namespace vendrix::shell {
 namespace {
 
 constexpr std::string_view kEntryStart = "hotkey=";
-constexpr std::string_view kJoyButton = "[JOYBUTTON]";
 // " : Vendrix メニュー呼び出し", after the call-up key in the hotkey list.
 constexpr std::string_view kCallUpSuffix =
     " : Vendrix \x83\x81\x83\x6A\x83\x85\x81\x5B\x8C\xC4\x82\xD1\x8F\x6F\x82\xB5";
@@ -50,7 +50,7 @@ HotkeyFile ParseHotkeyFile(std::string_view bytes) {
     SetModifiers(definition, modifierText);
     definition.firstLine = static_cast<int>(file.lines.size());
     file.entries.push_back(std::move(definition));
-    if (file.entries.back().keyName.starts_with(kJoyButton)) {
+    if (file.entries.back().keyName.starts_with(kJoyButtonKey)) {
       file.joyButtonEntry = static_cast<int>(file.entries.size());
     }
   }

@@ -8,6 +8,7 @@
 #include "engine/program_end.h"
 #include "engine/report.h"
 #include "engine/run.h"
+#include "shell/program_files.h"
 #include "values/ini.h"
 #include "values/messages.h"
 #include "values/sjis.h"
@@ -15,12 +16,6 @@
 namespace vendrix::shell {
 namespace {
 
-constexpr std::string_view kListFile = "Vendrix.LST";
-constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
-constexpr std::string_view kRecorderProgram = "Zemlo.exe";
-constexpr std::string_view kDefaultMacro = "Vendrix.MAC";
-constexpr std::string_view kIconFile = "Vendrix.ICO";
-constexpr std::string_view kJoyButtonKey = "[JOYBUTTON]";
 constexpr uint32_t kMenuTimerPeriodMs = 50;
 // How long the loop waits for the user before it looks at the break key.
 constexpr uint32_t kIdleWaitMs = kMenuTimerPeriodMs;
@@ -39,7 +34,7 @@ MainForm::MainForm(Engine& engine) : engine_(engine), window_(engine.platform.sh
   limits_ = MenuLimitsOf(engine.settings);
   engine_.shell = this;
   // An icon file beside the program replaces the built-in icon.
-  const std::string icon = ProgramFile(kIconFile);
+  const std::string icon = ProgramFile(kIconFileName);
   if (engine_.platform.files.FileExists(icon)) window_.SetProgramIcon(icon);
 }
 
@@ -164,10 +159,10 @@ void MainForm::FormCreate() {
   if (!files.FileExists(ProgramFile(kDefaultMenuFileName))) {
     Fatal(engine_, engine_.programFolder + std::string(msg::kMenuFileMissing));
   }
-  const std::string listFile = ProgramFile(kListFile);
+  const std::string listFile = ProgramFile(kListFileName);
   if (files.FileExists(listFile)) {
     platform::ReadResult read = files.ReadFile(listFile, kMaxTextFileBytes);
-    if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, "Vendrix.LST", listFile, read.reason);
+    if (read.status != platform::ReadStatus::kOk) ReportFileFailure(engine_, kListFileName, listFile, read.reason);
     switchList_ = ParseListFile(read.bytes);
   }
   SetMenu("");
@@ -177,7 +172,7 @@ void MainForm::FormCreate() {
 
 void MainForm::WriteMenuFileKey(std::string_view menuFile) {
   platform::Files& files = engine_.platform.files;
-  const std::string path = ProgramFile(kRecorderOptionsFile);
+  const std::string path = ProgramFile(kRecorderOptionsFileName);
   const platform::ReadResult current = files.ReadFile(path, kMaxTextFileBytes);
   std::string reason;
   if (current.status == platform::ReadStatus::kOk || current.status == platform::ReadStatus::kNotFound) {
@@ -340,7 +335,7 @@ void MainForm::MenuItemsClick(int entry) {
 
 void MainForm::StartRecClick() {
   StopTimer1();
-  const std::string recorder = engine_.programFolder + std::string(kRecorderProgram);
+  const std::string recorder = engine_.programFolder + std::string(kRecorderProgramName);
   const platform::ProcessId process = engine_.platform.programs.StartProgram(recorder);
   if (process == 0) Fatal(engine_, std::string(msg::kCannotExecute) + recorder);
   engine_.platform.programs.CloseProgram(process);
@@ -349,7 +344,7 @@ void MainForm::StartRecClick() {
 
 void MainForm::ExecNonameClick() {
   StopTimer1();
-  RunMacro(engine_, engine_.programFolder + std::string(kDefaultMacro));
+  RunMacro(engine_, engine_.programFolder + std::string(kDefaultMacroFileName));
   EndProgram(0);
 }
 

@@ -11,14 +11,12 @@
 #include "shell/command_line.h"
 #include "shell/main_form.h"
 #include "shell/options.h"
+#include "shell/program_files.h"
 #include "values/sjis.h"
 
 namespace vendrix::shell {
 namespace {
 
-constexpr std::string_view kOptionsFile = "Vendrix.INI";
-constexpr std::string_view kRecorderOptionsFile = "Zemlo.INI";
-constexpr std::string_view kHotkeyFile = "Vendrix.hot";
 
 std::string ProgramFile(Engine& engine, std::string_view name) {
   return engine.platform.files.ProgramFile(engine.programFolder, name);
@@ -31,8 +29,8 @@ void ShowAbout(Engine& engine) {
 
 void ReadOptionsFiles(Engine& engine) {
   platform::Files& files = engine.platform.files;
-  std::string options = ProgramFile(engine, kOptionsFile);
-  if (!files.FileExists(ProgramFile(engine, kRecorderOptionsFile)) || !files.FileExists(options)) {
+  std::string options = ProgramFile(engine, kOptionsFileName);
+  if (!files.FileExists(ProgramFile(engine, kRecorderOptionsFileName)) || !files.FileExists(options)) {
     Fatal(engine, engine.programFolder + std::string(msg::kOptionsFilesMissing));
   }
   platform::ReadResult read = files.ReadFile(options, kMaxTextFileBytes);
@@ -54,7 +52,7 @@ void ApplyPresets(Engine& engine, const CommandLine& line) {
   MainForm form(engine);
   if (engine.residentMode) {
     // A hotkey file named on the command line, or the program's own.
-    form.ReadHotkeyFile(line.fileName.empty() ? ProgramFile(engine, kHotkeyFile) : line.fileName);
+    form.ReadHotkeyFile(line.fileName.empty() ? ProgramFile(engine, kHotkeyFileName) : line.fileName);
     form.CaptureJoysticks();
     form.RegisterHotkeys();
   }
