@@ -2190,7 +2190,21 @@ def run_wine_race(session: WineSession, exe: Path, driver: Path, folder: Path) -
     codes = [process.returncode for process in processes]
     if any(codes):
         problems.append(f"exit codes {codes}")
+        problems += [f"start {index} said: {said}" for index, said in failed_starts_stderr(processes)]
     return problems
+
+
+def failed_starts_stderr(processes: list[subprocess.Popen]) -> list[tuple[int, str]]:
+    """The last lines each start that ended badly wrote to its standard
+    error (Wine's own complaints among them), to tell a fault of the program
+    from a start that Wine could not make."""
+    said = []
+    for index, process in enumerate(processes):
+        if process.returncode == 0 or process.stderr is None:
+            continue
+        lines = process.stderr.read().decode("utf-8", "replace").strip().splitlines()
+        said.append((index, " | ".join(lines[-5:]) or "nothing"))
+    return said
 
 
 def run_backend_tests(session: WineSession, tests: Path, results: Results) -> None:
