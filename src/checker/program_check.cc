@@ -35,16 +35,6 @@ NumberedLines NumberLines(std::string_view bytes) {
   return numbered;
 }
 
-// The first line at or after `from` (an index) that the predicate accepts,
-// as an index, or the number of lines.
-template <typename Accept>
-size_t FindLine(const NumberedLines& lines, size_t from, Accept accept) {
-  for (size_t i = from; i < lines.size(); ++i) {
-    if (accept(lines[i].second)) return i;
-  }
-  return lines.size();
-}
-
 // Files in the order they were read (others after them), each file's
 // findings by line.
 void SortByPlace(Findings& findings, const std::vector<std::string>& fileOrder) {
@@ -252,11 +242,8 @@ class ProgramChecker {
     std::optional<std::string> bytes = ReadWhole(listFile);
     if (!bytes) return;
     const std::vector<shell::MenuEntry> pairs = shell::ParseListFile(*bytes);
-    const NumberedLines lines = NumberLines(*bytes);
-    size_t at = 0;
     for (const shell::MenuEntry& pair : pairs) {
-      at = FindLine(lines, at, [&](std::string_view line) { return line == pair.macroText; });
-      const int number = at < lines.size() ? lines[at].first : 0;
+      const int number = pair.macroLine;
       const std::string chosen = shell::ChooseMenuFile("", true, {pair}, pair.caption);
       const std::string path = ProgramFile(chosen);
       if (chosen.empty() || !files_.FileExists(path)) {
@@ -265,31 +252,24 @@ class ProgramChecker {
       } else {
         CheckMenuFile(path, listFile, number);
       }
-      if (at < lines.size()) ++at;
     }
-    ReportRest(listFile, *bytes, lines, at, pairs.size(), shell::ParseListFile, "the list file holds at most ",
+    ReportRest(listFile, *bytes, pairs, shell::ParseListFile, "the list file holds at most ",
                " pairs: this one and everything after it are ignored");
   }
 
-  // What a full file leaves unread: another item parsed from the lines
+  // What a full file leaves unread: another entry parsed from the lines
   // after the last one read is past the limit.
   template <typename Parse>
-  void ReportRest(const std::string& fileName, std::string_view bytes, const NumberedLines& lines, size_t at,
-                  size_t count, Parse parse, std::string_view before, std::string_view after) {
-    if (count < static_cast<size_t>(shell::kMaxMenuEntries) || at >= lines.size()) return;
+  void ReportRest(const std::string& fileName, std::string_view bytes, const std::vector<shell::MenuEntry>& read,
+                  Parse parse, std::string_view before, std::string_view after) {
+    if (read.size() < static_cast<size_t>(shell::kMaxMenuEntries)) return;
+    const NumberedLines lines = NumberLines(bytes);
+    const size_t at = static_cast<size_t>(read.back().lastLine);  // the index of the line after it
+    if (at >= lines.size()) return;
     const size_t offset = static_cast<size_t>(lines[at].second.data() - bytes.data());
-    const std::vector<shell::MenuEntry> rest = parse(bytes.substr(offset));
-    if (rest.empty()) return;
+    if (parse(bytes.substr(offset)).empty()) return;
     Report(fileName, lines[at].first, Severity::kWarning, Code::kPastLimit,
            std::string(before) + std::to_string(shell::kMaxMenuEntries) + std::string(after));
-  }
-
-  // The line of a menu file that holds an item's macro text.
-  static bool HoldsMenuText(std::string_view line, std::string_view text) {
-    return TrimView(RemoveMenuComment(line)) == text;
-  }
-  static std::string_view RemoveMenuComment(std::string_view line) {
-    return line.substr(0, sjis::FindAtCharBoundary(line, ";"));
   }
 
   void CheckMenuFile(const std::string& menuFile, const std::string& namedIn, int namedAt) {
@@ -301,15 +281,8 @@ class ProgramChecker {
       return;
     }
     const std::vector<shell::MenuEntry> items = shell::ParseMenuFile(read.bytes);
-    const NumberedLines lines = NumberLines(read.bytes);
-    size_t at = 0;
-    for (const shell::MenuEntry& item : items) {
-      size_t found = FindLine(lines, at, [&](std::string_view line) { return HoldsMenuText(line, item.macroText); });
-      const int number = found < lines.size() ? lines[found].first : 0;
-      CheckMenuItem(menuFile, number, item);
-      if (found < lines.size()) at = std::max(at, found + 1);
-    }
-    ReportRest(menuFile, read.bytes, lines, at, items.size(), shell::ParseMenuFile, "a menu holds at most ",
+    for (const shell::MenuEntry& item : items) CheckMenuItem(menuFile, item.macroLine, item);
+    ReportRest(menuFile, read.bytes, items, shell::ParseMenuFile, "a menu holds at most ",
                " items: this one and everything after it are ignored");
   }
 

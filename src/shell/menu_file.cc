@@ -11,8 +11,9 @@ constexpr size_t npos = std::string_view::npos;
 // Collects caption / macro text pairs line by line.
 class EntryBuilder {
  public:
-  // Takes one prepared line; false once the list is full.
-  bool Take(std::string_view line) {
+  // Takes one prepared line, the file's line `number`; false once the list
+  // is full.
+  bool Take(std::string_view line, int number) {
     if (line.empty()) return true;
     // Neither half is ever empty: a caption line has a character after its
     // ":", and empty lines are skipped.
@@ -20,9 +21,10 @@ class EntryBuilder {
       caption_ = line.substr(1);
     } else {
       macroText_ = line;
+      macroLine_ = number;
     }
     if (!caption_.empty() && !macroText_.empty()) {
-      entries_.push_back({std::move(caption_), std::move(macroText_)});
+      entries_.push_back({std::move(caption_), std::move(macroText_), macroLine_, number});
       caption_.clear();
       macroText_.clear();
     }
@@ -35,6 +37,7 @@ class EntryBuilder {
   std::vector<MenuEntry> entries_;
   std::string caption_;
   std::string macroText_;
+  int macroLine_ = 0;
 };
 
 std::string_view WithoutComment(std::string_view line) {
@@ -55,8 +58,9 @@ bool IsFolderSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 std::vector<MenuEntry> ParseMenuFile(std::string_view bytes) {
   EntryBuilder builder;
   TextLines lines(bytes);
+  int number = 0;
   while (auto line = lines.Next()) {
-    if (!builder.Take(sjis::JTrim(WithoutComment(*line)))) break;
+    if (!builder.Take(sjis::JTrim(WithoutComment(*line)), ++number)) break;
   }
   return std::move(builder).Finish();
 }
@@ -64,8 +68,9 @@ std::vector<MenuEntry> ParseMenuFile(std::string_view bytes) {
 std::vector<MenuEntry> ParseListFile(std::string_view bytes) {
   EntryBuilder builder;
   TextLines lines(bytes);
+  int number = 0;
   while (auto line = lines.Next()) {
-    if (!builder.Take(*line)) break;
+    if (!builder.Take(*line, ++number)) break;
   }
   return std::move(builder).Finish();
 }

@@ -23,6 +23,10 @@ inline constexpr std::string_view kDefaultMenuFileName = "Vendrix.MNU";
 struct MenuEntry {
   std::string caption;
   std::string macroText;
+  // Where they were read, counting lines from 1: the line that holds the
+  // macro text, and the line that completed the entry (the later half).
+  int macroLine = 0;
+  int lastLine = 0;
 };
 
 // The items of a menu file.  Per line: from the first ";" on is a comment;

@@ -54,6 +54,30 @@ TEST(MenuFileTest, StopsAfterSixtyFourItems) {
   EXPECT_EQ(entries.back().macroText, "m63.mac");
 }
 
+// The lines an entry was read from, as the checker reports them: the line
+// of the macro text actually kept, and the line that completed the entry.
+TEST(MenuFileTest, RemembersWhereEachEntryWasRead) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::pair<int, int>> expected;  // macroLine, lastLine per entry
+  };
+  const Case cases[] = {
+      {"caption first", ":A\r\nx\r\n:B\r\ny\r\n", {{2, 2}, {4, 4}}},
+      {"macro text first", "x\r\n:A\r\n", {{1, 2}}},
+      {"a replaced macro text counts from its own line", "x\r\n; note\r\n\r\ny\r\n:C\r\n", {{4, 5}}},
+      {"comment and empty lines still count", "; head\r\n\r\n:A\r\n  x ; c\r\n", {{4, 4}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::pair<int, int>> lines;
+    for (const MenuEntry& e : ParseMenuFile(c.bytes)) lines.emplace_back(e.macroLine, e.lastLine);
+    EXPECT_EQ(lines, c.expected) << c.name;
+  }
+  const std::vector<MenuEntry> pairs = ParseListFile(":T\r\n\r\nf.mnu\r\n");
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs[0].macroLine, 3);
+}
+
 TEST(ListFileTest, KeepsLinesRaw) {
   EXPECT_EQ(PairsOf(ParseListFile(": Report ;x\r\n report.mnu \r\n\r\n:\r\n:Mail\r\n")),
             (Pairs{{" Report ;x", " report.mnu "}, {"Mail", ":"}}));
