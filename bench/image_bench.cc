@@ -5,8 +5,10 @@
 //         and read the _min lines (CPU column) on a busy machine.
 // Target: Search/* at 2 ms or less on the screen-like cases, and within 3x
 // Read/haystack_once (one streaming read of the haystack) wherever a rare
-// pair of needle pixels narrows the search; 10 ms or less on every other
-// case.  Straightforward/* tries every place in column order (the
+// pair of needle pixels or shared near misses narrow the search; 10 ms or
+// less on every other case.  Vectors/* time the pass that reads every row
+// with AVX2 where the processor has it, with SSE2 only (the 32-bit
+// Windows build's) and with none.  Straightforward/* tries every place in column order (the
 // yardstick); OpenCV/* runs matchTemplate with TM_SQDIFF on one thread
 // and scans its result for the first zero in the same order, when OpenCV
 // was found at build time; its sums are floating point, so one-pixel near
@@ -18,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image_cases.h"
@@ -99,6 +102,22 @@ int main(int argc, char** argv) {
                                  [&c](benchmark::State& state) { bench::Run(state, c, images::SearchImage, true); })
         ->Unit(benchmark::kMillisecond)
         ->ComputeStatistics("min", bench::Fastest);
+  }
+  // The pass that reads every row as each choice of vector instructions
+  // rolls its fingerprints: SSE2 is what the 32-bit Windows build has.
+  using images::image_search_internal::Vectors;
+  for (const bench::Case& c : cases) {
+    if (c.name.rfind("stripes_50/", 0) != 0) continue;
+    for (const auto& [label, vectors] : {std::pair{"best", Vectors::kBest}, std::pair{"sse2", Vectors::kSse2},
+                                         std::pair{"none", Vectors::kNone}}) {
+      const auto search = [vectors](const images::Image& large, const images::Image& small) {
+        return images::image_search_internal::SearchImageWithBase(large, small, 0x0123456789ABCDEFu, vectors);
+      };
+      benchmark::RegisterBenchmark(("Vectors/" + std::string(label) + "/" + c.name).c_str(),
+                                   [&c, search](benchmark::State& state) { bench::Run(state, c, search, true); })
+          ->Unit(benchmark::kMillisecond)
+          ->ComputeStatistics("min", bench::Fastest);
+    }
   }
   for (const bench::Case& c : cases) {
     // The slow ones take seconds a run: one run is enough to see the ratio.

@@ -19,13 +19,19 @@
 // can fool.
 //
 // On x86-64 processors with AVX2 the fingerprints of eight rows are rolled
-// at once in vector registers, with the same arithmetic.
+// at once in vector registers, with the same arithmetic; elsewhere (the
+// 32-bit build, older processors) SSE2 rolls two rows per register.
 //
 // Pass one looks only at every s-th row of the haystack.  Any place of the
 // needle covers one of those rows, with a needle row of a known remainder
 // modulo s over it; for each remainder we watch for the needle row most
 // unlike a flat background, so on screen-like pictures the sampled rows
 // give a handful of places to check.
+//
+// A place is compared row by row, and the row that ruled out the last
+// place is compared first at the next: near misses of one picture (a tile
+// repeated all over, the needle spoilt in one pixel) mostly share their
+// flaw, so each costs one row instead of every row above the flaw.
 //
 // When pass one finds too many places, or they take too long to check
 // (repeating patterns, flat screens, near misses), the rare pair has its
@@ -225,12 +231,81 @@ bool HaveAvx2() { return __builtin_cpu_supports("avx2"); }
 bool HaveAvx2() { return false; }
 #endif
 
+#ifdef VENDRIX_SEARCH_SSE2
+// The same rolling step with SSE2 for 2*Chains rows, one row per 64-bit
+// lane: the multiplications take the low 32 bits of each lane, as the AVX2
+// step's do, so the fingerprints are the same bit for bit.  Starts at
+// window 1 with h holding window 0's fingerprints, stops before the last
+// three, and returns the first window it did not do.
+template <int Chains>
+int RollRowsSse2(const std::array<const Colour*, 2 * Chains>& rows, int count, int width, uint64_t base,
+                 uint64_t baseToWidth, uint64_t minusBias, std::array<uint64_t, 2 * Chains>& h,
+                 const std::array<uint64_t*, 2 * Chains>& out) {
+  const __m128i prime = _mm_set1_epi64x(static_cast<long long>(Mersenne31::kPrime));
+  const __m128i one = _mm_set1_epi64x(1);
+  const __m128i vBase = _mm_set1_epi64x(static_cast<long long>(base));
+  const __m128i vToWidth = _mm_set1_epi64x(static_cast<long long>(baseToWidth));
+  const __m128i vBias = _mm_set1_epi64x(static_cast<long long>(minusBias));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i allOnes = _mm_set1_epi32(-1);
+  __m128i hv[Chains];
+  for (int c = 0; c < Chains; ++c) hv[c] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h.data() + 2 * c));
+
+  // Pixels at..at+3 of rows first and first+1, zero-extended: column s
+  // holds pixel at+s of each row.
+  const auto interleaved = [&rows, zero](int first, int at, __m128i (&column)[4]) {
+    const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first] + at));
+    const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 1] + at));
+    const __m128i low = _mm_unpacklo_epi32(r0, r1), high = _mm_unpackhi_epi32(r0, r1);
+    column[0] = _mm_unpacklo_epi32(low, zero);
+    column[1] = _mm_unpackhi_epi32(low, zero);
+    column[2] = _mm_unpacklo_epi32(high, zero);
+    column[3] = _mm_unpackhi_epi32(high, zero);
+  };
+
+  int k = 1;
+  for (; k + 3 < count; k += 4) {
+    for (int c = 0; c < Chains; ++c) {
+      __m128i leaving[4], entering[4];
+      interleaved(2 * c, k - 1, leaving);
+      interleaved(2 * c, k - 1 + width, entering);
+      __m128i prints[4];
+      for (int step = 0; step < 4; ++step) {
+        const __m128i gone = _mm_xor_si128(leaving[step], allOnes);  // only the low halves are multiplied
+        const __m128i rest = _mm_add_epi64(_mm_mul_epu32(gone, vToWidth), _mm_add_epi64(entering[step], vBias));
+        const __m128i t = _mm_add_epi64(_mm_mul_epu32(hv[c], vBase), rest);
+        const __m128i once = _mm_add_epi64(_mm_and_si128(t, prime), _mm_srli_epi64(t, 31));
+        hv[c] = _mm_add_epi64(_mm_and_si128(once, prime), _mm_srli_epi64(once, 31));
+        prints[step] = _mm_and_si128(_mm_add_epi64(hv[c], _mm_srli_epi64(_mm_add_epi64(hv[c], one), 31)), prime);
+      }
+      // Back from one register per window to one per row.
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * c] + k), _mm_unpacklo_epi64(prints[0], prints[1]));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * c] + k + 2), _mm_unpacklo_epi64(prints[2], prints[3]));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * c + 1] + k), _mm_unpackhi_epi64(prints[0], prints[1]));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * c + 1] + k + 2),
+                       _mm_unpackhi_epi64(prints[2], prints[3]));
+    }
+  }
+  for (int c = 0; c < Chains; ++c) _mm_storeu_si128(reinterpret_cast<__m128i*>(h.data() + 2 * c), hv[c]);
+  return k;
+}
+constexpr bool kHaveSse2 = true;
+#else
+constexpr bool kHaveSse2 = false;
+#endif
+
+using image_search_internal::Vectors;
+
 // Fingerprints of needle-wide windows of a row: for the window starting at
 // x, the sum of pixel(x+i) * base^(width-1-i) modulo the field's prime.
 template <class Field>
 class RowHasher {
  public:
-  RowHasher(uint64_t base, int width) : base_(Field::Base(base)), width_(width), avx2_(HaveAvx2()) {
+  RowHasher(uint64_t base, int width, Vectors vectors)
+      : base_(Field::Base(base)),
+        width_(width),
+        avx2_(vectors == Vectors::kBest && HaveAvx2()),
+        sse2_(vectors != Vectors::kNone && kHaveSse2) {
     uint64_t power = 1;
     for (int i = 0; i < width; ++i) power = MulMod(power, base_);
     baseToWidth_ = power;
@@ -275,6 +350,11 @@ class RowHasher {
       if (avx2_) k = RollRowsAvx2<N / 4>(leaving, count, width, base, baseToWidth, minusBias, h, to);
     }
 #endif
+#ifdef VENDRIX_SEARCH_SSE2
+    if constexpr (N % 2 == 0 && std::is_same_v<Field, Mersenne31>) {
+      if (sse2_ && !avx2_) k = RollRowsSse2<N / 2>(leaving, count, width, base, baseToWidth, minusBias, h, to);
+    }
+#endif
     for (; k < count; ++k) {
 #pragma GCC unroll 8
       for (int n = 0; n < N; ++n) {
@@ -296,6 +376,7 @@ class RowHasher {
   uint64_t base_;
   int width_;
   bool avx2_;
+  bool sse2_;
   uint64_t baseToWidth_ = 1;
   uint64_t minusBias_ = 0;
 };
@@ -445,21 +526,49 @@ struct Search {
   std::vector<Probe> probes;
 };
 
+Search MakeSearch(const Image& large, const Image& small) {
+  return {large, small, large.width - small.width, large.height - small.height, ChooseProbes(small)};
+}
+
+// The order in which the needle's rows are compared at a place: each row
+// once.  Near misses of one picture mostly share their flaw, so the row
+// that last ruled a place out is compared first from then on.
+class RowOrder {
+ public:
+  explicit RowOrder(int height) : rows_(static_cast<size_t>(height)) {
+    for (int j = 0; j < height; ++j) rows_[static_cast<size_t>(j)] = j;  // top down at first
+  }
+
+  const std::vector<int>& Rows() const { return rows_; }
+  void RuledOutBy(size_t index) {
+    std::rotate(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(index),
+                rows_.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+  }
+
+ private:
+  std::vector<int> rows_;
+};
+
 // A probe reads a pixel far from the last one; it costs about as much as
 // comparing this many pixels of a row.
 constexpr uint64_t kProbeWork = 16;
 
 // Whether the needle lies at (x, y); `work` counts pixels compared.
-bool MatchesAt(const Search& search, int x, int y, uint64_t& work) {
+bool MatchesAt(const Search& search, int x, int y, RowOrder& order, uint64_t& work) {
   for (const Probe& probe : search.probes) {
     work += kProbeWork;
     if (search.large.Row(y + probe.j)[x + probe.i] != probe.colour) return false;
   }
   const int width = search.small.width;
   const size_t rowBytes = static_cast<size_t>(width) * sizeof(Colour);
-  for (int j = 0; j < search.small.height; ++j) {
+  const std::vector<int>& rows = order.Rows();
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const int j = rows[k];
     work += static_cast<uint64_t>(width);
-    if (std::memcmp(search.large.Row(y + j) + x, search.small.Row(j), rowBytes) != 0) return false;
+    if (std::memcmp(search.large.Row(y + j) + x, search.small.Row(j), rowBytes) != 0) {
+      order.RuledOutBy(k);
+      return false;
+    }
   }
   return true;
 }
@@ -468,7 +577,7 @@ bool MatchesAt(const Search& search, int x, int y, uint64_t& work) {
 // row shared by rows with equal fingerprints.
 template <class Field>
 struct NeedleRows {
-  NeedleRows(const Image& small, uint64_t base) : hasher(base, small.width) {
+  NeedleRows(const Image& small, uint64_t base, Vectors vectors) : hasher(base, small.width, vectors) {
     FingerprintMap seen(static_cast<size_t>(small.height));
     for (int j = 0; j < small.height; ++j) {
       const uint64_t print = hasher.Whole(small.Row(j));
@@ -487,6 +596,9 @@ struct NeedleRows {
 
 enum class Outcome { kFound, kAbsent, kGaveUp };
 
+// Whether a pass gave the answer: the needle found, or shown absent.
+bool Answered(Outcome outcome) { return outcome != Outcome::kGaveUp; }
+
 // A filter that proposes more places than this hands over to pass two.
 size_t PlaceLimit(uint64_t haystackPixels) { return static_cast<size_t>(std::max<uint64_t>(4096, haystackPixels / 128)); }
 
@@ -501,13 +613,14 @@ Outcome CheckPlaces(const Search& search, std::vector<uint64_t>& places, std::op
   places.erase(std::unique(places.begin(), places.end()), places.end());
   const uint64_t start = static_cast<uint64_t>(from.x) << 32 | static_cast<uint32_t>(from.y);
   uint64_t work = 0;
+  RowOrder order(search.small.height);
   for (auto place = std::lower_bound(places.begin(), places.end(), start); place != places.end(); ++place) {
     const ImagePoint point{static_cast<int>(*place >> 32), static_cast<int>(*place & 0xFFFFFFFFu)};
     if (work > workLimit) {
       from = point;
       return Outcome::kGaveUp;
     }
-    if (MatchesAt(search, point.x, point.y, work)) {
+    if (MatchesAt(search, point.x, point.y, order, work)) {
       found = point;
       return Outcome::kFound;
     }
@@ -874,6 +987,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   const int count = lastX - firstX + 1;
   std::vector<int> matched(static_cast<size_t>(count), 0);  // needle rows matched so far, per column
   RowPrints<Field> rowPrints(needle.hasher, count);
+  RowOrder order(height);
   uint64_t failedWork = 0;
 
   for (int y = 0; y < search.large.height && lastX >= firstX; y += kGroup) {
@@ -891,7 +1005,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
         const size_t column = static_cast<size_t>(x - firstX);
         if (x > from.x || top >= from.y) {
           uint64_t work = 0;
-          if (MatchesAt(search, x, top, work)) {
+          if (MatchesAt(search, x, top, order, work)) {
             // The topmost place of this column; only columns to its left
             // can still come first, and they have had this row.
             found = ImagePoint{x, top};
@@ -947,39 +1061,23 @@ uint64_t RandomBase() {
 
 namespace image_search_internal {
 
-std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& small, uint64_t base) {
+std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& small, uint64_t base,
+                                              Vectors vectors) {
   std::optional<ImagePoint> found;
   if (DecidedBySize(large, small, found)) return found;
-  const Search search{large, small, large.width - small.width, large.height - small.height, ChooseProbes(small)};
+  const Search search = MakeSearch(large, small);
 
-  const NeedleRows<Mersenne31> rows31(small, base);
+  const NeedleRows<Mersenne31> rows31(small, base, vectors);
   ImagePoint from{0, 0};
   // A needle with few busy rows must be sampled at nearly every row; pass
   // one would then cost nearly as much as pass two, and both together too
   // much when it gives up.
   const Sampling sampling = ChooseSampling(RowChanges(small));
-  if (sampling.step >= kMinSamplingStep) {
-    switch (SampledRows(search, rows31, sampling, found, from)) {
-      case Outcome::kFound:
-        return found;
-      case Outcome::kAbsent:
-        return std::nullopt;
-      case Outcome::kGaveUp:
-        break;
-    }
-  }
-  switch (RarePairPlaces(search, found, from)) {
-    case Outcome::kFound:
-      return found;
-    case Outcome::kAbsent:
-      return std::nullopt;
-    case Outcome::kGaveUp:
-      break;
-  }
+  if (sampling.step >= kMinSamplingStep && Answered(SampledRows(search, rows31, sampling, found, from))) return found;
+  if (Answered(RarePairPlaces(search, found, from))) return found;
   const uint64_t pixels = static_cast<uint64_t>(large.width) * static_cast<uint64_t>(large.height);
-  if (AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found) != Outcome::kGaveUp)
-    return found;
-  const NeedleRows<Mersenne61> rows61(small, base);
+  if (Answered(AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found))) return found;
+  const NeedleRows<Mersenne61> rows61(small, base, vectors);
   found.reset();
   AllRows(search, rows61, from, std::nullopt, found);
   return found;
@@ -988,9 +1086,9 @@ std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& s
 std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small) {
   std::optional<ImagePoint> found;
   if (DecidedBySize(large, small, found)) return found;
-  const Search search{large, small, large.width - small.width, large.height - small.height, ChooseProbes(small)};
+  const Search search = MakeSearch(large, small);
   ImagePoint from{0, 0};
-  if (RarePairPlaces(search, found, from) == Outcome::kGaveUp) return std::nullopt;
+  if (!Answered(RarePairPlaces(search, found, from))) return std::nullopt;
   return found;
 }
 

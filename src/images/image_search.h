@@ -30,11 +30,16 @@ std::optional<ImagePoint> SearchImageStraightforward(const Image& large,
 
 namespace image_search_internal {
 
+// The vector instructions that roll the row fingerprints: the fastest the
+// processor has, SSE2 (what the 32-bit build gets), or none.  Every choice
+// gives the same fingerprints and so the same answer.
+enum class Vectors { kBest, kSse2, kNone };
+
 // SearchImage with a chosen hash base instead of a random one.  A poor base
 // (0, 1, 2) makes fingerprints of different rows collide all the time, which
 // is how the tests show that every hit is checked pixel by pixel.
-std::optional<ImagePoint> SearchImageWithBase(const Image& large,
-                                              const Image& small, uint64_t base);
+std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& small, uint64_t base,
+                                              Vectors vectors = Vectors::kBest);
 
 // The rare-pair filter alone, over every place: its answer, or nothing
 // when it gave up (the pair is too common, or comparing cost too much).

@@ -41,6 +41,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import zipfile
 from pathlib import Path
@@ -189,6 +190,17 @@ class SecondStart:
 
 
 @dataclasses.dataclass
+class BlockLifted:
+    """Under Wine, whose BlockInput blocks nothing but can log each call
+    with the time: the macro has blocked input for `seconds` and keeps
+    running statements without a pause; the watchdog's call that lifts the
+    block must come `seconds` after the call that made it, on its last tick
+    and not one tick early.  Then GO.TXT lets the macro end, which lifts
+    the block again but never blocks anew."""
+    seconds: int
+
+
+@dataclasses.dataclass
 class Case:
     name: str
     macro: Optional[str] = None            # TEST.MAC; None: no such file
@@ -215,6 +227,7 @@ class Case:
     check_folder: Optional[Callable[[Path], list[str]]] = None  # more checks of what was written
     binary_files: dict[str, bytes] = dataclasses.field(default_factory=dict)  # written as they are
     picture: bool = False                  # Wine: the driver shows PICTURE meanwhile
+    block_calls: bool = False              # Wine: log the program's BlockInput calls (see BlockLifted)
     desktop: dict = dataclasses.field(default_factory=dict)  # native: more of the desktop description
 
 
@@ -507,6 +520,11 @@ CASES = [
            steps=[Box("go", "CANCEL"), BreakTimed(ESCAPE, limit_ms=2000), Box(BROKEN), Key(ESCAPE, False)],
            modes=("wine",))
       for kind, body in (("tight GOTO loop", ["INC %n"]), ("loop paced by DELAY 1", ["DELAY 1"]))],
+    # The watchdog is a window timer: it ticks only where the program lets
+    # messages through, which a loop of pure statements does by time.
+    Case("the watchdog lifts an input block on time during a tight loop",
+         macro=crlf("DIM %n", "BLOCKINPUT 2", ":LOOP", "INC %n", f"IF (not (fileexists {GO_FILE})) GOTO :LOOP"),
+         steps=[BlockLifted(2)], block_calls=True, modes=("wine",)),
     Case("preset /%0 reaches the macro",
          macro=crlf("DIM %a", "MESSAGE %a %0", "IF (= %0 HELLO) END", "SET abc 1"),
          args=["-FILE=TEST.MAC", "/%0=hello"],
@@ -1664,8 +1682,10 @@ class WineSession:
                               stderr=subprocess.PIPE if stderr else subprocess.DEVNULL,
                               timeout=timeout)
 
-    def start_program(self, args: list[str], cwd: Path) -> subprocess.Popen:
-        return subprocess.Popen(["wine"] + args, env=self.env, cwd=cwd,
+    def start_program(self, args: list[str], cwd: Path, debug: Optional[str] = None) -> subprocess.Popen:
+        """`debug` replaces WINEDEBUG for this program."""
+        env = self.env if debug is None else {**self.env, "WINEDEBUG": debug}
+        return subprocess.Popen(["wine"] + args, env=env, cwd=cwd,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def stop(self) -> None:
@@ -1740,7 +1760,9 @@ def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
 def run_wine_program(session: WineSession, program: Path, driver: Path, case: Case,
                      folder: Path, folder_text: str) -> list[str]:
     """Runs the program through the case's steps until it ends."""
-    process = session.start_program([str(program)] + case.args, cwd=folder)
+    process = session.start_program([str(program)] + case.args, cwd=folder,
+                                    debug=BlockCalls.DEBUG if case.block_calls else None)
+    block_calls = BlockCalls(process) if case.block_calls else None
     problems: list[str] = []
     boxes_seen = 0
     resident_window = 0
@@ -1762,6 +1784,11 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
                 continue
             if isinstance(step, BreakTimed):
                 problems += time_break(session, driver, folder, case, step)
+                if problems:
+                    return problems
+                continue
+            if isinstance(step, BlockLifted):
+                problems += time_block_lifted(block_calls, folder, case, step)
                 if problems:
                     return problems
                 continue
@@ -1810,12 +1837,72 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
             if step.buttons is not None and reply["buttons"] != step.buttons:
                 problems.append(f"box {boxes_seen} buttons {reply['buttons']}, expected {step.buttons}")
         problems += wait_for_exit(session, driver, process, case, folder)
+        if block_calls is not None and not problems:
+            problems += block_calls.check_ended_free()
     finally:
         # Its boxes go with it, so none is left for the next case's driver.
         if process.poll() is None:
             process.kill()
             process.wait()
     return problems
+
+
+class BlockCalls:
+    """The program's BlockInput calls as Wine logs them on its standard
+    error ("35504.085:0024:fixme:keyboard:BlockInput (1): stub": Wine's
+    clock in milliseconds, then TRUE or FALSE), read as they come."""
+
+    DEBUG = "-all,+timestamp,fixme+keyboard"
+    LINE = re.compile(rb"^(\d+\.\d+):[0-9a-f]+:fixme:keyboard:BlockInput \((\d+)\)")
+
+    def __init__(self, process: subprocess.Popen) -> None:
+        self.calls: list[tuple[float, bool]] = []  # (ms, blocked)
+        self.changed = threading.Condition()
+        self.reader = threading.Thread(target=self.read, args=(process.stderr,), daemon=True)
+        self.reader.start()
+
+    def read(self, stream) -> None:
+        for line in stream:
+            found = self.LINE.match(line)
+            if found:
+                with self.changed:
+                    self.calls.append((float(found.group(1)) * 1000, found.group(2) != b"0"))
+                    self.changed.notify_all()
+
+    def wait_for(self, count: int, timeout: float) -> list[tuple[float, bool]]:
+        """The calls so far, once there are `count` of them or time is up."""
+        with self.changed:
+            self.changed.wait_for(lambda: len(self.calls) >= count, timeout)
+            return list(self.calls)
+
+    def check_ended_free(self) -> list[str]:
+        """After the program ended: the block, the watchdog's release, and
+        only releases after it (the end of the run and of the program each
+        release input once more)."""
+        self.reader.join(timeout=COMMAND_TIMEOUT_S)
+        flags = [blocked for _, blocked in self.calls]
+        if flags[:2] != [True, False] or any(flags[2:]) or len(flags) < 3:
+            return [f"BlockInput was called with {flags}, expected True, then False only"]
+        return []
+
+
+def time_block_lifted(calls: BlockCalls, folder: Path, case: Case, step: BlockLifted) -> list[str]:
+    seen = calls.wait_for(2, BOX_TIMEOUT_S)
+    if len(seen) < 2:
+        return [f"BlockInput calls {seen}: the block was never lifted while the macro ran"]
+    (blocked_at, first), (lifted_at, second) = seen[:2]
+    if not first or second:
+        return [f"BlockInput was called with {first} then {second}, expected True then False"]
+    # Only now may the macro end: the release seen was the watchdog's.
+    (folder / GO_FILE).write_bytes(b"")
+    held = lifted_at - blocked_at
+    print(f"     {case.name}: input came free {held:.0f} ms after BLOCKINPUT {step.seconds}", flush=True)
+    # The last tick is due at seconds*1000 ms, the next one a second later;
+    # Wine's clock counts whole milliseconds, so allow one below.
+    earliest, latest = step.seconds * 1000 - 1, (step.seconds + 1) * 1000
+    if not earliest <= held < latest:
+        return [f"input came free {held:.0f} ms after the block, expected {earliest}-{latest} ms"]
+    return []
 
 
 def time_break(session: WineSession, driver: Path, folder: Path, case: Case, step: BreakTimed) -> list[str]:
