@@ -22,6 +22,7 @@
 #include "builtins/dispatch.h"
 #include "engine/engine.h"
 #include "engine/expression.h"
+#include "engine/interpreter.h"
 #include "engine/loader.h"
 #include "engine/program_end.h"
 #include "engine/run.h"
@@ -343,7 +344,8 @@ void BM_KeyTextPerEvent(benchmark::State& state) {
   for (int i = 0; i < 1000; ++i) letters += static_cast<char>('A' + i % 26);
   Statement key = ParseStatement("KEY " + letters, FindStatementHandler);
   constexpr double kEventsPerStatement = 2000;
-  for (auto _ : state) StmtKey(*world.engine, key);
+  Interpreter interpreter(*world.engine);
+  for (auto _ : state) StmtKey(interpreter, key);
   state.counters["s_per_event"] =
       benchmark::Counter(kEventsPerStatement, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

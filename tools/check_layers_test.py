@@ -47,6 +47,19 @@ class CheckLayersTest(unittest.TestCase):
         self.assertEqual(problems_in({"platform/sim/u.cc": shared}), [])
         self.assertEqual(len(problems_in({"platform/posix/u.cc": shared})), 1)
 
+    def test_builtins_reach_the_engine_only_through_the_interpreter_header(self):
+        self.assertEqual(problems_in({
+            "builtins/stmt.cc": '#include "engine/interpreter.h"\n#include "engine/expression.h"\n',
+            "builtins/builtins.h": '#include "engine/engine.h"\n',
+            "shell/program.cc": '#include "engine/engine.h"\n',
+        }), [])
+        for path in ("builtins/stmt.cc", "builtins/dispatch.h"):
+            with self.subTest(path=path):
+                found = problems_in({path: '#include "values/sjis.h"\n#include "engine/engine.h"\n'})
+                self.assertEqual(len(found), 1, found)
+                self.assertTrue(found[0].startswith(f"src/{path}:2:"), found[0])
+                self.assertIn("engine/engine.h", found[0])
+
     def test_a_file_outside_every_layer_is_reported(self):
         found = problems_in({"newfolder/x.cc": ""})
         self.assertEqual(len(found), 1)

@@ -4,17 +4,16 @@
 #include "builtins/functions.h"
 
 namespace vendrix {
+namespace {
 
-void OpenBuiltins(Engine& engine) {
-  engine.builtins.findStatement = FindStatementHandler;
-  engine.builtins.keywordIsPure = KeywordIsPure;
-  engine.builtins.functions = &FunctionTable();
-}
+BuiltinTables Tables() { return {FindStatementHandler, KeywordIsPure, &FunctionTable()}; }
+
+}  // namespace
+
+void OpenBuiltins(Engine& engine) { OpenBuiltinTables(engine, Tables()); }
 
 std::unique_ptr<Engine> NewEngine(platform::Platform& platform, Settings settings) {
-  auto engine = std::make_unique<Engine>(platform, std::move(settings));
-  OpenBuiltins(*engine);
-  return engine;
+  return NewEngineWithTables(platform, std::move(settings), Tables());
 }
 
 }  // namespace vendrix

@@ -9,9 +9,9 @@ namespace vendrix {
 namespace {
 
 // A handler that always goes on to the line below, as the run loop takes it.
-template <void (*kHandler)(Engine&, const Statement&)>
-Next GoOnAfter(Engine& engine, const Statement& statement) {
-  kHandler(engine, statement);
+template <void (*kHandler)(Interpreter&, const Statement&)>
+Next GoOnAfter(Interpreter& interp, const Statement& statement) {
+  kHandler(interp, statement);
   return Next::GoOn();
 }
 

@@ -12,84 +12,84 @@ namespace vendrix {
 const FunctionEntries& FunctionTable();
 
 // Operator handlers (operators.cc).
-std::string OpSum(Engine&, ArgWalker&);
-std::string OpDifference(Engine&, ArgWalker&);
-std::string OpProduct(Engine&, ArgWalker&);
-std::string OpConcat(Engine&, ArgWalker&);
-std::string OpOr(Engine&, ArgWalker&);
-std::string OpAnd(Engine&, ArgWalker&);
-std::string OpEqual(Engine&, const CallArgs&);
-std::string OpNotEqual(Engine&, const CallArgs&);
-std::string OpGreater(Engine&, const CallArgs&);
-std::string OpLess(Engine&, const CallArgs&);
-std::string OpGreaterEqual(Engine&, const CallArgs&);
-std::string OpLessEqual(Engine&, const CallArgs&);
-std::string OpIn(Engine&, const CallArgs&);
-std::string OpNot(Engine&, const CallArgs&);
-std::string OpDiv(Engine&, const CallArgs&);
-std::string OpMod(Engine&, const CallArgs&);
+std::string OpSum(Interpreter&, ArgWalker&);
+std::string OpDifference(Interpreter&, ArgWalker&);
+std::string OpProduct(Interpreter&, ArgWalker&);
+std::string OpConcat(Interpreter&, ArgWalker&);
+std::string OpOr(Interpreter&, ArgWalker&);
+std::string OpAnd(Interpreter&, ArgWalker&);
+std::string OpEqual(Interpreter&, const CallArgs&);
+std::string OpNotEqual(Interpreter&, const CallArgs&);
+std::string OpGreater(Interpreter&, const CallArgs&);
+std::string OpLess(Interpreter&, const CallArgs&);
+std::string OpGreaterEqual(Interpreter&, const CallArgs&);
+std::string OpLessEqual(Interpreter&, const CallArgs&);
+std::string OpIn(Interpreter&, const CallArgs&);
+std::string OpNot(Interpreter&, const CallArgs&);
+std::string OpDiv(Interpreter&, const CallArgs&);
+std::string OpMod(Interpreter&, const CallArgs&);
 
 // Texts (functions_text.cc).
-std::string FnLen(Engine&, const CallArgs&);
-std::string FnPos(Engine&, const CallArgs&);
-std::string FnSubstr(Engine&, const CallArgs&);
-std::string FnLeft(Engine&, const CallArgs&);
-std::string FnRight(Engine&, const CallArgs&);
-std::string FnTrim(Engine&, const CallArgs&);
-std::string FnLTrim(Engine&, const CallArgs&);
-std::string FnRTrim(Engine&, const CallArgs&);
-std::string FnUpcase(Engine&, const CallArgs&);
-std::string FnDowncase(Engine&, const CallArgs&);
-std::string FnHankaku(Engine&, const CallArgs&);
-std::string FnZenkaku(Engine&, const CallArgs&);
-std::string FnChr(Engine&, const CallArgs&);
-std::string FnAsc(Engine&, const CallArgs&);
-std::string FnToken(Engine&, const CallArgs&);
-std::string FnRetext(Engine&, const CallArgs&);
+std::string FnLen(Interpreter&, const CallArgs&);
+std::string FnPos(Interpreter&, const CallArgs&);
+std::string FnSubstr(Interpreter&, const CallArgs&);
+std::string FnLeft(Interpreter&, const CallArgs&);
+std::string FnRight(Interpreter&, const CallArgs&);
+std::string FnTrim(Interpreter&, const CallArgs&);
+std::string FnLTrim(Interpreter&, const CallArgs&);
+std::string FnRTrim(Interpreter&, const CallArgs&);
+std::string FnUpcase(Interpreter&, const CallArgs&);
+std::string FnDowncase(Interpreter&, const CallArgs&);
+std::string FnHankaku(Interpreter&, const CallArgs&);
+std::string FnZenkaku(Interpreter&, const CallArgs&);
+std::string FnChr(Interpreter&, const CallArgs&);
+std::string FnAsc(Interpreter&, const CallArgs&);
+std::string FnToken(Interpreter&, const CallArgs&);
+std::string FnRetext(Interpreter&, const CallArgs&);
 
 // Formatting, dates, random numbers (functions_format.cc).
-std::string FnFormat(Engine&, const CallArgs&);
-std::string FnDate(Engine&, const CallArgs&);
-std::string FnRandom(Engine&, const CallArgs&);
-std::string FnGetCopyright(Engine&, const CallArgs&);
+std::string FnFormat(Interpreter&, const CallArgs&);
+std::string FnDate(Interpreter&, const CallArgs&);
+std::string FnRandom(Interpreter&, const CallArgs&);
+std::string FnGetCopyright(Interpreter&, const CallArgs&);
 
 // Asking the user (functions_interaction.cc).
-std::string FnInputBox(Engine&, const CallArgs&);
-std::string FnMessage(Engine&, ArgWalker&);
-std::string FnReadKey(Engine&, const CallArgs&);
+std::string FnInputBox(Interpreter&, const CallArgs&);
+std::string FnMessage(Interpreter&, ArgWalker&);
+std::string FnReadKey(Interpreter&, const CallArgs&);
 
 // Files, folders, INI files, the environment (functions_files.cc).
-std::string FnEof(Engine&, const CallArgs&);
-std::string FnFileExists(Engine&, const CallArgs&);
-std::string FnCopyFile(Engine&, const CallArgs&);
-std::string FnDeleteFile(Engine&, const CallArgs&);
-std::string FnMoveFile(Engine&, const CallArgs&);
-std::string FnRenameFile(Engine&, const CallArgs&);
-std::string FnCreateDir(Engine&, const CallArgs&);
-std::string FnDeleteDir(Engine&, const CallArgs&);
-std::string FnDirExists(Engine&, const CallArgs&);
-std::string FnGetFileSize(Engine&, const CallArgs&);
-std::string FnGetEnv(Engine&, const CallArgs&);
-std::string FnGetCurrentDir(Engine&, const CallArgs&);
-std::string FnGetExeDir(Engine&, const CallArgs&);
-std::string FnReadIni(Engine&, const CallArgs&);
-std::string FnLoadIni(Engine&, const CallArgs&);
-std::string FnCompareFile(Engine&, const CallArgs&);
+std::string FnEof(Interpreter&, const CallArgs&);
+std::string FnFileExists(Interpreter&, const CallArgs&);
+std::string FnCopyFile(Interpreter&, const CallArgs&);
+std::string FnDeleteFile(Interpreter&, const CallArgs&);
+std::string FnMoveFile(Interpreter&, const CallArgs&);
+std::string FnRenameFile(Interpreter&, const CallArgs&);
+std::string FnCreateDir(Interpreter&, const CallArgs&);
+std::string FnDeleteDir(Interpreter&, const CallArgs&);
+std::string FnDirExists(Interpreter&, const CallArgs&);
+std::string FnGetFileSize(Interpreter&, const CallArgs&);
+std::string FnGetEnv(Interpreter&, const CallArgs&);
+std::string FnGetCurrentDir(Interpreter&, const CallArgs&);
+std::string FnGetExeDir(Interpreter&, const CallArgs&);
+std::string FnReadIni(Interpreter&, const CallArgs&);
+std::string FnLoadIni(Interpreter&, const CallArgs&);
+std::string FnCompareFile(Interpreter&, const CallArgs&);
 
 // The desktop (functions_desktop.cc).
-std::string FnGetMouse(Engine&, const CallArgs&);
-std::string FnGetCaret(Engine&, const CallArgs&);
-std::string FnGetWindowPos(Engine&, const CallArgs&);
-std::string FnGetHeight(Engine&, const CallArgs&);
-std::string FnGetWidth(Engine&, const CallArgs&);
-std::string FnGetScreenHeight(Engine&, const CallArgs&);
-std::string FnGetScreenWidth(Engine&, const CallArgs&);
-std::string FnFindWindow(Engine&, const CallArgs&);
-std::string FnGetIme(Engine&, const CallArgs&);
+std::string FnGetMouse(Interpreter&, const CallArgs&);
+std::string FnGetCaret(Interpreter&, const CallArgs&);
+std::string FnGetWindowPos(Interpreter&, const CallArgs&);
+std::string FnGetHeight(Interpreter&, const CallArgs&);
+std::string FnGetWidth(Interpreter&, const CallArgs&);
+std::string FnGetScreenHeight(Interpreter&, const CallArgs&);
+std::string FnGetScreenWidth(Interpreter&, const CallArgs&);
+std::string FnFindWindow(Interpreter&, const CallArgs&);
+std::string FnGetIme(Interpreter&, const CallArgs&);
 
 // Images (functions_images.cc).
-std::string FnGetPixel(Engine&, const CallArgs&);
-std::string FnGetGraphPixel(Engine&, const CallArgs&);
-std::string FnSearchGraph(Engine&, const CallArgs&);
+std::string FnGetPixel(Interpreter&, const CallArgs&);
+std::string FnGetGraphPixel(Interpreter&, const CallArgs&);
+std::string FnSearchGraph(Interpreter&, const CallArgs&);
 
 }  // namespace vendrix

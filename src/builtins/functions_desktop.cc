@@ -3,7 +3,7 @@
 
 #include "builtins/functions.h"
 #include "desktop/windows.h"
-#include "engine/engine.h"
+#include "engine/interpreter.h"
 
 namespace vendrix {
 namespace {
@@ -14,52 +14,53 @@ std::string TruthText(bool value) { return value ? "True" : "False"; }
 
 // The foreground window's rectangle, or the last one read when it cannot
 // be read now.
-const platform::WindowRect& MeasureForeground(Engine& engine) {
-  platform::Windows& windows = engine.platform.windows;
-  if (auto rect = windows.GetWindowRect(windows.GetForegroundWindow())) engine.desktop.measured = *rect;
-  return engine.desktop.measured;
+const platform::WindowRect& MeasureForeground(Interpreter& interp) {
+  platform::Windows& windows = interp.Platform().windows;
+  platform::WindowRect& measured = interp.MeasuredWindow();
+  if (auto rect = windows.GetWindowRect(windows.GetForegroundWindow())) measured = *rect;
+  return measured;
 }
 
 }  // namespace
 
-std::string FnGetMouse(Engine& engine, const CallArgs&) {
-  return PointText(engine.platform.pointer.GetCursorPos());
+std::string FnGetMouse(Interpreter& interp, const CallArgs&) {
+  return PointText(interp.Platform().pointer.GetCursorPos());
 }
 
-std::string FnGetCaret(Engine& engine, const CallArgs&) {
-  return PointText(CaretScreenPos(engine.platform.windows, engine.platform.messages));
+std::string FnGetCaret(Interpreter& interp, const CallArgs&) {
+  return PointText(CaretScreenPos(interp.Platform().windows, interp.Platform().messages));
 }
 
-std::string FnGetWindowPos(Engine& engine, const CallArgs&) {
-  platform::Windows& windows = engine.platform.windows;
+std::string FnGetWindowPos(Interpreter& interp, const CallArgs&) {
+  platform::Windows& windows = interp.Platform().windows;
   std::optional<platform::WindowRect> rect = windows.GetWindowRect(windows.GetForegroundWindow());
   return rect ? PointText({rect->left, rect->top}) : TruthText(false);
 }
 
-std::string FnGetHeight(Engine& engine, const CallArgs&) {
-  const platform::WindowRect& rect = MeasureForeground(engine);
+std::string FnGetHeight(Interpreter& interp, const CallArgs&) {
+  const platform::WindowRect& rect = MeasureForeground(interp);
   return std::to_string(int64_t{rect.bottom} - rect.top);
 }
 
-std::string FnGetWidth(Engine& engine, const CallArgs&) {
-  const platform::WindowRect& rect = MeasureForeground(engine);
+std::string FnGetWidth(Interpreter& interp, const CallArgs&) {
+  const platform::WindowRect& rect = MeasureForeground(interp);
   return std::to_string(int64_t{rect.right} - rect.left);
 }
 
-std::string FnGetScreenHeight(Engine& engine, const CallArgs&) {
-  return std::to_string(engine.platform.display.ScreenHeight());
+std::string FnGetScreenHeight(Interpreter& interp, const CallArgs&) {
+  return std::to_string(interp.Platform().display.ScreenHeight());
 }
 
-std::string FnGetScreenWidth(Engine& engine, const CallArgs&) {
-  return std::to_string(engine.platform.display.ScreenWidth());
+std::string FnGetScreenWidth(Interpreter& interp, const CallArgs&) {
+  return std::to_string(interp.Platform().display.ScreenWidth());
 }
 
-std::string FnFindWindow(Engine& engine, const CallArgs& args) {
-  return TruthText(engine.platform.windows.FindWindowByTitle(args[0]) != 0);
+std::string FnFindWindow(Interpreter& interp, const CallArgs& args) {
+  return TruthText(interp.Platform().windows.FindWindowByTitle(args[0]) != 0);
 }
 
-std::string FnGetIme(Engine& engine, const CallArgs&) {
-  platform::Windows& windows = engine.platform.windows;
+std::string FnGetIme(Interpreter& interp, const CallArgs&) {
+  platform::Windows& windows = interp.Platform().windows;
   return TruthText(GetImeOpen(windows, windows.GetFocus()));
 }
 

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "builtins/functions.h"
-#include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/expression.h"
 #include "engine/file_slots.h"
-#include "engine/report.h"
 #include "values/integer.h"
 #include "values/sjis.h"
 
@@ -25,10 +24,10 @@ constexpr size_t kCompareBlockBytes = 1 << 20;
 
 std::string Truth(bool value) { return std::string(TruthText(value)); }
 
-platform::Files& FilesOf(Engine& engine) { return engine.platform.files; }
+platform::Files& FilesOf(Interpreter& interp) { return interp.Platform().files; }
 
-bool IsFile(Engine& engine, std::string_view name) {
-  return FilesOf(engine).KindOf(name) == platform::EntryKind::kFile;
+bool IsFile(Interpreter& interp, std::string_view name) {
+  return FilesOf(interp).KindOf(name) == platform::EntryKind::kFile;
 }
 
 // Ends with the separator, as a character, not as the trail byte of one.
@@ -39,9 +38,9 @@ bool EndsWithSeparator(std::string_view name, char separator) {
          (name[last] == separator || name[last] == '/');
 }
 
-void RequireFile(Engine& engine, std::string_view name) {
-  if (IsFile(engine, name)) return;
-  Fatal(engine, std::string(msg::kCompareFileMissing) + std::string(name));
+void RequireFile(Interpreter& interp, std::string_view name) {
+  if (IsFile(interp, name)) return;
+  interp.Fatal(std::string(msg::kCompareFileMissing) + std::string(name));
 }
 
 // Reads until `size` bytes are in or the file ends; false on a failure.
@@ -71,72 +70,74 @@ bool SameContents(platform::FileStream& first, platform::FileStream& second) {
 }  // namespace
 
 // The macro's own argument is evaluated once more; outside text never is.
-std::string FnEof(Engine& engine, const CallArgs& args) {
+std::string FnEof(Interpreter& interp, const CallArgs& args) {
   const bool outside = args.origins[0] == TextOrigin::kOutside;
-  const int32_t n = IntegerValue(outside ? args[0] : EvaluateText(engine, args[0]), 0);
-  return Truth(SlotAtEnd(engine, CheckedSlot(engine, n, true)));
+  const int32_t n = IntegerValue(outside ? args[0] : interp.EvaluateText(args[0]), 0);
+  return Truth(interp.AtEnd(interp.CheckedFileSlot(n, true)));
 }
 
-std::string FnFileExists(Engine& engine, const CallArgs& args) { return Truth(IsFile(engine, args[0])); }
+std::string FnFileExists(Interpreter& interp, const CallArgs& args) { return Truth(IsFile(interp, args[0])); }
 
-std::string FnCopyFile(Engine& engine, const CallArgs& args) {
+std::string FnCopyFile(Interpreter& interp, const CallArgs& args) {
   const bool overwrite = sjis::JUpperAscii(args[2]) == "TRUE";
-  return Truth(FilesOf(engine).Copy(args[0], args[1], overwrite));
+  return Truth(FilesOf(interp).Copy(args[0], args[1], overwrite));
 }
 
-std::string FnDeleteFile(Engine& engine, const CallArgs& args) { return Truth(FilesOf(engine).Delete(args[0])); }
+std::string FnDeleteFile(Interpreter& interp, const CallArgs& args) { return Truth(FilesOf(interp).Delete(args[0])); }
 
-std::string FnMoveFile(Engine& engine, const CallArgs& args) { return Truth(FilesOf(engine).Move(args[0], args[1])); }
-
-std::string FnRenameFile(Engine& engine, const CallArgs& args) { return FnMoveFile(engine, args); }
-
-std::string FnCreateDir(Engine& engine, const CallArgs& args) {
-  return Truth(FilesOf(engine).CreateFolder(args[0]));
+std::string FnMoveFile(Interpreter& interp, const CallArgs& args) {
+  return Truth(FilesOf(interp).Move(args[0], args[1]));
 }
 
-std::string FnDeleteDir(Engine& engine, const CallArgs& args) {
-  return Truth(FilesOf(engine).RemoveFolder(args[0]));
+std::string FnRenameFile(Interpreter& interp, const CallArgs& args) { return FnMoveFile(interp, args); }
+
+std::string FnCreateDir(Interpreter& interp, const CallArgs& args) {
+  return Truth(FilesOf(interp).CreateFolder(args[0]));
 }
 
-std::string FnDirExists(Engine& engine, const CallArgs& args) {
-  platform::Files& files = FilesOf(engine);
+std::string FnDeleteDir(Interpreter& interp, const CallArgs& args) {
+  return Truth(FilesOf(interp).RemoveFolder(args[0]));
+}
+
+std::string FnDirExists(Interpreter& interp, const CallArgs& args) {
+  platform::Files& files = FilesOf(interp);
   std::string name = args[0];
   if (!EndsWithSeparator(name, files.PathSeparator())) name += files.PathSeparator();
   return Truth(files.KindOf(name) == platform::EntryKind::kFolder);
 }
 
-std::string FnGetFileSize(Engine& engine, const CallArgs& args) {
-  if (!IsFile(engine, args[0])) return std::string(kFalse);
-  const std::optional<uint64_t> size = FilesOf(engine).FileSize(args[0]);
+std::string FnGetFileSize(Interpreter& interp, const CallArgs& args) {
+  if (!IsFile(interp, args[0])) return std::string(kFalse);
+  const std::optional<uint64_t> size = FilesOf(interp).FileSize(args[0]);
   if (!size) return std::string(kFalse);
   // The low 32 bits, read as a signed number.
   return IntegerText(static_cast<int32_t>(static_cast<uint32_t>(*size)));
 }
 
-std::string FnGetEnv(Engine& engine, const CallArgs& args) {
-  const std::optional<std::string> value = engine.platform.host.EnvironmentVariable(args[0]);
+std::string FnGetEnv(Interpreter& interp, const CallArgs& args) {
+  const std::optional<std::string> value = interp.Platform().host.EnvironmentVariable(args[0]);
   if (!value || value->empty()) return std::string(kFalse);
   return *value;
 }
 
-std::string FnGetCurrentDir(Engine& engine, const CallArgs&) { return engine.platform.host.CurrentFolder(); }
+std::string FnGetCurrentDir(Interpreter& interp, const CallArgs&) { return interp.Platform().host.CurrentFolder(); }
 
-std::string FnGetExeDir(Engine& engine, const CallArgs&) { return engine.programFolder; }
+std::string FnGetExeDir(Interpreter& interp, const CallArgs&) { return interp.ProgramFolder(); }
 
-std::string FnReadIni(Engine& engine, const CallArgs& args) {
-  return ReadIniValue(engine, IniPath(engine, args[0]), args[1], args[2]);
+std::string FnReadIni(Interpreter& interp, const CallArgs& args) {
+  return interp.ReadIni(interp.IniPathOf(args[0]), args[1], args[2]);
 }
 
-std::string FnLoadIni(Engine& engine, const CallArgs& args) {
-  const std::string& macro = engine.run.macroFileName;
-  if (macro.empty()) Fatal(engine, std::string(msg::kNoMacroFileName) + "loadini");
-  return ReadIniValue(engine, MacroIniPath(engine, macro), kLoadIniSection, args[0]);
+std::string FnLoadIni(Interpreter& interp, const CallArgs& args) {
+  const std::string& macro = interp.MacroFileName();
+  if (macro.empty()) interp.Fatal(std::string(msg::kNoMacroFileName) + "loadini");
+  return interp.ReadIni(interp.MacroIniPathOf(macro), kLoadIniSection, args[0]);
 }
 
-std::string FnCompareFile(Engine& engine, const CallArgs& args) {
-  RequireFile(engine, args[0]);
-  RequireFile(engine, args[1]);
-  platform::Files& files = FilesOf(engine);
+std::string FnCompareFile(Interpreter& interp, const CallArgs& args) {
+  RequireFile(interp, args[0]);
+  RequireFile(interp, args[1]);
+  platform::Files& files = FilesOf(interp);
   const std::optional<uint64_t> firstSize = files.FileSize(args[0]);
   const std::optional<uint64_t> secondSize = files.FileSize(args[1]);
   // Sizes as the directory gives them: the low 32 bits.

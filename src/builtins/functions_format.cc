@@ -3,8 +3,7 @@
 #include <utility>
 
 #include "builtins/functions.h"
-#include "engine/engine.h"
-#include "engine/report.h"
+#include "engine/interpreter.h"
 #include "values/date_format.h"
 #include "values/integer.h"
 #include "values/sjis.h"
@@ -31,7 +30,7 @@ std::string DropLastChars(std::string_view text, int count) {
 
 }  // namespace
 
-std::string FnFormat(Engine& engine, const CallArgs& args) {
+std::string FnFormat(Interpreter& interp, const CallArgs& args) {
   FormatArgument argument;
   argument.isText = args[2] == kAsText;
   if (argument.isText) argument.text = args[1];
@@ -40,10 +39,10 @@ std::string FnFormat(Engine& engine, const CallArgs& args) {
   switch (result.status) {
     case FormatStatus::kOk: return std::move(result.text);
     case FormatStatus::kMismatch:
-      Fatal(engine, std::string(msg::kFormatMismatch) + args[0]);
+      interp.Fatal(std::string(msg::kFormatMismatch) + args[0]);
       break;
     case FormatStatus::kTooLarge:
-      Fatal(engine, std::string(msg::kFormatTooLarge) + args[0]);
+      interp.Fatal(std::string(msg::kFormatTooLarge) + args[0]);
       break;
   }
   return {};
@@ -51,8 +50,8 @@ std::string FnFormat(Engine& engine, const CallArgs& args) {
 
 // A trailing "zzz" appends the milliseconds as three digits, a trailing "z"
 // without leading zeros; the rest of the pattern is formatted as usual.
-std::string FnDate(Engine& engine, const CallArgs& args) {
-  const platform::LocalTime now = engine.platform.clock.Now();
+std::string FnDate(Interpreter& interp, const CallArgs& args) {
+  const platform::LocalTime now = interp.Platform().clock.Now();
   const std::string_view pattern = args[0];
   if (EndsWithZs(pattern, 3)) {
     std::string out = FormatDateTime(DropLastChars(pattern, 3), now);
@@ -66,18 +65,16 @@ std::string FnDate(Engine& engine, const CallArgs& args) {
 
 // A linear congruential generator; the value is the high half of n × seed,
 // which spreads the seed evenly over 0 to n − 1.
-std::string FnRandom(Engine& engine, const CallArgs& args) {
+std::string FnRandom(Interpreter& interp, const CallArgs& args) {
   const int32_t range = IntegerValue(args[0], 0);
-  if (range < 1) {
-    Fatal(engine, std::string(msg::kBadArgumentRandom) + args[0]);
-    return {};
-  }
-  engine.randomSeed = engine.randomSeed * kRandomMultiplier + 1;
-  const uint64_t product = static_cast<uint64_t>(static_cast<uint32_t>(range)) * engine.randomSeed;
+  if (range < 1) interp.Fatal(std::string(msg::kBadArgumentRandom) + args[0]);
+  uint32_t& seed = interp.RandomSeed();
+  seed = seed * kRandomMultiplier + 1;
+  const uint64_t product = static_cast<uint64_t>(static_cast<uint32_t>(range)) * seed;
   return IntegerText(static_cast<int32_t>(product >> 32));
 }
 
-std::string FnGetCopyright(Engine&, const CallArgs&) {
+std::string FnGetCopyright(Interpreter&, const CallArgs&) {
   std::string notice(msg::kCaption);
   for (std::string_view line : {msg::kCopyrightHolder, msg::kCopyrightFreeUse, msg::kCopyrightNoWarranty}) {
     notice += '\r';

@@ -7,8 +7,7 @@
 
 #include "builtins/answers.h"
 #include "builtins/functions.h"
-#include "engine/engine.h"
-#include "engine/report.h"
+#include "engine/interpreter.h"
 #include "values/integer.h"
 
 namespace vendrix {
@@ -61,33 +60,33 @@ int PressedKey(platform::Input& input, int& held) {
 }  // namespace
 
 // Cancel, or closing the dialog, leaves the initial text.
-std::string FnInputBox(Engine& engine, const CallArgs& args) {
-  InputReleased released(DesktopOf(engine));
-  std::optional<std::string> entered = engine.platform.dialogs.InputBox(args[0], args[1], args[2]);
+std::string FnInputBox(Interpreter& interp, const CallArgs& args) {
+  InputReleased released(interp.Desktop());
+  std::optional<std::string> entered = interp.Platform().dialogs.InputBox(args[0], args[1], args[2]);
   return entered ? std::move(*entered) : args[2];
 }
 
-std::string FnMessage(Engine& engine, ArgWalker& walker) {
+std::string FnMessage(Interpreter& interp, ArgWalker& walker) {
   // The arguments are read first: one of them may ask the user itself, and
   // its own release and block must not leave input blocked under this box.
   std::string text;
   for (std::string value; walker.Next(value);) text += value;
-  return AnswerText(ShowMessageBox(engine, text, platform::kMbYesNoCancel | platform::kMbSetForeground));
+  return AnswerText(interp.ShowMessageBox(text, platform::kMbYesNoCancel | platform::kMbSetForeground));
 }
 
 // Polls the key state every 10 ms without handling window messages; a key
 // already down at the start counts only after it has been released.
-std::string FnReadKey(Engine& engine, const CallArgs& args) {
-  InputReleased released(DesktopOf(engine));
-  platform::Input& input = engine.platform.input;
-  platform::Clock& clock = engine.platform.clock;
+std::string FnReadKey(Interpreter& interp, const CallArgs& args) {
+  InputReleased released(interp.Desktop());
+  platform::Input& input = interp.Platform().input;
+  platform::Clock& clock = interp.Platform().clock;
   const int32_t seconds = IntegerValue(args[0], 0);
   const bool hasDeadline = seconds >= 1;
   const uint64_t limitMs = hasDeadline ? static_cast<uint64_t>(seconds) * kMsPerSecond : 0;
   const uint32_t start = clock.TickCount();
   int held = HeldKey(input);
   for (;;) {
-    if (const int vk = PressedKey(input, held); vk != 0) return engine.keyNames[static_cast<size_t>(vk)];
+    if (const int vk = PressedKey(input, held); vk != 0) return interp.KeyName(vk);
     if (!hasDeadline) {
       clock.SleepAwaitingUser(kPollMs);
       continue;

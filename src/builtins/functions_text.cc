@@ -4,9 +4,8 @@
 #include <string>
 
 #include "builtins/functions.h"
-#include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/expression.h"
-#include "engine/report.h"
 #include "values/integer.h"
 #include "values/messages.h"
 #include "values/sjis.h"
@@ -33,88 +32,82 @@ size_t EndKept(std::string_view text) {
 
 // The count of "left" and "right": a missing or non-numeric count reads as
 // -1 and, like any negative count, ends the program.
-int32_t CountOrFail(Engine& engine, const CallArgs& a, std::string_view message) {
+int32_t CountOrFail(Interpreter& interp, const CallArgs& a, std::string_view message) {
   const int32_t n = IntegerValue(a[1], -1);
-  if (n < 0) Fatal(engine, std::string(message) + a[0] + " " + a[1]);
+  if (n < 0) interp.Fatal(std::string(message) + a[0] + " " + a[1]);
   return n;
 }
 
 }  // namespace
 
-std::string FnLen(Engine&, const CallArgs& a) { return IntegerText(sjis::JLength(a[0])); }
+std::string FnLen(Interpreter&, const CallArgs& a) { return IntegerText(sjis::JLength(a[0])); }
 
-std::string FnPos(Engine&, const CallArgs& a) { return IntegerText(sjis::JPos(a[0], a[1])); }
+std::string FnPos(Interpreter&, const CallArgs& a) { return IntegerText(sjis::JPos(a[0], a[1])); }
 
-std::string FnSubstr(Engine&, const CallArgs& a) {
+std::string FnSubstr(Interpreter&, const CallArgs& a) {
   const int32_t start = IntegerValue(a[1], 1);
   const int32_t count = IntegerValue(a[2], sjis::JLength(a[0]));
   return sjis::JCopy(a[0], start, count);
 }
 
-std::string FnLeft(Engine& engine, const CallArgs& a) {
-  const int32_t n = CountOrFail(engine, a, msg::kBadArgumentLeft);
+std::string FnLeft(Interpreter& interp, const CallArgs& a) {
+  const int32_t n = CountOrFail(interp, a, msg::kBadArgumentLeft);
   return n < 0 ? std::string() : sjis::JCopy(a[0], 1, n);
 }
 
-std::string FnRight(Engine& engine, const CallArgs& a) {
-  const int32_t n = CountOrFail(engine, a, msg::kBadArgumentRight);
+std::string FnRight(Interpreter& interp, const CallArgs& a) {
+  const int32_t n = CountOrFail(interp, a, msg::kBadArgumentRight);
   if (n < 0) return {};
   // A start before the text is 0, which JCopy reads as 1: the whole text.
   const int32_t start = std::max(sjis::JLength(a[0]) - n + 1, 0);
   return sjis::JCopy(a[0], start, n);
 }
 
-std::string FnTrim(Engine&, const CallArgs& a) {
+std::string FnTrim(Interpreter&, const CallArgs& a) {
   const std::string_view text = a[0];
   const size_t first = FirstKept(text);
   return std::string(text.substr(first, std::max(EndKept(text), first) - first));
 }
 
-std::string FnLTrim(Engine&, const CallArgs& a) { return a[0].substr(FirstKept(a[0])); }
+std::string FnLTrim(Interpreter&, const CallArgs& a) { return a[0].substr(FirstKept(a[0])); }
 
-std::string FnRTrim(Engine&, const CallArgs& a) { return a[0].substr(0, EndKept(a[0])); }
+std::string FnRTrim(Interpreter&, const CallArgs& a) { return a[0].substr(0, EndKept(a[0])); }
 
-std::string FnUpcase(Engine&, const CallArgs& a) { return sjis::AnsiUpper(a[0]); }
+std::string FnUpcase(Interpreter&, const CallArgs& a) { return sjis::AnsiUpper(a[0]); }
 
-std::string FnDowncase(Engine&, const CallArgs& a) { return sjis::AnsiLower(a[0]); }
+std::string FnDowncase(Interpreter&, const CallArgs& a) { return sjis::AnsiLower(a[0]); }
 
-std::string FnHankaku(Engine&, const CallArgs& a) { return MapWidth(a[0], WidthDirection::kHalf); }
+std::string FnHankaku(Interpreter&, const CallArgs& a) { return MapWidth(a[0], WidthDirection::kHalf); }
 
-std::string FnZenkaku(Engine&, const CallArgs& a) { return MapWidth(a[0], WidthDirection::kFull); }
+std::string FnZenkaku(Interpreter&, const CallArgs& a) { return MapWidth(a[0], WidthDirection::kFull); }
 
 // One byte; a two-byte character cannot be built this way.
-std::string FnChr(Engine& engine, const CallArgs& a) {
+std::string FnChr(Interpreter& interp, const CallArgs& a) {
   const int32_t n = IntegerValue(a[0], -1);
-  if (n < 0) {
-    Fatal(engine, std::string(msg::kBadArgumentChr) + a[0]);
-    return {};
-  }
+  if (n < 0) interp.Fatal(std::string(msg::kBadArgumentChr) + a[0]);
   return std::string(1, static_cast<char>(n % 256));
 }
 
-std::string FnAsc(Engine& engine, const CallArgs& a) {
-  if (a[0].empty()) {
-    Fatal(engine, msg::kBadArgumentAsc);
-    return {};
-  }
+std::string FnAsc(Interpreter& interp, const CallArgs& a) {
+  if (a[0].empty()) interp.Fatal(msg::kBadArgumentAsc);
   return std::to_string(sjis::JCharCode(a[0]));
 }
 
 // The first argument's value is cut; the rest goes back into the variable
 // that its token names as written, when it names one, and keeps the
 // value's origin.
-std::string FnToken(Engine& engine, const CallArgs& a) {
+std::string FnToken(Interpreter& interp, const CallArgs& a) {
   std::string rest = a[0];
   std::string before = sjis::CutToken(rest, a[1]);
   if (a.call != nullptr && !a.call->args.empty()) {
-    const int index = LookupVariable(engine, a.call->args.front().ref);
-    if (index >= 0) engine.variables.Store(index, rest, a.origins[0]);
+    const int index = interp.LookupVariable(a.call->args.front().ref);
+    if (index >= 0) interp.Store(index, rest, a.origins[0]);
   }
   return before;
 }
 
-std::string FnRetext(Engine& engine, const CallArgs& a) {
-  CheckTextSize(engine, sjis::JReplaceAllSize(a[0], a[1], a[2]), "retext");
+std::string FnRetext(Interpreter& interp, const CallArgs& a) {
+  interp.CheckTextSize(sjis::JReplaceAllSize(a[0], a[1], a[2]), "retext");
   return sjis::JReplaceAll(a[0], a[1], a[2]);
 }
 

@@ -4,12 +4,8 @@
 
 #include "builtins/dispatch.h"
 #include "desktop/keys.h"
-#include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/expression.h"
-#include "engine/operands.h"
-#include "engine/report.h"
-#include "engine/run.h"
-#include "engine/step_display.h"
 #include "engine/tokenizer.h"
 #include "values/integer.h"
 #include "values/sjis.h"
@@ -17,70 +13,61 @@
 namespace vendrix {
 namespace {
 
-int8_t& TopIf(Engine& engine) {
-  IfStack& ifs = engine.run.ifs;
-  return ifs.entries[static_cast<size_t>(ifs.depth - 1)];
-}
-
-bool Condition(Engine& engine, const Statement& statement, bool unless) {
-  bool value = IsTrue(EvaluateOperand(engine, statement, 0));
+bool Condition(Interpreter& interp, const Statement& statement, bool unless) {
+  bool value = IsTrue(interp.Operand(statement, 0));
   return unless ? !value : value;
 }
 
-void OpenBlock(Engine& engine, const Statement& statement, bool unless) {
-  bool value = Condition(engine, statement, unless);
-  IfStack& ifs = engine.run.ifs;
-  if (ifs.depth == kIfStackSize) Fatal(engine, msg::kIfTooDeep);
-  ++ifs.depth;
-  bool insideSkipped = ifs.depth > 1 && ifs.entries[static_cast<size_t>(ifs.depth - 2)] != kIfRunning;
-  TopIf(engine) = insideSkipped ? kIfDone : (value ? kIfRunning : kIfWaiting);
+void OpenBlock(Interpreter& interp, const Statement& statement, bool unless) {
+  bool value = Condition(interp, statement, unless);
+  bool insideSkipped = interp.IfDepth() > 0 && interp.InnermostIf() != kIfRunning;
+  interp.OpenIf(insideSkipped ? kIfDone : (value ? kIfRunning : kIfWaiting));
 }
 
-Next OneLineIf(Engine& engine, const Statement& statement, bool unless) {
+Next OneLineIf(Interpreter& interp, const Statement& statement, bool unless) {
   if (statement.Operand(0).empty() || statement.Operand(1).empty()) {
-    Fatal(engine, std::string(msg::kTooFewArguments) + statement.text);
+    interp.Fatal(std::string(msg::kTooFewArguments) + statement.text);
   }
-  if (!Condition(engine, statement, unless)) return Next::GoOn();
+  if (!Condition(interp, statement, unless)) return Next::GoOn();
   // The body was split with the line, unless it is nested too deep to run.
-  if (!statement.inner) Fatal(engine, std::string(msg::kStatementTooDeep) + std::string(statement.After(1)));
-  return ExecuteStatement(engine, *statement.inner);
+  if (!statement.inner) interp.Fatal(std::string(msg::kStatementTooDeep) + std::string(statement.After(1)));
+  return interp.Execute(*statement.inner);
 }
 
-Next IfOrUnless(Engine& engine, const Statement& statement, bool unless) {
-  if (!statement.blockIf) return OneLineIf(engine, statement, unless);
-  OpenBlock(engine, statement, unless);
+Next IfOrUnless(Interpreter& interp, const Statement& statement, bool unless) {
+  if (!statement.blockIf) return OneLineIf(interp, statement, unless);
+  OpenBlock(interp, statement, unless);
   return Next::GoOn();
 }
 
 // Where a jump statement goes when it runs from the current line: its
 // linked line, or the line its target names now.  A parenthesised target
 // is evaluated; any other is the whole text after the keyword.
-int JumpLine(Engine& engine, const Statement& statement, JumpDirection direction) {
+int JumpLine(Interpreter& interp, const Statement& statement, JumpDirection direction) {
   if (statement.jumpLine != kJumpUnlinked) return statement.jumpLine;
-  StatementList& list = engine.run.statements;
-  const int pc = engine.run.programCounter;
-  if (!HasEvaluatedTarget(statement)) return list.Find(LiteralJumpTarget(statement), direction, pc);
-  std::string target = sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
-  if (statement.jumpMemo < 0) return list.Find(target, direction, pc);
+  const int pc = interp.ProgramCounter();
+  if (!HasEvaluatedTarget(statement)) return interp.FindLine(LiteralJumpTarget(statement), direction, pc);
+  std::string target = sjis::AnsiUpper(interp.Operand(statement, 0));
+  if (statement.jumpMemo < 0) return interp.FindLine(target, direction, pc);
   // The same text leads to the same line for as long as the macro is loaded.
-  JumpMemo& memo = list.Memo(statement.jumpMemo);
+  JumpMemo& memo = interp.Memo(statement.jumpMemo);
   if (memo.line == kJumpUnlinked || memo.text != target) {
-    memo.line = list.Find(target, direction, pc);
+    memo.line = interp.FindLine(target, direction, pc);
     memo.text = std::move(target);
   }
   return memo.line;
 }
 
-Next Jump(Engine& engine, const Statement& statement, JumpDirection direction) {
-  const int line = JumpLine(engine, statement, direction);
-  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + statement.text);
+Next Jump(Interpreter& interp, const Statement& statement, JumpDirection direction) {
+  const int line = JumpLine(interp, statement, direction);
+  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + statement.text);
   return Next::JumpTo(line);
 }
 
 // CALL's target as the GOTO statement it stands for, split once per text.
-std::shared_ptr<const Statement> CallJump(Engine& engine, const Statement& call, std::string target) {
-  if (call.jumpMemo < 0) return BuiltStatement(engine, "GOTO " + target);
-  JumpMemo& memo = engine.run.statements.Memo(call.jumpMemo);
+std::shared_ptr<const Statement> CallJump(Interpreter& interp, const Statement& call, std::string target) {
+  if (call.jumpMemo < 0) return interp.BuiltStatement("GOTO " + target);
+  JumpMemo& memo = interp.Memo(call.jumpMemo);
   if (!memo.built || memo.text != target) {
     memo.built = std::make_shared<const Statement>(ParseStatement("GOTO " + target, nullptr));
     memo.line = kJumpUnlinked;
@@ -91,19 +78,19 @@ std::shared_ptr<const Statement> CallJump(Engine& engine, const Statement& call,
 
 // CALL's GOTO: its line, found once per target text when the CALL is a
 // loaded line.
-int CallLine(Engine& engine, const Statement& call, const Statement& jump) {
-  if (call.jumpMemo < 0 || HasEvaluatedTarget(jump)) return JumpLine(engine, jump, JumpDirection::kFromTop);
-  JumpMemo& memo = engine.run.statements.Memo(call.jumpMemo);
-  if (memo.line == kJumpUnlinked) memo.line = JumpLine(engine, jump, JumpDirection::kFromTop);
+int CallLine(Interpreter& interp, const Statement& call, const Statement& jump) {
+  if (call.jumpMemo < 0 || HasEvaluatedTarget(jump)) return JumpLine(interp, jump, JumpDirection::kFromTop);
+  JumpMemo& memo = interp.Memo(call.jumpMemo);
+  if (memo.line == kJumpUnlinked) memo.line = JumpLine(interp, jump, JumpDirection::kFromTop);
   return memo.line;
 }
 
 // A CALL whose target is outside text names its line as it is: a "(" in it
 // is never evaluated, and no GOTO is read from it.
-Next CallOutsideText(Engine& engine, const std::string& target) {
+Next CallOutsideText(Interpreter& interp, const std::string& target) {
   const std::string upperTarget = sjis::AnsiUpper(TrimView(target));
-  const int line = engine.run.statements.Find(upperTarget, JumpDirection::kFromTop, engine.run.programCounter);
-  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + "GOTO " + target);
+  const int line = interp.FindLine(upperTarget, JumpDirection::kFromTop, interp.ProgramCounter());
+  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + "GOTO " + target);
   return Next::CallTo(line);
 }
 
@@ -124,14 +111,14 @@ struct ForHeader {
 
 // Reads "%i=1 TO 10 STEP 2": the words in the places of "=", TO and STEP
 // are not looked at.
-ForHeader ReadForHeader(Engine& engine, std::string_view afterKeyword) {
+ForHeader ReadForHeader(Interpreter& interp, std::string_view afterKeyword) {
   std::string rest = sjis::JReplaceAll(WithoutBlanksAroundEquals(afterKeyword), "=", " = ");
   ForHeader header;
   header.variable = sjis::AnsiUpper(sjis::CutToken(rest, " "));
   sjis::CutToken(rest, " ");
   auto take = [&](std::string& out) {
     TokenResult cut = NextToken(rest);
-    if (cut.error) Fatal(engine, *cut.error);
+    if (cut.error) interp.Fatal(*cut.error);
     out = std::string(cut.token);
     rest = std::string(cut.rest);
   };
@@ -144,30 +131,30 @@ ForHeader ReadForHeader(Engine& engine, std::string_view afterKeyword) {
 }
 
 // A FOR bound: a literal, or the value of the variable it names.
-int32_t ForNumber(Engine& engine, const std::string& text) {
-  int index = LookupVariable(engine, text);
-  return IntegerValue(index >= 0 ? engine.variables.Value(index) : text, 1);
+int32_t ForNumber(Interpreter& interp, const std::string& text) {
+  int index = interp.LookupVariable(text);
+  return IntegerValue(index >= 0 ? interp.Value(index) : text, 1);
 }
 
 }  // namespace
 
-Next StmtIf(Engine& engine, const Statement& statement) { return IfOrUnless(engine, statement, false); }
-Next StmtUnless(Engine& engine, const Statement& statement) { return IfOrUnless(engine, statement, true); }
+Next StmtIf(Interpreter& interp, const Statement& statement) { return IfOrUnless(interp, statement, false); }
+Next StmtUnless(Interpreter& interp, const Statement& statement) { return IfOrUnless(interp, statement, true); }
 
-Next StmtElseIf(Engine& engine, const Statement& statement) {
-  if (engine.run.ifs.depth == 0) return Next::GoOn();
-  int8_t& top = TopIf(engine);
+Next StmtElseIf(Interpreter& interp, const Statement& statement) {
+  if (interp.IfDepth() == 0) return Next::GoOn();
+  int8_t& top = interp.InnermostIf();
   if (top == kIfRunning) {
     top = kIfDone;
-  } else if (top == kIfWaiting && Condition(engine, statement, false)) {
+  } else if (top == kIfWaiting && Condition(interp, statement, false)) {
     top = kIfRunning;
   }
   return Next::GoOn();
 }
 
-Next StmtElse(Engine& engine, const Statement&) {
-  if (engine.run.ifs.depth == 0) return Next::GoOn();
-  int8_t& top = TopIf(engine);
+Next StmtElse(Interpreter& interp, const Statement&) {
+  if (interp.IfDepth() == 0) return Next::GoOn();
+  int8_t& top = interp.InnermostIf();
   if (top == kIfRunning) {
     top = kIfDone;
   } else if (top == kIfWaiting) {
@@ -176,73 +163,70 @@ Next StmtElse(Engine& engine, const Statement&) {
   return Next::GoOn();
 }
 
-Next StmtEndIf(Engine& engine, const Statement&) {
-  if (engine.run.ifs.depth == 0) return Next::GoOn();
-  TopIf(engine) = kIfWaiting;
-  --engine.run.ifs.depth;
+Next StmtEndIf(Interpreter& interp, const Statement&) {
+  if (interp.IfDepth() == 0) return Next::GoOn();
+  interp.CloseIf();
   return Next::GoOn();
 }
 
-void StmtExitIf(Engine& engine, const Statement& statement) {
-  int32_t levels = OperandInteger(engine, statement, 0, 1);
-  IfStack& ifs = engine.run.ifs;
-  while (ifs.depth > 0 && levels > 0) {
-    TopIf(engine) = kIfWaiting;
-    --ifs.depth;
+void StmtExitIf(Interpreter& interp, const Statement& statement) {
+  int32_t levels = interp.OperandInteger(statement, 0, 1);
+  while (interp.IfDepth() > 0 && levels > 0) {
+    interp.CloseIf();
     --levels;
   }
 }
 
-Next StmtGoto(Engine& engine, const Statement& statement) { return Jump(engine, statement, JumpDirection::kFromTop); }
-Next StmtGotoNext(Engine& engine, const Statement& statement) {
-  return Jump(engine, statement, JumpDirection::kForward);
+Next StmtGoto(Interpreter& interp, const Statement& statement) {
+  return Jump(interp, statement, JumpDirection::kFromTop);
 }
-Next StmtGotoBefore(Engine& engine, const Statement& statement) {
-  return Jump(engine, statement, JumpDirection::kBackward);
+Next StmtGotoNext(Interpreter& interp, const Statement& statement) {
+  return Jump(interp, statement, JumpDirection::kForward);
+}
+Next StmtGotoBefore(Interpreter& interp, const Statement& statement) {
+  return Jump(interp, statement, JumpDirection::kBackward);
 }
 
-Next StmtCall(Engine& engine, const Statement& statement) {
-  if (engine.run.calls.depth >= kCallStackSize) Fatal(engine, std::string(msg::kCallTooDeep) + statement.text);
-  OutsideTextWatch watch(engine);
-  std::string target = EvaluateOperand(engine, statement, 0);
-  if (watch.Origin() != TextOrigin::kMacro) return CallOutsideText(engine, target);
+Next StmtCall(Interpreter& interp, const Statement& statement) {
+  if (interp.CallDepth() >= kCallStackSize) interp.Fatal(std::string(msg::kCallTooDeep) + statement.text);
+  const OutsideTextWatch watch = interp.WatchOutsideText();
+  std::string target = interp.Operand(statement, 0);
+  if (watch.Origin() != TextOrigin::kMacro) return CallOutsideText(interp, target);
   // Held here: the engine's cache of built statements may be cleared below.
-  const std::shared_ptr<const Statement> jump = CallJump(engine, statement, std::move(target));
-  EnterImpliedJump(engine, jump->text, &jump->splitError);
-  const int line = CallLine(engine, statement, *jump);
-  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + jump->text);
+  const std::shared_ptr<const Statement> jump = CallJump(interp, statement, std::move(target));
+  interp.EnterImpliedJump(jump->text, &jump->splitError);
+  const int line = CallLine(interp, statement, *jump);
+  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + jump->text);
   return Next::CallTo(line);
 }
 
-Next StmtReturn(Engine& engine, const Statement& statement) {
-  if (engine.run.calls.depth == 0) Fatal(engine, std::string(msg::kReturnWithoutCall) + statement.text);
+Next StmtReturn(Interpreter& interp, const Statement& statement) {
+  if (interp.CallDepth() == 0) interp.Fatal(std::string(msg::kReturnWithoutCall) + statement.text);
   return Next::Return();
 }
 
-void StmtFor(Engine& engine, const Statement& statement) {
-  ForStack& fors = engine.run.fors;
-  if (fors.depth == kForStackSize) Fatal(engine, msg::kForTooDeep);
-  ForLoop& loop = fors.loops[static_cast<size_t>(fors.depth++)];
+void StmtFor(Interpreter& interp, const Statement& statement) {
+  ForLoop& loop = interp.BeginForLoop();
   loop.header = statement.text;
   loop.backFrom = -1;
-  ForHeader header = ReadForHeader(engine, statement.After(0));
-  loop.variable = LookupVariable(engine, header.variable);
-  if (loop.variable < 0) Fatal(engine, std::string(msg::kForVariableUndeclared) + statement.text);
-  int32_t start = ForNumber(engine, header.start);
-  loop.limit = ForNumber(engine, header.limit);
-  loop.step = ForNumber(engine, header.step);
-  AssignIntegerText(engine.variables.MutableValue(loop.variable), start);
+  ForHeader header = ReadForHeader(interp, statement.After(0));
+  loop.variable = interp.LookupVariable(header.variable);
+  if (loop.variable < 0) interp.Fatal(std::string(msg::kForVariableUndeclared) + statement.text);
+  int32_t start = ForNumber(interp, header.start);
+  loop.limit = ForNumber(interp, header.limit);
+  loop.step = ForNumber(interp, header.step);
+  AssignIntegerText(interp.MutableValue(loop.variable), start);
 }
 
 namespace {
 
 // NEXT goes back to the line below the nearest line above it that reads
 // like its loop's FOR line, found once per loop and NEXT line.
-int ForLine(Engine& engine, ForLoop& loop) {
-  const int pc = engine.run.programCounter;
+int ForLine(Interpreter& interp, ForLoop& loop) {
+  const int pc = interp.ProgramCounter();
   if (loop.backFrom != pc) {
     const std::string target = sjis::AnsiUpper(TrimView(loop.header));
-    loop.backTo = engine.run.statements.FindBackward(target, pc - 1);
+    loop.backTo = interp.FindLineBackward(target, pc - 1);
     loop.backFrom = pc;
   }
   return loop.backTo;
@@ -252,90 +236,86 @@ std::string BackJumpText(const ForLoop& loop) { return "GOTOBEFORE " + loop.head
 
 }  // namespace
 
-Next StmtNext(Engine& engine, const Statement&) {
-  ForStack& fors = engine.run.fors;
-  if (fors.depth == 0) {
-    AskContinue(engine, msg::kNextWithoutFor);
+Next StmtNext(Interpreter& interp, const Statement&) {
+  ForLoop* innermost = interp.InnermostForLoop();
+  if (innermost == nullptr) {
+    interp.AskContinue(msg::kNextWithoutFor);
     return Next::GoOn();
   }
-  ForLoop& loop = fors.loops[static_cast<size_t>(fors.depth - 1)];
-  std::string& value = engine.variables.MutableValue(loop.variable);
+  ForLoop& loop = *innermost;
+  std::string& value = interp.MutableValue(loop.variable);
   const int32_t counter = IntegerValue(value, 0);
   AssignIntegerText(value, WrapAdd(counter, loop.step));
   // The limit test sees the sum before it wraps: a counter that would pass
   // the largest (or smallest) integer is past any limit, so the loop ends.
   const int64_t next = int64_t{counter} + loop.step;
   if ((loop.step > 0 && next > loop.limit) || (loop.step < 0 && next < loop.limit)) {
-    --fors.depth;
+    interp.EndForLoop();
     return Next::GoOn();
   }
-  if (engine.statementDepth >= kMaxStatementDepth || engine.pacing.stepMode) {
-    EnterImpliedJump(engine, BackJumpText(loop));
+  if (interp.StatementDepth() >= kMaxStatementDepth || interp.StepMode()) {
+    interp.EnterImpliedJump(BackJumpText(loop));
   }
-  const int line = ForLine(engine, loop);
-  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + BackJumpText(loop));
+  const int line = ForLine(interp, loop);
+  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + BackJumpText(loop));
   return Next::JumpTo(line + 1);
 }
 
-Next StmtExitFor(Engine& engine, const Statement& statement) {
-  ForStack& fors = engine.run.fors;
-  if (fors.depth == 0) {
-    AskContinue(engine, msg::kExitForOutsideFor);
+Next StmtExitFor(Interpreter& interp, const Statement& statement) {
+  if (interp.InnermostForLoop() == nullptr) {
+    interp.AskContinue(msg::kExitForOutsideFor);
     return Next::GoOn();
   }
-  --fors.depth;
+  interp.EndForLoop();
   constexpr std::string_view kImpliedJump = "GOTONEXT NEXT";
-  EnterImpliedJump(engine, kImpliedJump);
+  interp.EnterImpliedJump(kImpliedJump);
   const int line = statement.jumpLine != kJumpUnlinked
                        ? statement.jumpLine
-                       : engine.run.statements.Find("NEXT", JumpDirection::kForward, engine.run.programCounter);
-  if (line < 0) Fatal(engine, std::string(msg::kNoSuchLine) + std::string(kImpliedJump));
+                       : interp.FindLine("NEXT", JumpDirection::kForward, interp.ProgramCounter());
+  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + std::string(kImpliedJump));
   return Next::JumpTo(line + 1);
 }
 
-Next StmtEnd(Engine&, const Statement&) { return Next::End(); }
+Next StmtEnd(Interpreter&, const Statement&) { return Next::End(); }
 
-void StmtPause(Engine& engine, const Statement& statement) {
-  InputReleased released(DesktopOf(engine));
-  std::string key = EvaluateOperand(engine, statement, 0);
+void StmtPause(Interpreter& interp, const Statement& statement) {
+  InputReleased released(interp.Desktop());
+  std::string key = interp.Operand(statement, 0);
   // An empty key waits for the break key alone.
-  int code = key.empty() ? 0 : ParseKeyToken(engine.platform.input, key);
+  int code = key.empty() ? 0 : ParseKeyToken(interp.Platform().input, key);
   if (code < 0) return;
-  std::string message = EvaluateOperand(engine, statement, 1);
+  std::string message = interp.Operand(statement, 1);
   if (!message.empty()) {
-    engine.platform.dialogs.MessageBox(message, engine.caption, platform::kMbSetForeground);
+    interp.Platform().dialogs.MessageBox(message, interp.Caption(), platform::kMbSetForeground);
   }
-  platform::Input& input = engine.platform.input;
+  platform::Input& input = interp.Platform().input;
   for (;;) {
-    engine.platform.clock.SleepAwaitingUser(100);
+    interp.Platform().clock.SleepAwaitingUser(100);
     if (code > 0 && (input.GetAsyncKeyState(code) & 0x8000) != 0) break;
-    if ((input.PollKey(engine.input.breakKey) & 0x8000) != 0) break;
+    if ((input.PollKey(interp.BreakKey()) & 0x8000) != 0) break;
   }
 }
 
-void StmtStep(Engine& engine, const Statement& statement) {
-  std::string mode = sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
-  const Settings& settings = engine.settings;
-  platform::ShellWindow& window = engine.platform.shellWindow;
+void StmtStep(Interpreter& interp, const Statement& statement) {
+  std::string mode = sjis::AnsiUpper(interp.Operand(statement, 0));
+  const Settings& settings = interp.Options();
+  platform::ShellWindow& window = interp.Platform().shellWindow;
   if (mode == "ON") {
-    engine.pacing.stepMode = true;
+    interp.SetStepMode(true);
     platform::Rect where{settings.stepLeft, settings.stepTop, settings.stepWidth, settings.stepHeight};
-    if (where.top < 0) where.top += engine.platform.display.ScreenHeight() - settings.stepHeight;
-    if (where.left < 0) where.left += engine.platform.display.ScreenWidth() - settings.stepWidth;
+    if (where.top < 0) where.top += interp.Platform().display.ScreenHeight() - settings.stepHeight;
+    if (where.left < 0) where.left += interp.Platform().display.ScreenWidth() - settings.stepWidth;
     window.ShowStepDisplay(where, settings.stepFontSize);
-    if (engine.shell != nullptr) engine.shell->MainWindowChanged();
-    engine.pacing.stepDelayBefore = OperandInteger(engine, statement, 1, 1000);
-    engine.pacing.stepDelayAfter = OperandInteger(engine, statement, 2, 500);
-    const RunState& run = engine.run;
-    if (run.programCounter >= 0 && static_cast<size_t>(run.programCounter) < run.statements.size()) {
-      AppendStepLine(engine, run.statements[static_cast<size_t>(run.programCounter)].text);
-    }
+    interp.MainWindowChanged();
+    const int32_t before = interp.OperandInteger(statement, 1, 1000);
+    interp.SetStepDelays(before, interp.OperandInteger(statement, 2, 500));
+    if (const std::string* line = interp.CurrentLineText()) interp.AppendStepLine(*line);
   } else if (mode == "OFF") {
-    engine.pacing.stepMode = false;
+    interp.SetStepMode(false);
     window.HideStepDisplay(settings.menuWidth, settings.menuHeight);
-    if (engine.shell != nullptr) engine.shell->MainWindowChanged();
+    interp.MainWindowChanged();
   } else {
-    AppendStepLine(engine, mode);
+    interp.AppendStepLine(mode);
   }
 }
 

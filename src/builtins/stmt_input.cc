@@ -8,11 +8,9 @@
 #include "desktop/input.h"
 #include "desktop/keys.h"
 #include "desktop/windows.h"
-#include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/expression.h"
-#include "engine/operands.h"
 #include "engine/program_end.h"
-#include "engine/report.h"
 #include "engine/tokenizer.h"
 #include "values/integer.h"
 #include "values/sjis.h"
@@ -26,8 +24,8 @@ constexpr int32_t kLowestTone = 37;
 constexpr int32_t kHighestTone = 0x7FFF;
 
 // Operand 1 as "x,y"; parts that are no number read as 0.
-platform::Point OperandPoint(Engine& engine, const Statement& statement) {
-  std::string rest = EvaluateOperand(engine, statement, 0);
+platform::Point OperandPoint(Interpreter& interp, const Statement& statement) {
+  std::string rest = interp.Operand(statement, 0);
   std::string x = sjis::CutToken(rest, ",");
   return {IntegerValue(x, 0), IntegerValue(rest, 0)};
 }
@@ -42,17 +40,18 @@ platform::Point Offset(platform::Point at, int32_t dx, int32_t dy) {
 }
 
 // LCLICK, RCLICK and MOVETO: move relative to the origin, then click.
-void MoveAndClick(Engine& engine, const Statement& statement, uint32_t down, uint32_t up) {
-  platform::Point at = OperandPoint(engine, statement);
-  engine.platform.pointer.SetCursorPos(Offset(at, engine.desktop.originX, engine.desktop.originY));
+void MoveAndClick(Interpreter& interp, const Statement& statement, uint32_t down, uint32_t up) {
+  platform::Point at = OperandPoint(interp, statement);
+  const platform::Point origin = interp.Origin();
+  interp.Platform().pointer.SetCursorPos(Offset(at, origin.x, origin.y));
   {
-    InputReleased released(DesktopOf(engine));
+    InputReleased released(interp.Desktop());
     if (down != 0) {
-      MouseInput(DesktopOf(engine), down, 0, 0, 0, 0);
-      MouseInput(DesktopOf(engine), up, 0, 0, 0, 0);
+      MouseInput(interp.Desktop(), down, 0, 0, 0, 0);
+      MouseInput(interp.Desktop(), up, 0, 0, 0, 0);
     }
   }
-  AutoDelayStep(engine);
+  AutoDelayStep(interp);
 }
 
 // A KEY token: a bracketed key and a one-character key with a suffix go
@@ -76,13 +75,13 @@ void AppendKeyToken(std::string& keyText, std::string_view token) {
   }
 }
 
-std::string BuildKeyText(Engine& engine, std::string_view words) {
+std::string BuildKeyText(Interpreter& interp, std::string_view words) {
   std::string keyText;
   for (TokenCursor tokens(words); !tokens.done();) {
     TokenResult next = tokens.Next();
-    if (next.error) Fatal(engine, *next.error);
-    int index = LookupVariable(engine, next.token);
-    AppendKeyToken(keyText, index >= 0 ? std::string_view(engine.variables.Value(index)) : next.token);
+    if (next.error) interp.Fatal(*next.error);
+    int index = interp.LookupVariable(next.token);
+    AppendKeyToken(keyText, index >= 0 ? std::string_view(interp.Value(index)) : next.token);
   }
   return keyText;
 }
@@ -96,9 +95,9 @@ SendMode SendModeOf(std::string_view operand) {
   return SendMode::kMixed;
 }
 
-void SendCharacter(Engine& engine, platform::WindowId target, int code, SendMode mode) {
-  platform::Windows& windows = engine.platform.windows;
-  if (mode != SendMode::kMixed || code >= 255) engine.platform.messages.ProcessMessages();
+void SendCharacter(Interpreter& interp, platform::WindowId target, int code, SendMode mode) {
+  platform::Windows& windows = interp.Platform().windows;
+  if (mode != SendMode::kMixed || code >= 255) interp.Platform().messages.ProcessMessages();
   auto code32 = static_cast<uintptr_t>(code);
   if (mode == SendMode::kImeChar || (mode == SendMode::kMixed && code >= 255)) {
     windows.SendWindowMessage(target, platform::kWmImeChar, code32, 0);
@@ -111,18 +110,18 @@ void SendCharacter(Engine& engine, platform::WindowId target, int code, SendMode
   }
 }
 
-std::string HotkeyListText(Engine& engine, std::string_view title) {
+std::string HotkeyListText(Interpreter& interp, std::string_view title) {
   std::string text(msg::kHotkeyListTitle);
   text += title;
   text += kCr;
   text += kCr;
-  if (!engine.residentMode) {
+  if (!interp.ResidentMode()) {
     text += kCr;
     text += msg::kNotResident;
     text += kCr;
     return text;
   }
-  for (const HotkeyEntry& entry : engine.hotkeys) {
+  for (const HotkeyEntry& entry : interp.Hotkeys()) {
     if (entry.hotkeyId == 0) continue;
     text += entry.definitionText;
     text += kCr;
@@ -130,118 +129,116 @@ std::string HotkeyListText(Engine& engine, std::string_view title) {
   return text;
 }
 
-void AskToAbort(Engine& engine, std::string_view question) {
-  int answer = engine.platform.dialogs.MessageBox(question, engine.caption, platform::kMbYesNo);
+void AskToAbort(Interpreter& interp, std::string_view question) {
+  int answer = interp.Platform().dialogs.MessageBox(question, interp.Caption(), platform::kMbYesNo);
   if (answer == platform::kIdYes) throw ProgramEnd{1};
 }
 
 }  // namespace
 
-void AutoDelayStep(Engine& engine) {
-  if (engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
-    engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
+void AutoDelayStep(Interpreter& interp) {
+  if (interp.Options().autoDelaySkip && interp.AutoDelay() > 0) {
+    interp.Platform().clock.Sleep(static_cast<uint32_t>(interp.AutoDelay()));
   }
 }
 
-void StmtLClick(Engine& engine, const Statement& statement) {
-  MoveAndClick(engine, statement, platform::kMouseEventLeftDown, platform::kMouseEventLeftUp);
+void StmtLClick(Interpreter& interp, const Statement& statement) {
+  MoveAndClick(interp, statement, platform::kMouseEventLeftDown, platform::kMouseEventLeftUp);
 }
 
-void StmtRClick(Engine& engine, const Statement& statement) {
-  MoveAndClick(engine, statement, platform::kMouseEventRightDown, platform::kMouseEventRightUp);
+void StmtRClick(Interpreter& interp, const Statement& statement) {
+  MoveAndClick(interp, statement, platform::kMouseEventRightDown, platform::kMouseEventRightUp);
 }
 
-void StmtMoveTo(Engine& engine, const Statement& statement) { MoveAndClick(engine, statement, 0, 0); }
+void StmtMoveTo(Interpreter& interp, const Statement& statement) { MoveAndClick(interp, statement, 0, 0); }
 
-void StmtMoveRe(Engine& engine, const Statement& statement) {
-  platform::Point by = OperandPoint(engine, statement);
-  platform::Pointer& pointer = engine.platform.pointer;
+void StmtMoveRe(Interpreter& interp, const Statement& statement) {
+  platform::Point by = OperandPoint(interp, statement);
+  platform::Pointer& pointer = interp.Platform().pointer;
   platform::Point at = pointer.GetCursorPos();
   pointer.SetCursorPos(Offset(at, by.x, by.y));
-  AutoDelayStep(engine);
+  AutoDelayStep(interp);
 }
 
-void StmtWheel(Engine& engine, const Statement& statement) {
-  int64_t count = OperandInteger(engine, statement, 0, 1);
+void StmtWheel(Interpreter& interp, const Statement& statement) {
+  int64_t count = interp.OperandInteger(statement, 0, 1);
   // Counts beyond what 32 bits hold are clamped rather than wrapped.
   int64_t data = std::clamp<int64_t>(count * kWheelDelta, INT32_MIN, INT32_MAX);
-  MouseInput(DesktopOf(engine), platform::kMouseEventWheel, 0, 0, static_cast<int32_t>(data), 0);
+  MouseInput(interp.Desktop(), platform::kMouseEventWheel, 0, 0, static_cast<int32_t>(data), 0);
 }
 
-void StmtKey(Engine& engine, const Statement& statement) {
-  SendKeyText(DesktopOf(engine), BuildKeyText(engine, statement.After(0)));
-  AutoDelayStep(engine);
+void StmtKey(Interpreter& interp, const Statement& statement) {
+  SendKeyText(interp.Desktop(), BuildKeyText(interp, statement.After(0)));
+  AutoDelayStep(interp);
 }
 
-void StmtPasteKey(Engine& engine, const Statement& statement) {
-  engine.desktop.pasteKey = EvaluateOperand(engine, statement, 0);
+void StmtPasteKey(Interpreter& interp, const Statement& statement) {
+  interp.SetPasteKey(interp.Operand(statement, 0));
 }
 
-void StmtSend(Engine& engine, const Statement& statement) {
-  platform::Windows& windows = engine.platform.windows;
-  platform::WindowId target = windows.WindowFromPoint(CaretScreenPos(windows, engine.platform.messages));
-  std::string text = EvaluateOperand(engine, statement, 0);
-  SendMode mode = SendModeOf(EvaluateOperand(engine, statement, 1));
+void StmtSend(Interpreter& interp, const Statement& statement) {
+  platform::Windows& windows = interp.Platform().windows;
+  platform::WindowId target = windows.WindowFromPoint(CaretScreenPos(windows, interp.Platform().messages));
+  std::string text = interp.Operand(statement, 0);
+  SendMode mode = SendModeOf(interp.Operand(statement, 1));
   for (size_t at = 0; at < text.size(); at = sjis::NextChar(text, at)) {
-    SendCharacter(engine, target, sjis::CharCodeAt(text, at), mode);
+    SendCharacter(interp, target, sjis::CharCodeAt(text, at), mode);
   }
 }
 
-void StmtSetOrigin(Engine& engine, const Statement& statement) {
-  platform::Point origin = OperandPoint(engine, statement);
-  engine.desktop.originX = origin.x;
-  engine.desktop.originY = origin.y;
+void StmtSetOrigin(Interpreter& interp, const Statement& statement) {
+  interp.SetOrigin(OperandPoint(interp, statement));
 }
 
-void StmtHotkey(Engine& engine, const Statement& statement) {
-  std::string text = HotkeyListText(engine, EvaluateOperand(engine, statement, 0));
-  InputReleased released(DesktopOf(engine));
-  engine.platform.dialogs.MessageBox(text, engine.caption, platform::kMbSetForeground);
+void StmtHotkey(Interpreter& interp, const Statement& statement) {
+  std::string text = HotkeyListText(interp, interp.Operand(statement, 0));
+  InputReleased released(interp.Desktop());
+  interp.Platform().dialogs.MessageBox(text, interp.Caption(), platform::kMbSetForeground);
 }
 
-void StmtActivateWindow(Engine& engine, const Statement& statement) {
-  std::string title = EvaluateOperand(engine, statement, 0);
-  platform::Windows& windows = engine.platform.windows;
+void StmtActivateWindow(Interpreter& interp, const Statement& statement) {
+  std::string title = interp.Operand(statement, 0);
+  platform::Windows& windows = interp.Platform().windows;
   platform::WindowId window = windows.FindWindowByTitle(title);
-  InputReleased released(DesktopOf(engine));
+  InputReleased released(interp.Desktop());
   if (window == 0) {
     std::string question = std::string(msg::kActivateNotFoundBefore) + title +
                            std::string(msg::kActivateNotFoundAfter) + kCr + std::string(msg::kAbortQuestion);
-    AskToAbort(engine, question);
+    AskToAbort(interp, question);
     return;
   }
-  ForceForeground(windows, engine.platform.shellWindow.MainWindow());
-  if (!windows.SetForegroundWindow(window)) AskToAbort(engine, msg::kActivateFailed);
+  ForceForeground(windows, interp.Platform().shellWindow.MainWindow());
+  if (!windows.SetForegroundWindow(window)) AskToAbort(interp, msg::kActivateFailed);
 }
 
-void StmtBeep(Engine& engine, const Statement& statement) {
-  int32_t frequency = std::clamp(OperandInteger(engine, statement, 0, 2000), kLowestTone, kHighestTone);
-  int32_t duration = OperandInteger(engine, statement, 1, 1000);
+void StmtBeep(Interpreter& interp, const Statement& statement) {
+  int32_t frequency = std::clamp(interp.OperandInteger(statement, 0, 2000), kLowestTone, kHighestTone);
+  int32_t duration = interp.OperandInteger(statement, 1, 1000);
   if (duration < 0) duration = 1000;
-  engine.platform.sound.Beep(static_cast<uint32_t>(frequency), static_cast<uint32_t>(duration));
+  interp.Platform().sound.Beep(static_cast<uint32_t>(frequency), static_cast<uint32_t>(duration));
 }
 
-void StmtSetBreakKey(Engine& engine, const Statement& statement) {
-  OutsideTextWatch watch(engine);
-  std::string key = sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
+void StmtSetBreakKey(Interpreter& interp, const Statement& statement) {
+  const OutsideTextWatch watch = interp.WatchOutsideText();
+  std::string key = sjis::AnsiUpper(interp.Operand(statement, 0));
   // No key named: the break key stays as it is.
   if (key.empty()) return;
   bool bracketed = key.front() == '[' && key.back() == ']';
-  int code = bracketed ? ParseKeyToken(engine.platform.input, key)
-                       : engine.platform.input.VkKeyScan(key.front()) & 0xFF;
+  int code = bracketed ? ParseKeyToken(interp.Platform().input, key)
+                       : interp.Platform().input.VkKeyScan(key.front()) & 0xFF;
   if (code < 0) {
-    AskContinue(engine, msg::kBadBreakKey);
+    interp.AskContinue(msg::kBadBreakKey);
     return;
   }
-  engine.input.breakKey = code;
-  int index = engine.variables.Find("%BREAKKEY");
-  if (index >= 0) engine.variables.Store(index, key, watch.Origin());
+  interp.SetBreakKey(code);
+  int index = interp.FindVariable("%BREAKKEY");
+  if (index >= 0) interp.Store(index, key, watch.Origin());
 }
 
-void StmtSetIme(Engine& engine, const Statement& statement) {
-  platform::Windows& windows = engine.platform.windows;
+void StmtSetIme(Interpreter& interp, const Statement& statement) {
+  platform::Windows& windows = interp.Platform().windows;
   platform::WindowId window = windows.GetActiveWindow();
-  std::string open = sjis::AnsiUpper(EvaluateOperand(engine, statement, 0));
+  std::string open = sjis::AnsiUpper(interp.Operand(statement, 0));
   SetImeOpen(windows, window, open == "TRUE");
 }
 

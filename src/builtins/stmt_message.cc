@@ -3,22 +3,20 @@
 
 #include "builtins/answers.h"
 #include "builtins/dispatch.h"
-#include "engine/engine.h"
-#include "engine/operands.h"
-#include "engine/report.h"
+#include "engine/interpreter.h"
 
 namespace vendrix {
 
-void StmtMessage(Engine& engine, const Statement& statement) {
+void StmtMessage(Interpreter& interp, const Statement& statement) {
   int answer;
   {
-    InputReleased released(DesktopOf(engine));
-    std::string text = EvaluateOperand(engine, statement, 1);
-    answer = engine.platform.dialogs.MessageBox(text, engine.caption,
+    InputReleased released(interp.Desktop());
+    std::string text = interp.Operand(statement, 1);
+    answer = interp.Platform().dialogs.MessageBox(text, interp.Caption(),
                                                 platform::kMbYesNoCancel | platform::kMbSetForeground);
   }
-  int index = OperandVariable(engine, statement);
-  if (index >= 0) engine.variables.Store(index, AnswerText(answer));
+  int index = interp.OperandVariable(statement);
+  if (index >= 0) interp.Store(index, AnswerText(answer));
 }
 
 }  // namespace vendrix

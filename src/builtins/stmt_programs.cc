@@ -6,9 +6,7 @@
 #include "builtins/dispatch.h"
 #include "desktop/joystick.h"
 #include "desktop/paste.h"
-#include "engine/engine.h"
-#include "engine/operands.h"
-#include "engine/report.h"
+#include "engine/interpreter.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -21,33 +19,33 @@ constexpr int kTitleBufferBytes = 256;
 bool WaitRequested(const Statement& statement) { return sjis::AnsiUpper(statement.Operand(1)) == "TRUE"; }
 
 // The variable operand 1 names, or "%0" when it names none.
-int TargetOrFirstVariable(Engine& engine, const Statement& statement) {
-  int index = OperandVariable(engine, statement);
+int TargetOrFirstVariable(Interpreter& interp, const Statement& statement) {
+  int index = interp.OperandVariable(statement);
   return index >= 0 ? index : 0;
 }
 
 }  // namespace
 
-void StmtExec(Engine& engine, const Statement& statement) {
-  platform::Programs& programs = engine.platform.programs;
-  platform::ProcessId process = programs.StartProgram(EvaluateOperand(engine, statement, 0));
+void StmtExec(Interpreter& interp, const Statement& statement) {
+  platform::Programs& programs = interp.Platform().programs;
+  platform::ProcessId process = programs.StartProgram(interp.Operand(statement, 0));
   if (process == 0) {
-    AskContinue(engine, std::string(msg::kCannotExecute) + statement.text);
+    interp.AskContinue(std::string(msg::kCannotExecute) + statement.text);
     return;
   }
   // Polled without handling messages or looking at the break key.
   if (WaitRequested(statement)) {
-    while (programs.ProgramRunning(process)) engine.platform.clock.Sleep(kExecPollMs);
+    while (programs.ProgramRunning(process)) interp.Platform().clock.Sleep(kExecPollMs);
   }
   programs.CloseProgram(process);
 }
 
-void StmtShell(Engine& engine, const Statement& statement) {
-  std::string file = EvaluateOperand(engine, statement, 0);
-  platform::Programs& programs = engine.platform.programs;
+void StmtShell(Interpreter& interp, const Statement& statement) {
+  std::string file = interp.Operand(statement, 0);
+  platform::Programs& programs = interp.Platform().programs;
   platform::ProcessId process = 0;
-  if (!programs.OpenDocument(file, engine.platform.shellWindow.MainWindow(), &process)) {
-    AskContinue(engine, std::string(msg::kCannotOpenDocument) + file);
+  if (!programs.OpenDocument(file, interp.Platform().shellWindow.MainWindow(), &process)) {
+    interp.AskContinue(std::string(msg::kCannotOpenDocument) + file);
     return;
   }
   if (process == 0) return;
@@ -55,50 +53,50 @@ void StmtShell(Engine& engine, const Statement& statement) {
   programs.CloseProgram(process);
 }
 
-void StmtGetTitle(Engine& engine, const Statement& statement) {
-  int index = TargetOrFirstVariable(engine, statement);
-  platform::Windows& windows = engine.platform.windows;
+void StmtGetTitle(Interpreter& interp, const Statement& statement) {
+  int index = TargetOrFirstVariable(interp, statement);
+  platform::Windows& windows = interp.Platform().windows;
   platform::WindowId window = windows.GetForegroundWindow();
   int length = windows.WindowTitleLength(window);
   int bufferSize = length < 0 ? 1 : std::min(length + 1, kTitleBufferBytes);
   std::string title = windows.WindowTitle(window, bufferSize);
-  engine.variables.Store(index, title, TextOrigin::kOutside);
-  if (WaitRequested(statement) && (title.empty() || title == engine.caption)) {
-    AskContinue(engine, msg::kGetTitleSuspicious);
+  interp.Store(index, title, TextOrigin::kOutside);
+  if (WaitRequested(statement) && (title.empty() || title == interp.Caption())) {
+    interp.AskContinue(msg::kGetTitleSuspicious);
   }
 }
 
-void StmtHintMessage(Engine& engine, const Statement& statement) {
-  engine.platform.shellWindow.SetTrayTip(EvaluateOperand(engine, statement, 0));
+void StmtHintMessage(Interpreter& interp, const Statement& statement) {
+  interp.Platform().shellWindow.SetTrayTip(interp.Operand(statement, 0));
 }
 
-void StmtClipbrd(Engine& engine, const Statement& statement) {
-  platform::Clipboard& clipboard = engine.platform.clipboard;
+void StmtClipbrd(Interpreter& interp, const Statement& statement) {
+  platform::Clipboard& clipboard = interp.Platform().clipboard;
   clipboard.Clear();
-  clipboard.SetText(EvaluateOperand(engine, statement, 0));
+  clipboard.SetText(interp.Operand(statement, 0));
 }
 
-void StmtGetClipbrd(Engine& engine, const Statement& statement) {
-  int index = TargetOrFirstVariable(engine, statement);
-  engine.variables.Store(index, engine.platform.clipboard.GetText(), TextOrigin::kOutside);
+void StmtGetClipbrd(Interpreter& interp, const Statement& statement) {
+  int index = TargetOrFirstVariable(interp, statement);
+  interp.Store(index, interp.Platform().clipboard.GetText(), TextOrigin::kOutside);
 }
 
-void StmtPaste(Engine& engine, const Statement& statement) {
-  PasteText(DesktopOf(engine), EvaluateOperand(engine, statement, 0));
-  AutoDelayStep(engine);
+void StmtPaste(Interpreter& interp, const Statement& statement) {
+  PasteText(interp.Desktop(), interp.Operand(statement, 0));
+  AutoDelayStep(interp);
 }
 
-void StmtAutoPaste(Engine& engine, const Statement& statement) {
-  engine.desktop.autoPaste = sjis::JUpperAscii(EvaluateOperand(engine, statement, 0)) == "ON";
+void StmtAutoPaste(Interpreter& interp, const Statement& statement) {
+  interp.SetAutoPaste(sjis::JUpperAscii(interp.Operand(statement, 0)) == "ON");
 }
 
-void StmtReadJoystick(Engine& engine, const Statement& statement) {
-  if (EvaluateOperand(engine, statement, 0) == "0") {
-    ReadJoystickVariables(engine, 0);
+void StmtReadJoystick(Interpreter& interp, const Statement& statement) {
+  if (interp.Operand(statement, 0) == "0") {
+    interp.ReadJoysticks(0);
     return;
   }
   // Evaluated again: a function with side effects may answer differently.
-  ReadJoystickVariables(engine, EvaluateOperand(engine, statement, 0) == "2" ? 2 : 1);
+  interp.ReadJoysticks(interp.Operand(statement, 0) == "2" ? 2 : 1);
 }
 
 }  // namespace vendrix

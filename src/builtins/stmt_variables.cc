@@ -2,42 +2,40 @@
 #include <string>
 
 #include "builtins/dispatch.h"
-#include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/expression.h"
-#include "engine/operands.h"
-#include "engine/report.h"
 #include "values/integer.h"
 
 namespace vendrix {
 namespace {
 
-int TargetOf(Engine& engine, const Statement& statement) {
-  int index = OperandVariable(engine, statement);
-  if (index < 0) Fatal(engine, std::string(msg::kBadVariable) + statement.text);
+int TargetOf(Interpreter& interp, const Statement& statement) {
+  int index = interp.OperandVariable(statement);
+  if (index < 0) interp.Fatal(std::string(msg::kBadVariable) + statement.text);
   return index;
 }
 
-void AddToVariable(Engine& engine, const Statement& statement, bool subtract) {
-  int index = TargetOf(engine, statement);
-  OutsideTextWatch watch(engine);
-  int32_t step = OperandInteger(engine, statement, 1, 1);
+void AddToVariable(Interpreter& interp, const Statement& statement, bool subtract) {
+  int index = TargetOf(interp, statement);
+  const OutsideTextWatch watch = interp.WatchOutsideText();
+  int32_t step = interp.OperandInteger(statement, 1, 1);
   // A sum with outside text in it is outside text too.
-  if (watch.Origin() == TextOrigin::kOutside) engine.variables.SetOrigin(index, TextOrigin::kOutside);
-  std::string& value = engine.variables.MutableValue(index);
+  if (watch.Origin() == TextOrigin::kOutside) interp.SetOrigin(index, TextOrigin::kOutside);
+  std::string& value = interp.MutableValue(index);
   int32_t current = IntegerValue(value, 0);
   AssignIntegerText(value, subtract ? WrapSub(current, step) : WrapAdd(current, step));
 }
 
 }  // namespace
 
-void StmtSet(Engine& engine, const Statement& statement) {
-  int index = TargetOf(engine, statement);
-  OutsideTextWatch watch(engine);
-  std::string value = EvaluateOperand(engine, statement, 1);
-  engine.variables.Store(index, value, watch.Origin());
+void StmtSet(Interpreter& interp, const Statement& statement) {
+  int index = TargetOf(interp, statement);
+  const OutsideTextWatch watch = interp.WatchOutsideText();
+  std::string value = interp.Operand(statement, 1);
+  interp.Store(index, value, watch.Origin());
 }
 
-void StmtInc(Engine& engine, const Statement& statement) { AddToVariable(engine, statement, false); }
-void StmtDec(Engine& engine, const Statement& statement) { AddToVariable(engine, statement, true); }
+void StmtInc(Interpreter& interp, const Statement& statement) { AddToVariable(interp, statement, false); }
+void StmtDec(Interpreter& interp, const Statement& statement) { AddToVariable(interp, statement, true); }
 
 }  // namespace vendrix

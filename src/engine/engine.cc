@@ -28,6 +28,15 @@ Engine::Engine(platform::Platform& platformIn, Settings settingsIn)
 
 Engine::~Engine() { platform.messages.SetTimerSink(nullptr); }
 
+void OpenBuiltinTables(Engine& engine, const BuiltinTables& tables) { engine.builtins = tables; }
+
+std::unique_ptr<Engine> NewEngineWithTables(platform::Platform& platform, Settings settings,
+                                            const BuiltinTables& tables) {
+  auto engine = std::make_unique<Engine>(platform, std::move(settings));
+  OpenBuiltinTables(*engine, tables);
+  return engine;
+}
+
 void Engine::OnTimer(int timerId) {
   if (timerId == kWatchdogTimer) Timer2Timer(DesktopOf(*this));
   if (timerId == kMenuTimer && shell != nullptr) shell->Timer1Timer();

@@ -16,6 +16,7 @@
 
 #include "desktop/desktop.h"
 #include "desktop/keys.h"
+#include "engine/builtin_tables.h"
 #include "engine/file_slots.h"
 #include "engine/function_table.h"
 #include "engine/image_slots.h"
@@ -135,14 +136,6 @@ inline DesktopState StartupDesktopState(const Settings& settings) {
   state.autoPaste = settings.autoPaste;
   return state;
 }
-
-// The tables the built-in statements and functions are opened into; empty
-// until the built-ins are opened (OpenBuiltins).
-struct BuiltinTables {
-  StatementLookup findStatement = nullptr;
-  bool (*keywordIsPure)(std::string_view keyword) = nullptr;
-  const FunctionEntries* functions = nullptr;
-};
 
 class Engine : public platform::TimerSink, public MacroErrors {
  public:

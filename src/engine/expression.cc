@@ -1,6 +1,7 @@
 #include "engine/expression.h"
 
 #include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/function_table.h"
 #include "engine/report.h"
 #include "engine/run.h"
@@ -154,7 +155,8 @@ std::string EvaluateCall(Engine& engine, const Expr& expr) {
 
 std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   CallWalker walker(engine, expr);
-  return entry.variadic(engine, walker);
+  Interpreter interpreter(engine);
+  return entry.variadic(interpreter, walker);
 }
 
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
@@ -167,7 +169,8 @@ std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& ent
     args[i] = EvaluateArg(engine, expr.args[i]);
     args.origins[i] = watch.Origin();
   }
-  std::string value = entry.fixed(engine, args);
+  Interpreter interpreter(engine);
+  std::string value = entry.fixed(interpreter, args);
   if (entry.bringsOutsideText) ++engine.outsideTextReads;
   return value;
 }

@@ -14,7 +14,7 @@
 
 namespace vendrix {
 
-class Engine;
+class Interpreter;
 
 struct Expr;
 
@@ -37,8 +37,8 @@ class ArgWalker {
   virtual bool Next(std::string& value) = 0;
 };
 
-using FunctionFn = std::string (*)(Engine&, const CallArgs&);
-using VariadicFn = std::string (*)(Engine&, ArgWalker&);
+using FunctionFn = std::string (*)(Interpreter&, const CallArgs&);
+using VariadicFn = std::string (*)(Interpreter&, ArgWalker&);
 
 struct FunctionEntry {
   std::string_view name;

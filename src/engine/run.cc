@@ -5,6 +5,7 @@
 #include "desktop/input.h"
 #include "desktop/paste.h"
 #include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/expression.h"
 #include "engine/function_table.h"
 #include "engine/loader.h"
@@ -223,11 +224,15 @@ Next ExecuteStatement(Engine& engine, const Statement& statement) {
   if (statement.label) return Next::GoOn();
   if (statement.structural) {
     if (statement.blockIf && engine.pacing.stepMode) ShowCurrentStep(engine);
-    return statement.handler(engine, statement);
+    Interpreter interpreter(engine);
+    return statement.handler(interpreter, statement);
   }
   if (Skipping(engine)) return Next::GoOn();
   if (engine.pacing.stepMode) ShowCurrentStep(engine);
-  if (statement.handler) return statement.handler(engine, statement);
+  if (statement.handler) {
+    Interpreter interpreter(engine);
+    return statement.handler(interpreter, statement);
+  }
   RunFallback(engine, statement);
   return Next::GoOn();
 }

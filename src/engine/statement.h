@@ -15,7 +15,7 @@
 
 namespace vendrix {
 
-class Engine;
+class Interpreter;
 struct Statement;
 struct Expr;
 struct VarRef;
@@ -40,7 +40,7 @@ struct Next {
   static constexpr Next End() { return {Kind::kEnd, 0}; }
 };
 
-using StatementHandler = Next (*)(Engine&, const Statement&);
+using StatementHandler = Next (*)(Interpreter&, const Statement&);
 // The handler of an upper-cased keyword, or null when it is no statement.
 using StatementLookup = StatementHandler (*)(std::string_view keyword);
 
