@@ -1,4 +1,4 @@
-// The simulated local clock and the scripted input dialog answers.
+// The simulated clocks: virtual time and the local clock that runs with it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,12 +6,9 @@
 #include <vector>
 
 #include "platform/sim/sim_desktop.h"
-#include "sim_test_support.h"
 
 namespace vendrix::sim {
 namespace {
-
-using testing::RecordingSink;
 
 std::string NowText(SimDesktop& desktop) { return LocalTimeText(desktop.clock().Now()); }
 
@@ -94,79 +91,20 @@ TEST(SimClock, BadClocksAreRefused) {
   }
 }
 
-// ---- input dialogs
-
-std::optional<std::string> Ask(SimDesktop& desktop) { return desktop.dialogs().InputBox("c", "p", "i"); }
-
-TEST(SimInputBox, AnswersAreConsumedInOrderThenCancel) {
-  SimDesktop desktop(R"({"inputs": ["one", null, {"text": "three"}, {"text": null}]})");
-  EXPECT_EQ(Ask(desktop), std::optional<std::string>("one"));
-  EXPECT_EQ(Ask(desktop), std::nullopt);
-  EXPECT_EQ(desktop.InputsLeft(), 2u);
-  EXPECT_EQ(Ask(desktop), std::optional<std::string>("three"));
-  EXPECT_EQ(Ask(desktop), std::nullopt);
-  EXPECT_EQ(Ask(desktop), std::nullopt);
-  EXPECT_EQ(desktop.InputsLeft(), 0u);
+TEST(SimClock, SleepMovesVirtualTimeOnly) {
+  SimDesktop desktop;
+  EXPECT_EQ(desktop.clock().TickCount(), 0u);
+  desktop.clock().Sleep(60000);
+  desktop.clock().Sleep(1);
+  EXPECT_EQ(desktop.clock().TickCount(), 60001u);
 }
 
-TEST(SimInputBox, TextsBecomeShiftJis) {
-  SimDesktop desktop(R"({"inputs": ["ソ表"]})");
-  EXPECT_EQ(Ask(desktop), std::optional<std::string>("\x83\x5C\x95\x5C"));
-}
-
-TEST(SimInputBox, InputsAndMessageBoxAnswersAreSeparateLists) {
-  SimDesktop desktop(R"({"inputs": ["typed"], "answers": ["NO"]})");
-  EXPECT_EQ(desktop.dialogs().MessageBox("q", "c", platform::kMbYesNo), platform::kIdNo);
-  EXPECT_EQ(Ask(desktop), std::optional<std::string>("typed"));
-}
-
-TEST(SimInputBox, AfterKeepsTheDialogOpenWhileTimersTick) {
-  SimDesktop desktop(R"({"inputs": [{"text": "x", "after": 250}, "y"]})");
-  RecordingSink sink(desktop);
-  desktop.messages().SetTimer(1, 100);
-  EXPECT_EQ(Ask(desktop), std::optional<std::string>("x"));
-  EXPECT_EQ(desktop.NowMs(), 250u);
-  EXPECT_EQ(sink.ticks, (std::vector<std::pair<int, uint64_t>>{{1, 100}, {1, 200}}));
-  Ask(desktop);
-  EXPECT_EQ(desktop.NowMs(), 250u);  // answered at once
-}
-
-TEST(SimInputBox, IsTracedWithItsTextsAndAnswer) {
-  SimDesktop desktop(R"({"inputs": ["答え", null]})");
-  desktop.KeepTrace(true);
-  desktop.dialogs().InputBox("\x91\xE8", "p", "");  // 題
-  Ask(desktop);
-  ASSERT_EQ(desktop.Trace().size(), 2u);
-  const nlohmann::json first = {{"t", 0},      {"call", "InputBox"}, {"caption", "題"}, {"prompt", "p"},
-                                {"initial", ""}, {"answer", "OK"},     {"text", "答え"}};
-  const nlohmann::json second = {{"t", 0},       {"call", "InputBox"},   {"caption", "c"}, {"prompt", "p"},
-                                 {"initial", "i"}, {"answer", "CANCEL"}, {"text", nullptr}};
-  EXPECT_EQ(desktop.Trace()[0], first);
-  EXPECT_EQ(desktop.Trace()[1], second);
-}
-
-TEST(SimInputBox, BadInputsNameTheField) {
-  struct Case {
-    const char* json;
-    const char* named;
-  };
-  const Case cases[] = {
-      {R"({"inputs": "x"})", "\"inputs\" must be a list"},
-      {R"({"inputs": [5]})", "\"inputs[0]\""},
-      {R"({"inputs": ["a", true]})", "\"inputs[1]\""},
-      {R"({"inputs": [{"after": 5}]})", "\"inputs[0]\" needs a \"text\""},
-      {R"({"inputs": [{"text": "a", "afer": 5}]})", "unknown key \"afer\""},
-      {R"({"inputs": [{"text": 7}]})", "\"inputs[0].text\""},
-      {R"({"inputs": [{"text": "a", "after": -1}]})", "\"inputs[0].after\""},
-  };
-  for (const Case& c : cases) {
-    try {
-      ParseDesktopDescription(c.json);
-      ADD_FAILURE() << "accepted: " << c.json;
-    } catch (const DesktopError& error) {
-      EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos) << c.json << ": " << error.what();
-    }
-  }
+TEST(SimClock, StartsAtStartMsAndWrapsLikeTimeGetTime) {
+  SimDesktop desktop(R"({"start_ms": 4294967290})");
+  EXPECT_EQ(desktop.clock().TickCount(), 4294967290u);
+  desktop.clock().Sleep(10);
+  EXPECT_EQ(desktop.clock().TickCount(), 4u);
+  EXPECT_EQ(desktop.NowMs(), 4294967300u);
 }
 
 }  // namespace

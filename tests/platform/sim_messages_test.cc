@@ -12,22 +12,6 @@ namespace {
 using testing::RecordingSink;
 using Ticks = std::vector<std::pair<int, uint64_t>>;
 
-TEST(SimClock, SleepMovesVirtualTimeOnly) {
-  SimDesktop desktop;
-  EXPECT_EQ(desktop.clock().TickCount(), 0u);
-  desktop.clock().Sleep(60000);
-  desktop.clock().Sleep(1);
-  EXPECT_EQ(desktop.clock().TickCount(), 60001u);
-}
-
-TEST(SimClock, StartsAtStartMsAndWrapsLikeTimeGetTime) {
-  SimDesktop desktop(R"({"start_ms": 4294967290})");
-  EXPECT_EQ(desktop.clock().TickCount(), 4294967290u);
-  desktop.clock().Sleep(10);
-  EXPECT_EQ(desktop.clock().TickCount(), 4u);
-  EXPECT_EQ(desktop.NowMs(), 4294967300u);
-}
-
 TEST(SimMessages, NothingIsDeliveredBeforeTheFirstPeriod) {
   SimDesktop desktop;
   RecordingSink sink(desktop);

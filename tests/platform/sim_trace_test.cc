@@ -126,17 +126,6 @@ TEST(SimTrace, StepDisplayAndScreen) {
   EXPECT_EQ(step.lines[0], kErrSjis);  // kept as the program's own bytes
 }
 
-TEST(SimTrace, StepDisplayKeepsOnlyTheLatestLines) {
-  SimDesktop desktop;
-  const size_t total = SimDesktop::kKeptStepLines + 5;
-  for (size_t i = 0; i < total; ++i) desktop.shellWindow().AppendStepLine(std::to_string(i));
-  const StepDisplayState& step = desktop.StepDisplay();
-  EXPECT_EQ(step.linesAppended, total);
-  ASSERT_EQ(step.lines.size(), SimDesktop::kKeptStepLines);
-  EXPECT_EQ(step.lines.front(), "5");
-  EXPECT_EQ(step.lines.back(), std::to_string(total - 1));
-}
-
 TEST(SimTrace, NothingIsKeptUnlessAsked) {
   SimDesktop desktop;
   desktop.clock().Sleep(5);

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/desktop_description.h"
 
 namespace vendrix::sim::desktop_json {
 

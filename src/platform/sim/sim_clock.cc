@@ -1,4 +1,4 @@
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_clock.h"
 
 #include "values/date_format.h"
 
@@ -33,28 +33,38 @@ std::string LocalTimeText(const platform::LocalTime& time) {
 
 // Nothing is delivered while sleeping: the ticks that fall due wait for the
 // next ProcessMessages, coalesced.
-void SimDesktop::Sleep(uint32_t ms) {
-  if (Tracing()) Record("Sleep", {{"ms", ms}});
-  nowMs_ += ms;
-  CheckBounds();
+void SimClock::Sleep(uint32_t ms) {
+  if (world_.Tracing()) world_.Record("Sleep", {{"ms", ms}});
+  world_.nowMs += ms;
+  world_.CheckBounds();
 }
 
 // timeGetTime wraps after 49.7 days; so does this.
-uint32_t SimDesktop::TickCount() {
-  const auto ticks = static_cast<uint32_t>(nowMs_);
-  if (Tracing()) Record("timeGetTime", {{"result", ticks}});
+uint32_t SimClock::TickCount() {
+  const auto ticks = static_cast<uint32_t>(world_.nowMs);
+  if (world_.Tracing()) world_.Record("timeGetTime", {{"result", ticks}});
   return ticks;
 }
 
 // The virtual time, untraced: the run loop reads it after statements, and a
 // trace must not depend on how often.
-uint64_t SimDesktop::CoarseTicks() { return nowMs_; }
+uint64_t SimClock::CoarseTicks() { return world_.nowMs; }
 
 // The local clock runs with the virtual one from its value at start-up.
-platform::LocalTime SimDesktop::Now() {
-  const platform::LocalTime now = LocalTimeAfter(clockAtStart_, nowMs_ - startMs_);
-  if (Tracing()) Record("GetLocalTime", {{"result", LocalTimeText(now)}, {"day_of_week", now.dayOfWeek}});
+platform::LocalTime SimClock::Now() {
+  const platform::LocalTime now = LocalTimeAfter(atStart_, world_.nowMs - world_.StartMs());
+  if (world_.Tracing()) world_.Record("GetLocalTime", {{"result", LocalTimeText(now)}, {"day_of_week", now.dayOfWeek}});
   return now;
+}
+
+// A wait that only the user's keys can end has looked at them before its
+// second pause; when no key the user holds goes down or up from now on, what
+// it saw is what it will always see.
+void SimClock::SleepAwaitingUser(uint32_t ms) {
+  if (world_.CountAwaitingSleep() > 0 && world_.nowMs >= input_.LastKeyChangeMs() && !world_.DryRunEnded()) {
+    world_.EndDryRun(kExitDryRunCut, "waits for a key that the desktop description never presses (\"keys\")");
+  }
+  Sleep(ms);
 }
 
 }  // namespace vendrix::sim

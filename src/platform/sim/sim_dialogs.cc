@@ -1,4 +1,4 @@
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_dialogs.h"
 
 #include <algorithm>
 #include <span>
@@ -39,66 +39,73 @@ int ButtonId(Button button) {
 
 }  // namespace
 
-Answer SimDesktop::NextAnswer() {
+Answer SimDialogs::NextAnswer() {
   if (nextAnswer_ >= answers_.size()) return Answer{};
   return answers_[nextAnswer_++];
 }
 
-int SimDesktop::MessageBox(std::string_view text, std::string_view caption, uint32_t flags) {
+int SimDialogs::MessageBox(std::string_view text, std::string_view caption, uint32_t flags) {
   const bool errorReport = std::exchange(errorBoxNext_, false);
-  CheckBounds();
+  world_.CheckBounds();
   const bool answered = AnswersLeft() > 0;
   const Answer answer = NextAnswer();
   const auto buttons = ButtonsOf(flags);
   const bool onTheBox = std::find(buttons.begin(), buttons.end(), answer.button) != buttons.end();
   const Button pressed = onTheBox ? answer.button : buttons.front();
-  if (Tracing()) {
-    Record("MessageBoxA", {{"text", SjisToUtf8(text)},
+  if (world_.Tracing()) {
+    world_.Record("MessageBoxA", {{"text", SjisToUtf8(text)},
                            {"caption", SjisToUtf8(caption)},
                            {"flags", flags},
                            {"answer", ButtonName(pressed)}});
   }
-  if (LoggingDialogs()) {
+  if (world_.LoggingDialogs()) {
     std::string line = errorReport ? std::string() : "message box: ";
     line += OneLine(SjisToUtf8(text));
-    LogDialog(line + " [" + std::string(ButtonName(pressed)) + "]");
+    world_.LogDialog(line + " [" + std::string(ButtonName(pressed)) + "]");
   }
-  if (errorReport && rules_.stopOnError && !dryRunEnded_) {
-    EndDryRun(kExitStoppedOnError, "stopped at the first error report (--stop-on-error)");
+  if (errorReport && world_.Rules().stopOnError && !world_.DryRunEnded()) {
+    world_.EndDryRun(kExitStoppedOnError, "stopped at the first error report (--stop-on-error)");
   }
-  if (!answered) NoteUnansweredQuestion("box " + std::to_string(flags) + " " + std::string(caption) + "\n" + std::string(text));
+  if (!answered) world_.NoteUnansweredQuestion("box " + std::to_string(flags) + " " + std::string(caption) + "\n" + std::string(text));
   // A box answered at once has no time to run the timers.
-  if (answer.afterMs > 0) RunModalLoopUntil(nowMs_ + answer.afterMs);
+  if (answer.afterMs > 0) messages_.RunModalLoopUntil(world_.nowMs + answer.afterMs);
   return ButtonId(pressed);
 }
 
-InputAnswer SimDesktop::NextInput() {
+InputAnswer SimDialogs::NextInput() {
   if (nextInput_ >= inputs_.size()) return InputAnswer{};
   return inputs_[nextInput_++];
 }
 
-std::optional<std::string> SimDesktop::InputBox(std::string_view caption, std::string_view prompt,
+std::optional<std::string> SimDialogs::InputBox(std::string_view caption, std::string_view prompt,
                                                 std::string_view initial) {
-  CheckBounds();
+  world_.CheckBounds();
   const bool answered = InputsLeft() > 0;
   const InputAnswer answer = NextInput();
-  if (Tracing()) {
+  if (world_.Tracing()) {
     nlohmann::ordered_json fields = {{"caption", SjisToUtf8(caption)},
                                      {"prompt", SjisToUtf8(prompt)},
                                      {"initial", SjisToUtf8(initial)},
                                      {"answer", answer.text ? "OK" : "CANCEL"}};
     fields["text"] = answer.text ? nlohmann::ordered_json(SjisToUtf8(*answer.text)) : nullptr;
-    Record("InputBox", std::move(fields));
+    world_.Record("InputBox", std::move(fields));
   }
-  if (LoggingDialogs()) {
+  if (world_.LoggingDialogs()) {
     const std::string typed = answer.text ? "OK: " + OneLine(SjisToUtf8(*answer.text)) : "CANCEL";
-    LogDialog("input box: " + OneLine(SjisToUtf8(prompt)) + " [" + typed + "]");
+    world_.LogDialog("input box: " + OneLine(SjisToUtf8(prompt)) + " [" + typed + "]");
   }
   if (!answered) {
-    NoteUnansweredQuestion("input " + std::string(caption) + "\n" + std::string(prompt) + "\n" + std::string(initial));
+    world_.NoteUnansweredQuestion("input " + std::string(caption) + "\n" + std::string(prompt) + "\n" + std::string(initial));
   }
-  if (answer.afterMs > 0) RunModalLoopUntil(nowMs_ + answer.afterMs);
+  if (answer.afterMs > 0) messages_.RunModalLoopUntil(world_.nowMs + answer.afterMs);
   return answer.text;
+}
+
+// An error report's box is a message box whose line in the dialog log
+// carries no "message box: ", and which --stop-on-error ends the run at.
+int SimDialogs::ErrorBox(std::string_view text, std::string_view caption, uint32_t flags) {
+  errorBoxNext_ = true;
+  return MessageBox(text, caption, flags);
 }
 
 }  // namespace vendrix::sim

@@ -1,6 +1,6 @@
-#include <algorithm>
+#include "platform/sim/sim_display.h"
 
-#include "platform/sim/sim_desktop.h"
+#include <algorithm>
 
 namespace vendrix::sim {
 namespace {
@@ -19,18 +19,18 @@ platform::WindowRect Clip(const platform::WindowRect& rect, int width, int heigh
 
 }  // namespace
 
-int SimDesktop::ScreenWidth() {
-  if (Tracing()) Record("GetSystemMetrics", {{"index", kSmCxScreen}, {"result", screenWidth_}});
-  return screenWidth_;
+int SimDisplay::ScreenWidth() {
+  if (world_.Tracing()) world_.Record("GetSystemMetrics", {{"index", kSmCxScreen}, {"result", width_}});
+  return width_;
 }
 
-int SimDesktop::ScreenHeight() {
-  if (Tracing()) Record("GetSystemMetrics", {{"index", kSmCyScreen}, {"result", screenHeight_}});
-  return screenHeight_;
+int SimDisplay::ScreenHeight() {
+  if (world_.Tracing()) world_.Record("GetSystemMetrics", {{"index", kSmCyScreen}, {"result", height_}});
+  return height_;
 }
 
-images::Colour SimDesktop::ShownColour(int x, int y) const {
-  if (x < 0 || y < 0 || x >= screenWidth_ || y >= screenHeight_) return images::kInvalidColour;
+images::Colour SimDisplay::ShownColour(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return images::kInvalidColour;
   for (auto paint = screen_.paints.rbegin(); paint != screen_.paints.rend(); ++paint) {
     const platform::WindowRect& r = paint->rect;
     if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return paint->colour;
@@ -39,9 +39,9 @@ images::Colour SimDesktop::ShownColour(int x, int y) const {
   return screen_.fill;
 }
 
-std::optional<images::Image> SimDesktop::CaptureScreen(const platform::Rect& area) {
-  if (Tracing()) {
-    Record("BitBlt", {{"x", area.left}, {"y", area.top}, {"width", area.width}, {"height", area.height}});
+std::optional<images::Image> SimDisplay::CaptureScreen(const platform::Rect& area) {
+  if (world_.Tracing()) {
+    world_.Record("BitBlt", {{"x", area.left}, {"y", area.top}, {"width", area.width}, {"height", area.height}});
   }
   if (area.width <= 0 || area.height <= 0) return std::nullopt;
   images::Image image(area.width, area.height, kOffScreen);
@@ -49,7 +49,7 @@ std::optional<images::Image> SimDesktop::CaptureScreen(const platform::Rect& are
   // so a capture costs its own size, not the screen's.
   const int64_t left = area.left, top = area.top;
   const auto paint = [&](const platform::WindowRect& onScreen, auto colourAt) {
-    const platform::WindowRect r = Clip(onScreen, screenWidth_, screenHeight_);
+    const platform::WindowRect r = Clip(onScreen, width_, height_);
     const int64_t x0 = std::max<int64_t>(r.left, left), x1 = std::min<int64_t>(r.right, left + area.width);
     const int64_t y0 = std::max<int64_t>(r.top, top), y1 = std::min<int64_t>(r.bottom, top + area.height);
     for (int64_t y = y0; y < y1; ++y) {
@@ -57,7 +57,7 @@ std::optional<images::Image> SimDesktop::CaptureScreen(const platform::Rect& are
       for (int64_t x = x0; x < x1; ++x) row[x - left] = colourAt(static_cast<int>(x), static_cast<int>(y));
     }
   };
-  paint({0, 0, screenWidth_, screenHeight_}, [&](int, int) { return screen_.fill; });
+  paint({0, 0, width_, height_}, [&](int, int) { return screen_.fill; });
   if (screen_.picture) {
     const images::Image& picture = *screen_.picture;
     paint({0, 0, picture.width, picture.height}, [&](int x, int y) { return picture.At(x, y); });
@@ -68,9 +68,9 @@ std::optional<images::Image> SimDesktop::CaptureScreen(const platform::Rect& are
   return image;
 }
 
-images::Colour SimDesktop::ScreenPixel(platform::Point at) {
+images::Colour SimDisplay::ScreenPixel(platform::Point at) {
   const images::Colour colour = ShownColour(at.x, at.y);
-  if (Tracing()) Record("GetPixel", {{"x", at.x}, {"y", at.y}, {"result", colour}});
+  if (world_.Tracing()) world_.Record("GetPixel", {{"x", at.x}, {"y", at.y}, {"result", colour}});
   return colour;
 }
 

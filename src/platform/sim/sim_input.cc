@@ -1,4 +1,7 @@
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_input.h"
+
+#include <algorithm>
+#include <utility>
 
 #include "platform/sim/keyboard_layout.h"
 
@@ -33,11 +36,16 @@ bool IsKeyCode(int vk) { return vk > 0 && vk < 256; }
 
 }  // namespace
 
-bool SimDesktop::InjectedKeyDown(int vk) const {
+SimInput::SimInput(SimWorld& world, SimPointer& pointer, std::vector<KeyHold> keyHolds)
+    : world_(world), pointer_(pointer), keyHolds_(std::move(keyHolds)) {
+  for (const KeyHold& hold : keyHolds_) lastKeyChangeMs_ = std::max(lastKeyChangeMs_, hold.upMs.value_or(hold.downMs));
+}
+
+bool SimInput::InjectedKeyDown(int vk) const {
   return IsKeyCode(vk) && injectedDown_[static_cast<size_t>(vk)];
 }
 
-std::vector<int> SimDesktop::InjectedKeysDown() const {
+std::vector<int> SimInput::InjectedKeysDown() const {
   std::vector<int> down;
   for (int vk = 1; vk < 256; ++vk) {
     if (InjectedKeyDown(vk)) down.push_back(vk);
@@ -45,92 +53,99 @@ std::vector<int> SimDesktop::InjectedKeysDown() const {
   return down;
 }
 
-bool SimDesktop::HeldByUser(int vk) const {
+bool SimInput::HeldByUser(int vk) const {
   for (const KeyHold& hold : keyHolds_) {
-    if (hold.vk == vk && hold.downMs <= nowMs_ && (!hold.upMs || nowMs_ < *hold.upMs)) return true;
+    if (hold.vk == vk && hold.downMs <= world_.nowMs && (!hold.upMs || world_.nowMs < *hold.upMs)) return true;
   }
   return false;
 }
 
-int16_t SimDesktop::KeyState(int vk) const {
+int16_t SimInput::KeyState(int vk) const {
   return InjectedKeyDown(vk) || HeldByUser(vk) ? kKeyDown : int16_t{0};
 }
 
-int16_t SimDesktop::GetAsyncKeyState(int vk) {
+int16_t SimInput::GetAsyncKeyState(int vk) {
   const int16_t state = KeyState(vk);
-  if (Tracing()) Record("GetAsyncKeyState", {{"vk", vk}, {"result", state}});
+  if (world_.Tracing()) world_.Record("GetAsyncKeyState", {{"vk", vk}, {"result", state}});
   return state;
 }
 
-int16_t SimDesktop::GetKeyState(int vk) {
+int16_t SimInput::GetKeyState(int vk) {
   const int16_t state = KeyState(vk);
-  if (Tracing()) Record("GetKeyState", {{"vk", vk}, {"result", state}});
+  if (world_.Tracing()) world_.Record("GetKeyState", {{"vk", vk}, {"result", state}});
   return state;
 }
 
-void SimDesktop::BlockInput(bool block) {
-  if (Tracing()) Record("BlockInput", {{"block", block}});
+// The routine checks leave the trace unless polls are traced.
+int16_t SimInput::PollKey(int vk) {
+  const int16_t state = KeyState(vk);
+  if (world_.Rules().tracePolls && world_.Tracing()) world_.Record("GetAsyncKeyState", {{"vk", vk}, {"result", state}});
+  return state;
+}
+
+void SimInput::BlockInput(bool block) {
+  if (world_.Tracing()) world_.Record("BlockInput", {{"block", block}});
   inputBlocked_ = block;
 }
 
-void SimDesktop::ApplyInjectedKey(int vk, uint32_t keyFlags) {
+void SimInput::ApplyInjectedKey(int vk, uint32_t keyFlags) {
   if (!IsKeyCode(vk)) return;
   injectedDown_[static_cast<size_t>(vk)] = (keyFlags & platform::kKeyEventKeyUp) == 0;
 }
 
-void SimDesktop::ApplyInjectedMouse(uint32_t mouseFlags) {
+void SimInput::ApplyInjectedMouse(uint32_t mouseFlags) {
   for (const ButtonEvent& event : kButtonEvents) {
     if (mouseFlags & event.flag) injectedDown_[static_cast<size_t>(event.vk)] = event.down;
   }
 }
 
-void SimDesktop::SendKeyboardInput(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t extra) {
-  if (Tracing()) {
-    Record("SendInput", {{"type", "keyboard"}, {"vk", vk}, {"scan", scan},
+void SimInput::SendKeyboardInput(uint16_t vk, uint16_t scan, uint32_t flags, uint32_t extra) {
+  if (world_.Tracing()) {
+    world_.Record("SendInput", {{"type", "keyboard"}, {"vk", vk}, {"scan", scan},
                          {"flags", flags}, {"extra", extra}});
   }
   ApplyInjectedKey(vk, flags);
 }
 
-void SimDesktop::SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t extra) {
-  if (Tracing()) {
-    Record("SendInput", {{"type", "mouse"}, {"dx", dx}, {"dy", dy}, {"data", data},
+void SimInput::SendMouseInput(int32_t dx, int32_t dy, int32_t data, uint32_t flags, uint32_t extra) {
+  if (world_.Tracing()) {
+    world_.Record("SendInput", {{"type", "mouse"}, {"dx", dx}, {"dy", dy}, {"data", data},
                          {"flags", flags}, {"extra", extra}});
   }
-  MovePointer(dx, dy, flags);
+  pointer_.MovePointer(dx, dy, flags);
   ApplyInjectedMouse(flags);
 }
 
-void SimDesktop::KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extra) {
-  if (Tracing()) {
-    Record("keybd_event", {{"vk", vk}, {"scan", scan}, {"flags", flags}, {"extra", extra}});
+void SimInput::KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extra) {
+  if (world_.Tracing()) {
+    world_.Record("keybd_event", {{"vk", vk}, {"scan", scan}, {"flags", flags}, {"extra", extra}});
   }
   ApplyInjectedKey(vk, flags);
 }
 
-void SimDesktop::MouseEvent(uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) {
-  if (Tracing()) {
-    Record("mouse_event", {{"flags", flags}, {"dx", dx}, {"dy", dy}, {"data", data},
+void SimInput::MouseEvent(uint32_t flags, int32_t dx, int32_t dy, int32_t data, uint32_t extra) {
+  if (world_.Tracing()) {
+    world_.Record("mouse_event", {{"flags", flags}, {"dx", dx}, {"dy", dy}, {"data", data},
                            {"extra", extra}});
   }
-  MovePointer(dx, dy, flags);
+  pointer_.MovePointer(dx, dy, flags);
   ApplyInjectedMouse(flags);
 }
 
 // Only the virtual-key-to-scan-code mapping is simulated; Vendrix asks for
 // no other.
-uint32_t SimDesktop::MapVirtualKey(uint32_t code, uint32_t mapType) {
+uint32_t SimInput::MapVirtualKey(uint32_t code, uint32_t mapType) {
   const uint32_t result = mapType == kMapVkToScanCode ? ScanCodeOfVk(code) : 0;
-  if (Tracing()) Record("MapVirtualKeyA", {{"code", code}, {"map_type", mapType}, {"result", result}});
+  if (world_.Tracing()) world_.Record("MapVirtualKeyA", {{"code", code}, {"map_type", mapType}, {"result", result}});
   return result;
 }
 
-int16_t SimDesktop::VkKeyScan(char character) {
+int16_t SimInput::VkKeyScan(char character) {
   const auto byte = static_cast<unsigned char>(character);
   const int16_t result = JisVkKeyScan(byte);
   // Outside statements these are the program's start-up key tables.
-  const bool routine = place_.line == 0 && !rules_.tracePolls;
-  if (Tracing() && !routine) Record("VkKeyScanA", {{"char", byte}, {"result", result}});
+  const bool routine = !world_.InStatement() && !world_.Rules().tracePolls;
+  if (world_.Tracing() && !routine) world_.Record("VkKeyScanA", {{"char", byte}, {"result", result}});
   return result;
 }
 

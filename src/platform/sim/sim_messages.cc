@@ -1,7 +1,10 @@
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_messages.h"
 
 #include <algorithm>
 #include <utility>
+#include <vector>
+
+#include "platform/sim/sim_shell_window.h"
 
 namespace vendrix::sim {
 namespace {
@@ -13,22 +16,22 @@ constexpr uint32_t kMaxTimerPeriodMs = 0x7FFFFFFF;
 
 }  // namespace
 
-void SimDesktop::SetTimer(int timerId, uint32_t periodMs) {
-  if (Tracing()) Record("SetTimer", {{"id", timerId}, {"period", periodMs}});
+void SimMessages::SetTimer(int timerId, uint32_t periodMs) {
+  if (world_.Tracing()) world_.Record("SetTimer", {{"id", timerId}, {"period", periodMs}});
   const uint32_t period = std::clamp(periodMs, kMinTimerPeriodMs, kMaxTimerPeriodMs);
   // Restarting drops a pending tick, as with a real timer.
-  timers_[timerId] = Timer{period, nowMs_ + period};
+  timers_[timerId] = Timer{period, world_.nowMs + period};
 }
 
-void SimDesktop::KillTimer(int timerId) {
-  if (Tracing()) Record("KillTimer", {{"id", timerId}});
+void SimMessages::KillTimer(int timerId) {
+  if (world_.Tracing()) world_.Record("KillTimer", {{"id", timerId}});
   timers_.erase(timerId);
 }
 
-void SimDesktop::DeliverTick(int timerId) {
+void SimMessages::DeliverTick(int timerId) {
   Timer& timer = timers_.at(timerId);
-  timer.dueMs = nowMs_ + timer.periodMs;
-  if (Tracing()) RecordTick("WM_TIMER", {{"id", timerId}});
+  timer.dueMs = world_.nowMs + timer.periodMs;
+  if (world_.Tracing()) world_.RecordTick("WM_TIMER", {{"id", timerId}});
   // The sink may set or kill timers, so `timer` is not used past here.
   if (timerSink_ != nullptr) timerSink_->OnTimer(timerId);
 }
@@ -37,43 +40,29 @@ void SimDesktop::DeliverTick(int timerId) {
 // timer has at most one tick waiting.
 // Posted messages come first: Windows hands out WM_TIMER only when no
 // other message waits.
-void SimDesktop::ProcessMessages() {
-  DeliverPostedMessages();
-  DeliverDueShellEvents();
+void SimMessages::ProcessMessages() {
+  windows_.DeliverPostedMessages();
+  shellWindow_.DeliverDueShellEvents();
   std::vector<std::pair<uint64_t, int>> pending;
   for (const auto& [id, timer] : timers_) {
-    if (nowMs_ >= timer.dueMs) pending.emplace_back(timer.dueMs, id);
+    if (world_.nowMs >= timer.dueMs) pending.emplace_back(timer.dueMs, id);
   }
   if (pending.empty()) return;
   std::sort(pending.begin(), pending.end());
-  if (Tracing()) {
+  if (world_.Tracing()) {
     nlohmann::ordered_json ids = nlohmann::ordered_json::array();
     for (const auto& [dueMs, id] : pending) ids.push_back(id);
-    RecordTick("ProcessMessages", {{"timers", ids}});
+    world_.RecordTick("ProcessMessages", {{"timers", ids}});
   }
   for (const auto& [dueMs, id] : pending) {
     // An earlier tick's handler may have killed or restarted this timer.
     const auto timer = timers_.find(id);
-    if (timer != timers_.end() && nowMs_ >= timer->second.dueMs) DeliverTick(id);
+    if (timer != timers_.end() && world_.nowMs >= timer->second.dueMs) DeliverTick(id);
   }
-  DropHeldTickLines();
+  world_.DropHeldTickLines();
 }
 
-void SimDesktop::RecordTick(std::string_view call, nlohmann::ordered_json fields) {
-  if (place_.line != 0 || rules_.tracePolls) {
-    Record(call, std::move(fields));
-    return;
-  }
-  heldTickLines_.push_back({nowMs_, call, std::move(fields)});
-}
-
-void SimDesktop::WriteHeldTickLines() {
-  std::vector<HeldLine> held;
-  held.swap(heldTickLines_);
-  for (HeldLine& line : held) trace_.Write(line.t, line.call, std::move(line.fields));
-}
-
-std::optional<int> SimDesktop::EarliestTimer() const {
+std::optional<int> SimMessages::EarliestTimer() const {
   std::optional<int> earliest;
   uint64_t earliestDue = 0;
   for (const auto& [id, timer] : timers_) {
@@ -85,14 +74,20 @@ std::optional<int> SimDesktop::EarliestTimer() const {
   return earliest;
 }
 
-void SimDesktop::RunModalLoopUntil(uint64_t endMs) {
+std::optional<uint64_t> SimMessages::NextTimerDueMs() const {
+  const auto id = EarliestTimer();
+  if (!id) return std::nullopt;
+  return timers_.at(*id).dueMs;
+}
+
+void SimMessages::RunModalLoopUntil(uint64_t endMs) {
   // Each tick moves its timer at least kMinTimerPeriodMs on, so this ends.
   for (auto id = EarliestTimer(); id && timers_.at(*id).dueMs <= endMs; id = EarliestTimer()) {
-    nowMs_ = std::max(nowMs_, timers_.at(*id).dueMs);
+    world_.nowMs = std::max(world_.nowMs, timers_.at(*id).dueMs);
     DeliverTick(*id);
   }
-  DropHeldTickLines();
-  nowMs_ = std::max(nowMs_, endMs);
+  world_.DropHeldTickLines();
+  world_.nowMs = std::max(world_.nowMs, endMs);
 }
 
 }  // namespace vendrix::sim

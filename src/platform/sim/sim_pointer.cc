@@ -1,6 +1,6 @@
-#include <algorithm>
+#include "platform/sim/sim_pointer.h"
 
-#include "platform/sim/sim_desktop.h"
+#include <algorithm>
 
 namespace vendrix::sim {
 namespace {
@@ -15,26 +15,26 @@ int Clamp(int64_t value, int side) { return static_cast<int>(std::clamp<int64_t>
 }  // namespace
 
 // Windows keeps the pointer on the screen.
-void SimDesktop::SetCursorPos(platform::Point where) {
-  if (Tracing()) Record("SetCursorPos", {{"x", where.x}, {"y", where.y}});
-  pointer_ = {Clamp(where.x, screenWidth_), Clamp(where.y, screenHeight_)};
+void SimPointer::SetCursorPos(platform::Point where) {
+  if (world_.Tracing()) world_.Record("SetCursorPos", {{"x", where.x}, {"y", where.y}});
+  at_ = {Clamp(where.x, display_.Width()), Clamp(where.y, display_.Height())};
 }
 
-platform::Point SimDesktop::GetCursorPos() {
-  if (Tracing()) Record("GetCursorPos", {{"result", {pointer_.x, pointer_.y}}});
-  return pointer_;
+platform::Point SimPointer::GetCursorPos() {
+  if (world_.Tracing()) world_.Record("GetCursorPos", {{"result", {at_.x, at_.y}}});
+  return at_;
 }
 
 // Relative moves go the distance asked: the simulated mouse has no
 // acceleration.
-void SimDesktop::MovePointer(int32_t dx, int32_t dy, uint32_t mouseFlags) {
+void SimPointer::MovePointer(int32_t dx, int32_t dy, uint32_t mouseFlags) {
   if ((mouseFlags & kMouseEventMove) == 0) return;
   if (mouseFlags & kMouseEventAbsolute) {
-    pointer_ = {Clamp(int64_t{dx} * screenWidth_ / kAbsoluteScale, screenWidth_),
-                Clamp(int64_t{dy} * screenHeight_ / kAbsoluteScale, screenHeight_)};
+    at_ = {Clamp(int64_t{dx} * display_.Width() / kAbsoluteScale, display_.Width()),
+                Clamp(int64_t{dy} * display_.Height() / kAbsoluteScale, display_.Height())};
     return;
   }
-  pointer_ = {Clamp(int64_t{pointer_.x} + dx, screenWidth_), Clamp(int64_t{pointer_.y} + dy, screenHeight_)};
+  at_ = {Clamp(int64_t{at_.x} + dx, display_.Width()), Clamp(int64_t{at_.y} + dy, display_.Height())};
 }
 
 }  // namespace vendrix::sim

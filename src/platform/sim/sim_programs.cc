@@ -1,6 +1,7 @@
+#include "platform/sim/sim_programs.h"
+
 #include <algorithm>
 
-#include "platform/sim/sim_desktop.h"
 #include "platform/sim/sjis_utf8.h"
 
 namespace vendrix::sim {
@@ -19,45 +20,45 @@ const ProgramEntry* Match(const std::vector<ProgramEntry>& entries, std::string_
 
 }  // namespace
 
-SimProcess* SimDesktop::FindProcess(platform::ProcessId id) {
+SimProcess* SimPrograms::FindProcess(platform::ProcessId id) {
   const auto found = std::find_if(processes_.begin(), processes_.end(),
                                   [id](const SimProcess& p) { return p.id == id && p.handleOpen; });
   return found == processes_.end() ? nullptr : &*found;
 }
 
-std::vector<std::string> SimDesktop::RunningPrograms() const {
+std::vector<std::string> SimPrograms::RunningPrograms() const {
   std::vector<std::string> names;
   for (const SimProcess& process : processes_) {
-    if (nowMs_ < process.endMs) names.push_back(process.name);
+    if (world_.nowMs < process.endMs) names.push_back(process.name);
   }
   return names;
 }
 
-size_t SimDesktop::OpenProgramHandles() const {
+size_t SimPrograms::OpenProgramHandles() const {
   return static_cast<size_t>(
       std::count_if(processes_.begin(), processes_.end(), [](const SimProcess& p) { return p.handleOpen; }));
 }
 
 // 0 when the simulated system has too many programs going.
-platform::ProcessId SimDesktop::Launch(std::string_view name, uint32_t runsMs) {
-  std::erase_if(processes_, [this](const SimProcess& p) { return !p.handleOpen && nowMs_ >= p.endMs; });
+platform::ProcessId SimPrograms::Launch(std::string_view name, uint32_t runsMs) {
+  std::erase_if(processes_, [this](const SimProcess& p) { return !p.handleOpen && world_.nowMs >= p.endMs; });
   if (processes_.size() >= kMaxProcesses) return 0;
   const platform::ProcessId id = nextProcess_;
   nextProcess_ += kProcessStep;
-  processes_.push_back({id, std::string(name), nowMs_ + runsMs, true});
+  processes_.push_back({id, std::string(name), world_.nowMs + runsMs, true});
   return id;
 }
 
 // A command the description does not list cannot start, as a missing
 // program cannot.
-platform::ProcessId SimDesktop::StartProgram(std::string_view commandLine) {
+platform::ProcessId SimPrograms::StartProgram(std::string_view commandLine) {
   const ProgramEntry* entry = Match(programEntries_, commandLine);
   const platform::ProcessId result = entry != nullptr && !entry->fails ? Launch(commandLine, entry->runsMs) : 0;
-  if (Tracing()) Record("CreateProcessA", {{"command", SjisToUtf8(commandLine)}, {"result", result}});
+  if (world_.Tracing()) world_.Record("CreateProcessA", {{"command", SjisToUtf8(commandLine)}, {"result", result}});
   return result;
 }
 
-bool SimDesktop::OpenDocument(std::string_view file, platform::WindowId owner, platform::ProcessId* process) {
+bool SimPrograms::OpenDocument(std::string_view file, platform::WindowId owner, platform::ProcessId* process) {
   const ProgramEntry* entry = Match(documentEntries_, file);
   bool result = entry != nullptr && !entry->fails;
   platform::ProcessId started = 0;
@@ -66,36 +67,36 @@ bool SimDesktop::OpenDocument(std::string_view file, platform::WindowId owner, p
     result = started != 0;
   }
   if (process != nullptr) *process = started;
-  if (Tracing()) {
-    Record("ShellExecuteExA", {{"file", SjisToUtf8(file)}, {"owner", owner}, {"result", result}, {"process", started}});
+  if (world_.Tracing()) {
+    world_.Record("ShellExecuteExA", {{"file", SjisToUtf8(file)}, {"owner", owner}, {"result", result}, {"process", started}});
   }
   return result;
 }
 
-bool SimDesktop::ProgramRunning(platform::ProcessId process) {
+bool SimPrograms::ProgramRunning(platform::ProcessId process) {
   const SimProcess* state = FindProcess(process);
-  const bool running = state != nullptr && nowMs_ < state->endMs;
-  if (Tracing()) {
+  const bool running = state != nullptr && world_.nowMs < state->endMs;
+  if (world_.Tracing()) {
     const char* result = state == nullptr ? "WAIT_FAILED" : running ? "WAIT_TIMEOUT" : "WAIT_OBJECT_0";
-    Record("WaitForSingleObject", {{"process", process}, {"timeout", 0}, {"result", result}});
+    world_.Record("WaitForSingleObject", {{"process", process}, {"timeout", 0}, {"result", result}});
   }
   return running;
 }
 
 // A blocking wait: the clock jumps to the program's end and no timer ticks.
-void SimDesktop::WaitForProgram(platform::ProcessId process) {
+void SimPrograms::WaitForProgram(platform::ProcessId process) {
   const SimProcess* state = FindProcess(process);
-  if (Tracing()) {
-    Record("WaitForSingleObject", {{"process", process}, {"timeout", kInfinite},
+  if (world_.Tracing()) {
+    world_.Record("WaitForSingleObject", {{"process", process}, {"timeout", kInfinite},
                                    {"result", state == nullptr ? "WAIT_FAILED" : "WAIT_OBJECT_0"}});
   }
-  if (state != nullptr) nowMs_ = std::max(nowMs_, state->endMs);
+  if (state != nullptr) world_.nowMs = std::max(world_.nowMs, state->endMs);
 }
 
 // The program runs on; only the handle goes.
-void SimDesktop::CloseProgram(platform::ProcessId process) {
+void SimPrograms::CloseProgram(platform::ProcessId process) {
   SimProcess* state = FindProcess(process);
-  if (Tracing()) Record("CloseHandle", {{"process", process}, {"result", state != nullptr}});
+  if (world_.Tracing()) world_.Record("CloseHandle", {{"process", process}, {"result", state != nullptr}});
   if (state != nullptr) state->handleOpen = false;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_sound.h"
 
 namespace vendrix::sim {
 namespace {
@@ -9,10 +9,10 @@ constexpr uint32_t kMaxFrequency = 32767;
 
 }  // namespace
 
-void SimDesktop::Beep(uint32_t frequency, uint32_t ms) {
+void SimSound::Beep(uint32_t frequency, uint32_t ms) {
   const bool result = frequency >= kMinFrequency && frequency <= kMaxFrequency;
-  if (Tracing()) Record("Beep", {{"frequency", frequency}, {"ms", ms}, {"result", result}});
-  if (result) nowMs_ += ms;
+  if (world_.Tracing()) world_.Record("Beep", {{"frequency", frequency}, {"ms", ms}, {"result", result}});
+  if (result) world_.nowMs += ms;
 }
 
 }  // namespace vendrix::sim

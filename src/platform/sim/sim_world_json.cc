@@ -131,7 +131,7 @@ WindowId ReadWindowChoice(const json& value, const std::string& field, const Win
                           bool mainOnly) {
   if (value.is_null()) return 0;
   const auto id = static_cast<WindowId>(ReadInteger(value, field, 1, kMaxWindowId));
-  if (id == SimDesktop::kMainWindow || (!mainOnly && reader.IsTopLevel(id))) return id;
+  if (id == kMainWindow || (!mainOnly && reader.IsTopLevel(id))) return id;
   Fail(field, mainOnly ? "must be 1 (the main window) or null" : "must name a top-level window, 1 or null");
 }
 
@@ -146,7 +146,7 @@ void ReadWindows(const json& root, DesktopDescription& description) {
   if (root.contains("foreground")) {
     description.foreground = ReadWindowChoice(root["foreground"], "foreground", reader, false);
   }
-  description.active = description.foreground == SimDesktop::kMainWindow ? SimDesktop::kMainWindow : 0;
+  description.active = description.foreground == kMainWindow ? kMainWindow : 0;
   if (root.contains("active")) description.active = ReadWindowChoice(root["active"], "active", reader, true);
 }
 

@@ -1,95 +1,14 @@
-// The pointer, the clipboard, other programs, sound and joysticks.
+// Programs and documents started on the simulated desktop.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/sim/sim_desktop.h"
-#include "platform/sim/sjis_utf8.h"
 #include "sim_test_support.h"
 
 namespace vendrix::sim {
 namespace {
-
-using platform::Point;
-
-TEST(SimPointer, SetCursorPosKeepsThePointerOnTheScreen) {
-  SimDesktop desktop(R"({"screen": {"width": 800, "height": 600}, "pointer": [5, 6]})");
-  EXPECT_EQ(desktop.pointer().GetCursorPos().x, 5);
-  EXPECT_EQ(desktop.pointer().GetCursorPos().y, 6);
-  struct Case {
-    Point asked;
-    Point landed;
-  };
-  const Case cases[] = {
-      {{10, 20}, {10, 20}},    {{799, 599}, {799, 599}}, {{800, 600}, {799, 599}},
-      {{-5, 300}, {0, 300}},   {{2147483647, -2147483647 - 1}, {799, 0}},
-  };
-  for (const Case& c : cases) {
-    desktop.pointer().SetCursorPos(c.asked);
-    const Point at = desktop.pointer().GetCursorPos();
-    EXPECT_EQ(at.x, c.landed.x) << c.asked.x;
-    EXPECT_EQ(at.y, c.landed.y) << c.asked.y;
-  }
-}
-
-TEST(SimPointer, InjectedMouseMovesMoveThePointer) {
-  SimDesktop desktop(R"({"screen": {"width": 800, "height": 600}, "pointer": [100, 100]})");
-  constexpr uint32_t kMove = 0x0001;
-  constexpr uint32_t kAbsolute = 0x8000;
-  struct Case {
-    int32_t dx;
-    int32_t dy;
-    uint32_t flags;
-    Point landed;
-  };
-  const Case cases[] = {
-      {10, -20, kMove, {110, 80}},
-      {10, 10, platform::kMouseEventLeftDown, {110, 80}},  // no move flag: stays
-      {-1000, 1000, kMove, {0, 599}},
-      {32768, 32768, kMove | kAbsolute, {400, 300}},
-      {65535, 0, kMove | kAbsolute, {799, 0}},
-  };
-  for (const Case& c : cases) {
-    desktop.input().SendMouseInput(c.dx, c.dy, 0, c.flags, 0);
-    EXPECT_EQ(desktop.PointerAt().x, c.landed.x) << c.dx;
-    EXPECT_EQ(desktop.PointerAt().y, c.landed.y) << c.dy;
-  }
-  desktop.input().MouseEvent(kMove, 5, 5, 0, 0);
-  EXPECT_EQ(desktop.PointerAt().x, 799);
-  EXPECT_EQ(desktop.PointerAt().y, 5);
-}
-
-TEST(SimClipboard, HoldsTextUntilEmptied) {
-  SimDesktop desktop(R"({"clipboard": "はじめ"})");
-  auto& clipboard = desktop.clipboard();
-  EXPECT_EQ(clipboard.GetText(), Utf8ToSjis("はじめ"));
-  clipboard.SetText("next");
-  EXPECT_EQ(clipboard.GetText(), "next");
-  EXPECT_EQ(desktop.ClipboardText(), std::optional<std::string>("next"));
-  clipboard.Clear();
-  EXPECT_EQ(clipboard.GetText(), "");
-  EXPECT_FALSE(desktop.ClipboardText().has_value());
-  clipboard.SetText(std::string("a\0b", 3));
-  EXPECT_EQ(clipboard.GetText(), "a") << "text ends at its first NUL";
-  SimDesktop empty;
-  EXPECT_EQ(empty.clipboard().GetText(), "");
-}
-
-TEST(SimClipboard, TraceShowsTextsAndNoText) {
-  SimDesktop desktop;
-  desktop.KeepTrace(true);
-  desktop.clipboard().GetText();
-  desktop.clipboard().SetText(Utf8ToSjis("日本"));
-  desktop.clipboard().GetText();
-  desktop.clipboard().Clear();
-  const auto& trace = desktop.Trace();
-  ASSERT_EQ(trace.size(), 4u);
-  EXPECT_EQ(trace[0], nlohmann::json::parse(R"({"t":0,"call":"GetClipboardData","result":null})"));
-  EXPECT_EQ(trace[1], nlohmann::json::parse(R"({"t":0,"call":"SetClipboardData","text":"日本"})"));
-  EXPECT_EQ(trace[2], nlohmann::json::parse(R"({"t":0,"call":"GetClipboardData","result":"日本"})"));
-  EXPECT_EQ(trace[3], nlohmann::json::parse(R"({"t":0,"call":"EmptyClipboard"})"));
-}
 
 constexpr const char* kPrograms = R"({
     "programs": [
@@ -209,55 +128,6 @@ TEST(SimPrograms, TraceRecordsStartsWaitsAndCloses) {
   EXPECT_EQ(trace[3], nlohmann::json::parse(R"({"t":0,"call":"CloseHandle","process":)" + std::to_string(id) +
                                             R"(,"result":true})"));
   EXPECT_EQ(trace[4]["result"], "WAIT_FAILED");
-}
-
-TEST(SimSound, BeepTakesItsTimeUnlessTheToneIsRefused) {
-  struct Case {
-    uint32_t frequency;
-    uint32_t ms;
-    uint64_t after;
-  };
-  const Case cases[] = {
-      {440, 250, 250}, {37, 10, 10}, {32767, 10, 10}, {36, 10, 0}, {32768, 10, 0}, {1000, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SimDesktop desktop;
-    desktop.sound().Beep(c.frequency, c.ms);
-    EXPECT_EQ(desktop.NowMs(), c.after) << c.frequency;
-  }
-}
-
-TEST(SimJoysticks, StateFollowsVirtualTime) {
-  SimDesktop desktop(R"({"joysticks": [
-      {"id": 0, "states": [{"at": 100, "x": 0, "buttons": 1}, {"at": 200, "x": 65535, "z": 5}]},
-      {"id": 1}]})");
-  auto& joysticks = desktop.joysticks();
-  struct Step {
-    uint32_t sleep;
-    uint32_t x;
-    uint32_t z;
-    uint32_t buttons;
-  };
-  const Step steps[] = {
-      {0, 32767, 32767, 0},  // before the first sample: centred
-      {100, 0, 32767, 1},
-      {99, 0, 32767, 1},
-      {1, 65535, 5, 0},      // a sample replaces the whole state
-      {100000, 65535, 5, 0},
-  };
-  for (const Step& s : steps) {
-    desktop.clock().Sleep(s.sleep);
-    const auto state = joysticks.Read(0);
-    ASSERT_TRUE(state.has_value());
-    EXPECT_EQ(state->x, s.x) << desktop.NowMs();
-    EXPECT_EQ(state->z, s.z) << desktop.NowMs();
-    EXPECT_EQ(state->buttons, s.buttons) << desktop.NowMs();
-  }
-  ASSERT_TRUE(joysticks.Read(1).has_value());
-  EXPECT_EQ(joysticks.Read(1)->y, 32767u);
-  for (int absent : {-1, 2, 15}) EXPECT_FALSE(joysticks.Read(absent).has_value()) << absent;
-  SimDesktop none;
-  EXPECT_FALSE(none.joysticks().Read(0).has_value());
 }
 
 }  // namespace
