@@ -16,7 +16,9 @@
 # and ft) and the findings, last as a row for the table in docs/testing.md.
 #
 # Environment: FUZZ_SEED (default 0: libFuzzer picks one and prints it),
-# FUZZ_INPUT_TIMEOUT (seconds, default 60).
+# FUZZ_INPUT_TIMEOUT (seconds, default 600).  libFuzzer's timeout is wall
+# clock, and a campaign runs at the lowest priority beside other work, where
+# an input of one second's work can wait minutes for the processor.
 set -uo pipefail
 
 if [[ $# -lt 2 || $# -gt 3 ]]; then
@@ -48,7 +50,7 @@ artifacts=$build_dir/fuzz-artifacts/$target
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$corpus" "$artifacts" "$work/found" "$work/merged"
-flags=(-timeout="${FUZZ_INPUT_TIMEOUT:-60}" -rss_limit_mb=2048 -artifact_prefix="$artifacts/")
+flags=(-timeout="${FUZZ_INPUT_TIMEOUT:-600}" -rss_limit_mb=2048 -artifact_prefix="$artifacts/")
 [[ -f $here/$target.dict ]] && flags+=(-dict="$here/$target.dict")
 seeds=("$corpus")
 [[ -d $here/regressions/$target ]] && seeds+=("$here/regressions/$target")
