@@ -78,10 +78,15 @@ cp "$work/merged/"* "$corpus/"
 # The coverage of the merged corpus, each input run once.
 "$binary" "$corpus" "${flags[@]}" -runs=0 >"$work/cover.log" 2>&1
 coverage=$(grep -E '^#[0-9]+\s+INITED' "$work/cover.log" | grep -o -E 'cov: [0-9]+ ft: [0-9]+')
-mapfile -t found < <(find "$artifacts" -type f -newer "$work/started" | sort)
+# libFuzzer also keeps an input that took over 10 s (slow-unit-*): at the
+# lowest priority that is often the machine, so it is listed for a look but
+# is not a finding.
+mapfile -t found < <(find "$artifacts" -type f -newer "$work/started" ! -name 'slow-unit-*' | sort)
+mapfile -t slow < <(find "$artifacts" -type f -newer "$work/started" -name 'slow-unit-*' | sort)
 findings=${#found[@]}
 
 echo "$target: ${executed:-?} executions (${rate:-?}/s, peak ${peak:-?} MB), $(find "$corpus" -type f | wc -l) corpus inputs, $coverage, $findings findings"
 [[ $findings -gt 0 ]] && printf 'finding: %s\n' "${found[@]}"
+[[ ${#slow[@]} -gt 0 ]] && printf 'slow input (time it alone: %s FILE): %s\n' "$binary" "${slow[@]}"
 echo "| $target | ${executed:-?} | ${coverage:-?} | $findings | $started |"
 [[ $status -eq 0 ]]
