@@ -15,6 +15,7 @@
 // matching pairs.
 #include <sanitizer/allocator_interface.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -31,6 +32,8 @@ constexpr size_t kLiveLimit = size_t{256} << 20;
 bool armed = false;
 size_t baseline = 0;
 
+int64_t LiveSinceArmed() { return int64_t(__sanitizer_get_current_allocated_bytes()) - int64_t(baseline); }
+
 [[noreturn]] void UnboundedAllocation(size_t size) {
   std::fprintf(stderr, "fuzz: one allocation of %zu bytes, past every bound of the program\n", size);
   std::abort();
@@ -38,7 +41,8 @@ size_t baseline = 0;
 
 void* Allocate(size_t size) {
   if (armed && size > kSingleLimit) UnboundedAllocation(size);
-  if (armed && __sanitizer_get_current_allocated_bytes() - baseline + size > kLiveLimit) {
+  // Signed: a run may free what was there before it began.
+  if (armed && LiveSinceArmed() + int64_t(size) > int64_t(kLiveLimit)) {
     throw vendrix::fuzz::MemoryBudgetSpent();
   }
   void* p = std::malloc(size == 0 ? 1 : size);
