@@ -1763,87 +1763,115 @@ def run_wine_program(session: WineSession, program: Path, driver: Path, case: Ca
     process = session.start_program([str(program)] + case.args, cwd=folder,
                                     debug=BlockCalls.DEBUG if case.block_calls else None)
     block_calls = BlockCalls(process) if case.block_calls else None
-    problems: list[str] = []
-    boxes_seen = 0
-    resident_window = 0
     try:
-        for step in case.steps:
-            if isinstance(step, (MenuKey, Ended, Resident, Chord, TrayClick, SecondStart, FileDialog,
-                                 TrayIcon)):
-                if isinstance(step, Resident):
-                    reply, note = driver_json(session, driver, ["resident", "--class", "VendrixMainWindow",
-                                                                "--timeout", str(BOX_TIMEOUT_S * 1000)],
-                                              folder)
-                    resident_window = reply["hwnd"] if reply else 0
-                    problems += [] if reply else [f"the program did not go resident: {note}"]
-                else:
-                    problems += run_shell_step(session, program, driver, folder, folder_text, process,
-                                               case, step, resident_window)
-                if problems:
-                    return problems
-                continue
-            if isinstance(step, BreakTimed):
-                problems += time_break(session, driver, folder, case, step)
-                if problems:
-                    return problems
-                continue
-            if isinstance(step, BlockLifted):
-                problems += time_block_lifted(block_calls, folder, case, step)
-                if problems:
-                    return problems
-                continue
-            if isinstance(step, Key):
-                flag = "--down" if step.down else "--up"
-                reply = session.wine([str(driver), "key", "--vk", str(step.vk), flag],
-                                     timeout=COMMAND_TIMEOUT_S, cwd=folder)
-                if reply.returncode != 0:
-                    problems.append(f"key {step.vk} {flag} failed")
-                continue
-            if isinstance(step, Input):
-                problems += answer_wine_input(session, driver, folder, step)
-                if problems:
-                    return problems
-                continue
-            if isinstance(step, Document):
-                problems += check_document(session, driver, folder, step)
-                if problems:
-                    return problems
-                continue
-            if isinstance(step, HeldThenGo):
-                reply, note = driver_json(session, driver, ["keys", "--vk", key_list(step.vks),
-                                                            "--wait", "down", "--timeout",
-                                                            str(BOX_TIMEOUT_S * 1000)], folder)
-                if reply is None or sorted(reply["down"]) != sorted(step.vks):
-                    problems.append(f"keys {step.vks} not held: {reply['down'] if reply else note}")
-                    return problems
-                (folder / GO_FILE).write_bytes(b"")
-                continue
-            boxes_seen += 1
-            wait = ["box", "--timeout", str(BOX_TIMEOUT_S * 1000), "--caption", step.caption]
-            if step.window is not None:
-                # Look at the step display while the box holds the run.
-                reply, note = driver_json(session, driver, wait, folder)
-                if reply is None:
-                    problems.append(f"box {boxes_seen} ({step.text!r}) never shown: {note}")
-                    return problems
-                problems += check_wine_window(session, driver, folder, step.window)
-            reply, note = driver_json(session, driver, wait + ["--press", step.press], folder)
-            if reply is None:
-                problems.append(f"box {boxes_seen} ({step.text!r}) not answered: {note}")
-                return problems
-            expected = step.text.replace("{folder}", folder_text)
-            if not text_matches(expected, reply["text"]):
-                problems.append(f"box {boxes_seen} reads {reply['text']!r}, expected {expected!r}")
-            if step.buttons is not None and reply["buttons"] != step.buttons:
-                problems.append(f"box {boxes_seen} buttons {reply['buttons']}, expected {step.buttons}")
-        problems += wait_for_exit(session, driver, process, case, folder)
-        if block_calls is not None and not problems:
-            problems += block_calls.check_ended_free()
+        problems = drive_wine_program(session, program, driver, case, folder, folder_text, process, block_calls)
+        if problems:
+            problems += describe_program(session, driver, process, folder, block_calls is None)
+        return problems
     finally:
         # Its boxes go with it, so none is left for the next case's driver.
         if process.poll() is None:
             process.kill()
             process.wait()
+
+
+def describe_program(session: WineSession, driver: Path, process: subprocess.Popen, folder: Path,
+                     stderr_free: bool) -> list[str]:
+    """After a failed step: whether the program was still running (and what
+    windows the desktop showed) or how it had ended, to tell a fault of the
+    program from one of Wine or of the machine."""
+    code = process.poll()
+    if code is None:
+        reply, note = driver_json(session, driver, ["windows"], folder)
+        if reply is None:
+            return [f"the program was still running; no list of windows: {note}"]
+        shown = [f"{w['class']} {w['caption']!r} pid {w['pid']}" for w in reply["windows"] if w["visible"]]
+        return [f"the program was still running; visible windows: {'; '.join(shown) or 'none'}"]
+    said = ""
+    if stderr_free and process.stderr is not None:
+        lines = process.stderr.read().decode("utf-8", "replace").strip().splitlines()
+        said = f"; it said: {' | '.join(lines[-5:])}" if lines else ""
+    return [f"the program had ended with exit code {code}{said}"]
+
+
+def drive_wine_program(session: WineSession, program: Path, driver: Path, case: Case, folder: Path,
+                       folder_text: str, process: subprocess.Popen,
+                       block_calls: Optional["BlockCalls"]) -> list[str]:
+    problems: list[str] = []
+    boxes_seen = 0
+    resident_window = 0
+    for step in case.steps:
+        if isinstance(step, (MenuKey, Ended, Resident, Chord, TrayClick, SecondStart, FileDialog,
+                             TrayIcon)):
+            if isinstance(step, Resident):
+                reply, note = driver_json(session, driver, ["resident", "--class", "VendrixMainWindow",
+                                                            "--timeout", str(BOX_TIMEOUT_S * 1000)],
+                                          folder)
+                resident_window = reply["hwnd"] if reply else 0
+                problems += [] if reply else [f"the program did not go resident: {note}"]
+            else:
+                problems += run_shell_step(session, program, driver, folder, folder_text, process,
+                                           case, step, resident_window)
+            if problems:
+                return problems
+            continue
+        if isinstance(step, BreakTimed):
+            problems += time_break(session, driver, folder, case, step)
+            if problems:
+                return problems
+            continue
+        if isinstance(step, BlockLifted):
+            problems += time_block_lifted(block_calls, folder, case, step)
+            if problems:
+                return problems
+            continue
+        if isinstance(step, Key):
+            flag = "--down" if step.down else "--up"
+            reply = session.wine([str(driver), "key", "--vk", str(step.vk), flag],
+                                 timeout=COMMAND_TIMEOUT_S, cwd=folder)
+            if reply.returncode != 0:
+                problems.append(f"key {step.vk} {flag} failed")
+            continue
+        if isinstance(step, Input):
+            problems += answer_wine_input(session, driver, folder, step)
+            if problems:
+                return problems
+            continue
+        if isinstance(step, Document):
+            problems += check_document(session, driver, folder, step)
+            if problems:
+                return problems
+            continue
+        if isinstance(step, HeldThenGo):
+            reply, note = driver_json(session, driver, ["keys", "--vk", key_list(step.vks),
+                                                        "--wait", "down", "--timeout",
+                                                        str(BOX_TIMEOUT_S * 1000)], folder)
+            if reply is None or sorted(reply["down"]) != sorted(step.vks):
+                problems.append(f"keys {step.vks} not held: {reply['down'] if reply else note}")
+                return problems
+            (folder / GO_FILE).write_bytes(b"")
+            continue
+        boxes_seen += 1
+        wait = ["box", "--timeout", str(BOX_TIMEOUT_S * 1000), "--caption", step.caption]
+        if step.window is not None:
+            # Look at the step display while the box holds the run.
+            reply, note = driver_json(session, driver, wait, folder)
+            if reply is None:
+                problems.append(f"box {boxes_seen} ({step.text!r}) never shown: {note}")
+                return problems
+            problems += check_wine_window(session, driver, folder, step.window)
+        reply, note = driver_json(session, driver, wait + ["--press", step.press], folder)
+        if reply is None:
+            problems.append(f"box {boxes_seen} ({step.text!r}) not answered: {note}")
+            return problems
+        expected = step.text.replace("{folder}", folder_text)
+        if not text_matches(expected, reply["text"]):
+            problems.append(f"box {boxes_seen} reads {reply['text']!r}, expected {expected!r}")
+        if step.buttons is not None and reply["buttons"] != step.buttons:
+            problems.append(f"box {boxes_seen} buttons {reply['buttons']}, expected {step.buttons}")
+    problems += wait_for_exit(session, driver, process, case, folder)
+    if block_calls is not None and not problems:
+        problems += block_calls.check_ended_free()
     return problems
 
 

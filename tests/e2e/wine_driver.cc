@@ -7,6 +7,9 @@
 //       Waits for a box captioned "Vendrix V0.74a", prints one JSON line
 //       {"text": ..., "buttons": [...]} in UTF-8, presses the button (if
 //       asked) and waits until the box is gone.  Exit 0, or 2 on timeout.
+//   vendrix_e2e_driver windows
+//       Prints {"windows": [{"class", "caption", "pid", "visible"}, ...]},
+//       every top-level window, for the report of a case that failed.
 //   vendrix_e2e_driver key --vk N --down|--up
 //       Injects one key event with keybd_event.
 //   vendrix_e2e_driver mutex
@@ -212,23 +215,41 @@ DWORD Timeout(int argc, char** argv) {
   return value != nullptr ? static_cast<DWORD>(std::strtoul(value, nullptr, 10)) : kDefaultWaitMs;
 }
 
+struct BoxSearch {
+  const std::wstring* caption;
+  HWND found;
+};
+
+BOOL CALLBACK FindShownBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  wchar_t className[16] = L"";
+  ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+  if (std::wcscmp(className, L"#32770") != 0 || !::IsWindowVisible(window)) return TRUE;
+  // GetWindowText reads a caption without a message to the other program.
+  wchar_t caption[128] = L"";
+  ::GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
+  if (::GetDlgItem(window, 0xFFFF) == nullptr || caption != *search->caption) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// A message box with that caption, once it is shown with its text (a box
+// still being built has no text yet).  Every top-level window is looked at,
+// not only the first with the caption, which may be a box of a program on
+// its way out.
+HWND ShownBox(const std::wstring& caption) {
+  BoxSearch search{&caption, nullptr};
+  ::EnumWindows(FindShownBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 int Box(int argc, char** argv) {
   const DWORD timeout = Timeout(argc, argv);
   const char* asciiCaption = Option(argc, argv, "--caption");
   const std::wstring caption =
       asciiCaption != nullptr ? std::wstring(asciiCaption, asciiCaption + std::strlen(asciiCaption))
                               : kCaption;
-  // Found once it is shown with its text: FindWindow can see a box that is
-  // still being built.
-  HWND box = WaitFor(
-      [&caption] {
-        HWND found = ::FindWindowW(L"#32770", caption.c_str());
-        return found != nullptr && ::IsWindowVisible(found) &&
-                       ::GetDlgItem(found, 0xFFFF) != nullptr
-                   ? found
-                   : nullptr;
-      },
-      timeout);
+  HWND box = WaitFor([&caption] { return ShownBox(caption); }, timeout);
   if (box == nullptr) {
     PrintLine("{\"error\": \"no message box\"}");
     return 2;
@@ -1305,6 +1326,29 @@ int BreakTime(int argc, char** argv) {
   return 2;
 }
 
+BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
+  auto* listed = reinterpret_cast<std::string*>(param);
+  wchar_t className[64] = L"";
+  wchar_t caption[128] = L"";
+  ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+  ::GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (!listed->empty()) *listed += ", ";
+  *listed += "{\"class\": " + JsonString(Utf8(className)) + ", \"caption\": " + JsonString(Utf8(caption)) +
+             ", \"pid\": " + std::to_string(pid) + ", \"visible\": " +
+             (::IsWindowVisible(window) ? "true" : "false") + "}";
+  return TRUE;
+}
+
+// Every top-level window, for a failed case's report.
+int Windows(int, char**) {
+  std::string listed;
+  ::EnumWindows(ListWindow, reinterpret_cast<LPARAM>(&listed));
+  PrintLine("{\"windows\": [" + listed + "]}");
+  return 0;
+}
+
 int main(int argc, char** argv) {
   struct Command {
     const char* name;
@@ -1337,6 +1381,7 @@ int main(int argc, char** argv) {
       {"front", Front},
       {"type", Type},
       {"breaktime", BreakTime},
+      {"windows", Windows},
   };
   for (const Command& command : kCommands) {
     if (argc >= 2 && std::strcmp(argv[1], command.name) == 0) return command.run(argc, argv);
