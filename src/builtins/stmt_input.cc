@@ -131,7 +131,7 @@ std::string HotkeyListText(Interpreter& interp, std::string_view title) {
 
 void AskToAbort(Interpreter& interp, std::string_view question) {
   int answer = interp.Platform().dialogs.MessageBox(question, interp.Caption(), platform::kMbYesNo);
-  if (answer == platform::kIdYes) throw ProgramEnd{1};
+  if (answer == platform::kIdYes) EndProgram(1);
 }
 
 }  // namespace
