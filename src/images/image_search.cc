@@ -46,7 +46,10 @@
 // needle's sequence of rows.  That costs a fixed amount per pixel whatever
 // the pictures hold.  Rows are read top to bottom, so the first sequence
 // confirmed in a column is its topmost place; after it only columns to its
-// left can come first.
+// left can come first.  A row that repeats the row above holds the same
+// windows, so it is compared with that row instead of fingerprinted, and
+// only the columns where a needle row lies step their matchers: columns of
+// vertical stripes or flat areas cost about one read.
 #include "images/image_search.h"
 
 #include <algorithm>
@@ -968,15 +971,48 @@ class RowSequenceMatcher {
   std::vector<int> table_;
 };
 
+// Which haystack rows hold the same pixels as the row above over the
+// columns a place can cover: flat areas and vertical stripes.  Such a
+// row's windows are the row above's, so pass two need not fingerprint it.
+std::vector<char> RepeatsAbove(const Image& large, int firstX, int endX) {
+  std::vector<char> repeats(static_cast<size_t>(large.height), 0);
+  const size_t bytes = static_cast<size_t>(endX - firstX) * sizeof(Colour);
+  for (int y = 1; y < large.height; ++y)
+    repeats[static_cast<size_t>(y)] = std::memcmp(large.Row(y) + firstX, large.Row(y - 1) + firstX, bytes) == 0;
+  return repeats;
+}
+
+// A window that is one of the needle's rows: its column (counted from
+// the first column read) and the row's number.
+struct RowHit {
+  int column;
+  int kind;
+};
+
+// The windows of one row that are needle rows, columns 0 .. count-1.
+void CollectHits(const FingerprintMap& kindOf, const uint64_t* prints, int count, std::vector<RowHit>& hits) {
+  hits.clear();
+  for (int column = NextHit(kindOf, prints, 0, count); column < count;
+       column = NextHit(kindOf, prints, column + 1, count))
+    hits.push_back({column, kindOf.Find(prints[column])});
+}
+
 // Reads every row, columns from.x .. lastX; no place before `from` in the
 // wanted order needs looking at.  With `failLimit` set, gives up once
 // failed comparisons have cost that many pixels: the fingerprints collide
 // too often to trust.
+//
+// A row that repeats the one above steps only the columns whose window is
+// a needle row: every other column saw no needle row above either, so its
+// matcher is back at the start already.  On pictures whose rows repeat
+// (vertical stripes, flat areas) a row then costs about one comparison
+// with the row above instead of a fingerprint and a lookup per window.
 template <class Field>
 Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoint from,
                 std::optional<uint64_t> failLimit, std::optional<ImagePoint>& found) {
   const RowSequenceMatcher matcher(needle.kind, needle.kinds);
   const int height = search.small.height;
+  const int length = static_cast<int>(needle.kind.size());
 
   FingerprintMap kindOf(static_cast<size_t>(needle.kinds));
   for (int j = 0; j < height; ++j)
@@ -985,39 +1021,70 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   const int firstX = from.x;
   int lastX = search.lastX;
   const int count = lastX - firstX + 1;
+  const std::vector<char> repeats = RepeatsAbove(search.large, firstX, lastX + search.small.width);
   std::vector<int> matched(static_cast<size_t>(count), 0);  // needle rows matched so far, per column
   RowPrints<Field> rowPrints(needle.hasher, count);
   RowOrder order(height);
   uint64_t failedWork = 0;
 
-  for (int y = 0; y < search.large.height && lastX >= firstX; y += kGroup) {
-    const int group = std::min(kGroup, search.large.height - y);
-    int rows[kGroup];
-    for (int n = 0; n < kGroup; ++n) rows[n] = y + n;
-    rowPrints.Compute(search.large, rows, group, firstX, lastX - firstX + 1);
-    for (int n = 0; n < group; ++n) {
-      const int top = y + n - height + 1;  // where a place ending on this row starts
-      const uint64_t* prints = rowPrints.Of(n);
-      for (int x = firstX; x <= lastX; ++x) {
-        x = matcher.Advance(kindOf, prints, matched.data(), x - firstX, lastX - firstX + 1) + firstX;
-        if (x > lastX) break;
-        // The needle's rows all matched down to this row in column x.
-        const size_t column = static_cast<size_t>(x - firstX);
-        if (x > from.x || top >= from.y) {
-          uint64_t work = 0;
-          if (MatchesAt(search, x, top, order, work)) {
-            // The topmost place of this column; only columns to its left
-            // can still come first, and they have had this row.
-            found = ImagePoint{x, top};
-            lastX = x - 1;
-            break;
-          }
-          failedWork += work;
-          if (failLimit && failedWork > *failLimit) return Outcome::kGaveUp;
+  // The rows fingerprinted ahead (up to kGroup rows that do not repeat the
+  // row above), and the next of them to use.
+  int ahead[kGroup];
+  int aheadCount = 0, aheadNext = 0;
+  const uint64_t* lastPrints = nullptr;  // of the last row fingerprinted
+  std::vector<RowHit> hits;              // its needle rows, once a row repeats it
+  bool hitsKnown = false;
+
+  for (int y = 0; y < search.large.height && lastX >= firstX; ++y) {
+    const int top = y - height + 1;  // where a place ending on this row starts
+    // The needle's rows all matched down to this row in column x: compares
+    // the place, and says whether the row's other columns still matter.
+    bool gaveUp = false;
+    const auto wholeSequence = [&](int x) {
+      const size_t column = static_cast<size_t>(x - firstX);
+      if (x > from.x || top >= from.y) {
+        uint64_t work = 0;
+        if (MatchesAt(search, x, top, order, work)) {
+          // The topmost place of this column; only columns to its left
+          // can still come first, and they have had this row.
+          found = ImagePoint{x, top};
+          lastX = x - 1;
+          return false;
         }
-        matched[column] = matcher.AfterMatch();
+        failedWork += work;
+        if (failLimit && failedWork > *failLimit) {
+          gaveUp = true;
+          return false;
+        }
+      }
+      matched[column] = matcher.AfterMatch();
+      return true;
+    };
+
+    if (repeats[static_cast<size_t>(y)]) {
+      if (!hitsKnown) CollectHits(kindOf, lastPrints, lastX - firstX + 1, hits);
+      hitsKnown = true;
+      for (const RowHit& hit : hits) {
+        if (hit.column > lastX - firstX) break;
+        const size_t column = static_cast<size_t>(hit.column);
+        matched[column] = matcher.Next(matched[column], hit.kind);
+        if (matched[column] == length && !wholeSequence(hit.column + firstX)) break;
+      }
+    } else {
+      if (aheadNext == aheadCount) {
+        aheadCount = aheadNext = 0;
+        for (int r = y; r < search.large.height && aheadCount < kGroup; ++r)
+          if (!repeats[static_cast<size_t>(r)]) ahead[aheadCount++] = r;
+        rowPrints.Compute(search.large, ahead, aheadCount, firstX, lastX - firstX + 1);
+      }
+      lastPrints = rowPrints.Of(aheadNext++);
+      hitsKnown = false;
+      for (int x = firstX; x <= lastX; ++x) {
+        x = matcher.Advance(kindOf, lastPrints, matched.data(), x - firstX, lastX - firstX + 1) + firstX;
+        if (x > lastX || !wholeSequence(x)) break;
       }
     }
+    if (gaveUp) return Outcome::kGaveUp;
   }
   return found ? Outcome::kFound : Outcome::kAbsent;
 }
@@ -1057,6 +1124,19 @@ uint64_t RandomBase() {
   }
 }
 
+// Pass two from `from` on: with fingerprints modulo 2^31-1, and modulo
+// 2^61-1 when those collide too often.
+std::optional<ImagePoint> EveryRow(const Search& search, const NeedleRows<Mersenne31>& rows31, ImagePoint from,
+                                   uint64_t base, Vectors vectors) {
+  std::optional<ImagePoint> found;
+  const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
+  if (Answered(AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found))) return found;
+  const NeedleRows<Mersenne61> rows61(search.small, base, vectors);
+  found.reset();
+  AllRows(search, rows61, from, std::nullopt, found);
+  return found;
+}
+
 }  // namespace
 
 namespace image_search_internal {
@@ -1075,12 +1155,14 @@ std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& s
   const Sampling sampling = ChooseSampling(RowChanges(small));
   if (sampling.step >= kMinSamplingStep && Answered(SampledRows(search, rows31, sampling, found, from))) return found;
   if (Answered(RarePairPlaces(search, found, from))) return found;
-  const uint64_t pixels = static_cast<uint64_t>(large.width) * static_cast<uint64_t>(large.height);
-  if (Answered(AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found))) return found;
-  const NeedleRows<Mersenne61> rows61(small, base, vectors);
-  found.reset();
-  AllRows(search, rows61, from, std::nullopt, found);
-  return found;
+  return EveryRow(search, rows31, from, base, vectors);
+}
+
+std::optional<ImagePoint> SearchByEveryRow(const Image& large, const Image& small, uint64_t base, Vectors vectors) {
+  std::optional<ImagePoint> found;
+  if (DecidedBySize(large, small, found)) return found;
+  const Search search = MakeSearch(large, small);
+  return EveryRow(search, NeedleRows<Mersenne31>(small, base, vectors), ImagePoint{0, 0}, base, vectors);
 }
 
 std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small) {

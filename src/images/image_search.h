@@ -41,6 +41,10 @@ enum class Vectors { kBest, kSse2, kNone };
 std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& small, uint64_t base,
                                               Vectors vectors = Vectors::kBest);
 
+// The pass that reads every row alone, over every place.
+std::optional<ImagePoint> SearchByEveryRow(const Image& large, const Image& small, uint64_t base,
+                                           Vectors vectors = Vectors::kBest);
+
 // The rare-pair filter alone, over every place: its answer, or nothing
 // when it gave up (the pair is too common, or comparing cost too much).
 std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small);

@@ -29,7 +29,8 @@ using search_agreement::Random;
 using search_agreement::RandomImage;
 using search_agreement::Uniform;
 
-// A haystack of few colours, flat or tiled, and a needle cut from it,
+// A haystack of few colours, flat or tiled, its rows now and then in runs
+// of alike rows, and a needle cut from it,
 // spoilt in one pixel now and then (with a new colour or one of its own),
 // sometimes planted again further on.
 struct Pair {
@@ -42,6 +43,7 @@ Pair MakePair(Random& random) {
   const int tile = Uniform(random, 1, 40);
   const Image pattern = RandomImage(random, tile, tile, Uniform(random, 1, 4));
   Image large = test_images::Pattern(width, height, [&](int x, int y) { return pattern.At(x % tile, y % tile); });
+  if (Uniform(random, 0, 3) == 0) search_agreement::RepeatRows(random, large, Uniform(random, 50, 100));
   const int w = Uniform(random, 1, std::min(width, 48)), h = Uniform(random, 1, std::min(height, 48));
   Image small = test_images::Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
   switch (Uniform(random, 0, 2)) {

@@ -24,6 +24,7 @@ using image_search_internal::SearchByRarePair;
 using search_agreement::Disagreements;
 using search_agreement::Random;
 using search_agreement::RandomImage;
+using search_agreement::RepeatRows;
 using search_agreement::Show;
 using search_agreement::Uniform;
 using test_images::Cut;
@@ -369,6 +370,61 @@ TEST(ImageSearchTest, RarePairNeverAnswersWrongly) {
     ExpectSameAsStraightforward(large, small, what);
   }
   EXPECT_GT(answered, 100);  // small pictures stay under the filter's limits
+}
+
+// Haystacks whose rows repeat the row above: such rows are compared with
+// that row instead of fingerprinted, and only their columns holding a
+// needle row step on.  Vertical stripes make every row alike; planted
+// copies break the runs, so the alike rows come before, between and after
+// fingerprinted ones.
+TEST(ImageSearchTest, VerticalStripesWithNeedlesSpoiltAndPlanted) {
+  const auto stripes = [](int x, int) { return static_cast<Colour>(x * 7 % 13 % 3) * 0x7F7F7Fu; };
+  struct Needle {
+    const char* name;
+    int width;
+    int height;
+    int spoiltX;  // -1: an exact cut, found at many places
+    int spoiltY;
+  };
+  const Needle needles[] = {{"spoilt in its top row", 12, 10, 5, 0},
+                            {"spoilt in its middle row", 12, 10, 11, 4},
+                            {"spoilt in its bottom row", 12, 10, 0, 9},
+                            {"one column, spoilt at the bottom", 1, 7, 0, 6},
+                            {"one row, spoilt", 9, 1, 4, 0},
+                            {"exact", 12, 10, -1, -1},
+                            {"exact, as tall as the haystack", 5, 61, -1, -1}};
+  for (int width : {203, 96}) {
+    for (const Needle& n : needles) {
+      Image large = Pattern(width, 61, stripes);
+      Image small = Cut(large, 3, 0, n.width, n.height);
+      // With the other stripe colour: every pixel pair of it is common.
+      if (n.spoiltX >= 0) small.Set(n.spoiltX, n.spoiltY, small.At(n.spoiltX, n.spoiltY) == 0 ? 0x7F7F7Fu : 0);
+      const std::string what = std::to_string(width) + " wide, needle " + n.name;
+      ExpectSameAsStraightforward(large, small, what);
+      const int places[][2] = {{width - n.width, 61 - n.height}, {width - n.width, 0}, {40, 61 - n.height}};
+      for (const auto& place : places) {
+        Paste(large, small, place[0], place[1]);
+        ExpectSameAsStraightforward(large, small,
+                                    what + ", planted at " + std::to_string(place[0]) + "," + std::to_string(place[1]));
+      }
+    }
+  }
+}
+
+// Random runs of alike rows, needles cut across them, spoilt with one of
+// the haystack's colours or kept exact, and planted again further right.
+TEST(ImageSearchTest, RunsOfAlikeRows) {
+  Random random(21);
+  for (int round = 0; round < 250; ++round) {
+    const int width = Uniform(random, 1, 120), height = Uniform(random, 1, 90);
+    Image large = RandomImage(random, width, height, Uniform(random, 2, 3));
+    RepeatRows(random, large, Uniform(random, 50, 100));
+    const int w = Uniform(random, 1, std::min(width, 16)), h = Uniform(random, 1, std::min(height, 16));
+    Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
+    if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
+    if (Uniform(random, 0, 2) == 0) Paste(large, small, width - w, Uniform(random, 0, height - h));
+    ExpectSameAsStraightforward(large, small, "round " + std::to_string(round));
+  }
 }
 
 }  // namespace

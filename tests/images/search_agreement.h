@@ -31,6 +31,15 @@ inline Image RandomImage(Random& random, int width, int height, int colours) {
   return image;
 }
 
+// Makes about `percent` % of the rows (below the first) copies of the row
+// above: runs of alike rows, as flat areas and vertical stripes have.
+inline void RepeatRows(Random& random, Image& image, int percent) {
+  for (int y = 1; y < image.height; ++y) {
+    if (Uniform(random, 1, 100) > percent) continue;
+    for (int x = 0; x < image.width; ++x) image.Set(x, y, image.At(x, y - 1));
+  }
+}
+
 inline std::string Show(const std::optional<ImagePoint>& point) {
   return point ? "(" + std::to_string(point->x) + "," + std::to_string(point->y) + ")" : "none";
 }
@@ -38,9 +47,11 @@ inline std::string Show(const std::optional<ImagePoint>& point) {
 // Where the fast search disagrees with the plain one, as text; empty when
 // it never does.  It runs with a random base; with bases 0, 1 and 2, whose
 // fingerprints collide for many different rows, so every hit must be
-// compared pixel by pixel; with each choice of vector instructions; and
-// the rare-pair filter alone, when it answers.
+// compared pixel by pixel; with each choice of vector instructions; the
+// pass that reads every row alone, the same ways; and the rare-pair filter
+// alone, when it answers.
 inline std::string Disagreements(const Image& large, const Image& small) {
+  using images::image_search_internal::SearchByEveryRow;
   using images::image_search_internal::SearchByRarePair;
   using images::image_search_internal::SearchImageWithBase;
   using images::image_search_internal::Vectors;
@@ -56,6 +67,11 @@ inline std::string Disagreements(const Image& large, const Image& small) {
   constexpr uint64_t kGoodBase = 0x0123456789ABCDEFu;
   compare("SSE2 only", SearchImageWithBase(large, small, kGoodBase, Vectors::kSse2));
   compare("no vectors", SearchImageWithBase(large, small, kGoodBase, Vectors::kNone));
+  for (const auto& [way, vectors] : {std::pair{"every row alone", Vectors::kBest},
+                                     std::pair{"every row alone, SSE2 only", Vectors::kSse2},
+                                     std::pair{"every row alone, no vectors", Vectors::kNone}})
+    compare(way, SearchByEveryRow(large, small, kGoodBase, vectors));
+  compare("every row alone, base 0", SearchByEveryRow(large, small, 0));
   if (const auto rare = SearchByRarePair(large, small)) compare("rare pair alone", *rare);
   return report;
 }
