@@ -215,7 +215,7 @@ void StmtFor(Interpreter& interp, const Statement& statement) {
   int32_t start = ForNumber(interp, header.start);
   loop.limit = ForNumber(interp, header.limit);
   loop.step = ForNumber(interp, header.step);
-  AssignIntegerText(interp.MutableValue(loop.variable), start);
+  interp.StoreInteger(loop.variable, start);
 }
 
 namespace {
@@ -243,9 +243,8 @@ Next StmtNext(Interpreter& interp, const Statement&) {
     return Next::GoOn();
   }
   ForLoop& loop = *innermost;
-  std::string& value = interp.MutableValue(loop.variable);
-  const int32_t counter = IntegerValue(value, 0);
-  AssignIntegerText(value, WrapAdd(counter, loop.step));
+  const int32_t counter = interp.VariableInteger(loop.variable, 0);
+  interp.StoreInteger(loop.variable, WrapAdd(counter, loop.step));
   // The limit test sees the sum before it wraps: a counter that would pass
   // the largest (or smallest) integer is past any limit, so the loop ends.
   const int64_t next = int64_t{counter} + loop.step;

@@ -21,9 +21,8 @@ void AddToVariable(Interpreter& interp, const Statement& statement, bool subtrac
   int32_t step = interp.OperandInteger(statement, 1, 1);
   // A sum with outside text in it is outside text too.
   if (watch.Origin() == TextOrigin::kOutside) interp.SetOrigin(index, TextOrigin::kOutside);
-  std::string& value = interp.MutableValue(index);
-  int32_t current = IntegerValue(value, 0);
-  AssignIntegerText(value, subtract ? WrapSub(current, step) : WrapAdd(current, step));
+  const int32_t current = interp.VariableInteger(index, 0);
+  interp.StoreInteger(index, subtract ? WrapSub(current, step) : WrapAdd(current, step));
 }
 
 }  // namespace
@@ -32,7 +31,7 @@ void StmtSet(Interpreter& interp, const Statement& statement) {
   int index = TargetOf(interp, statement);
   const OutsideTextWatch watch = interp.WatchOutsideText();
   std::string value = interp.Operand(statement, 1);
-  interp.Store(index, value, watch.Origin());
+  interp.Exchange(index, value, watch.Origin());
 }
 
 void StmtInc(Interpreter& interp, const Statement& statement) { AddToVariable(interp, statement, false); }

@@ -6,6 +6,7 @@
 #include "engine/report.h"
 #include "engine/run.h"
 #include "engine/tokenizer.h"
+#include "values/integer.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -118,6 +119,23 @@ std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
   return Evaluate(engine, *arg.expr);
 }
 
+// What EvaluateArg's text reads as an integer (IntegerValue with 0), made
+// without the text where the argument is a number or names one.
+int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
+  int index = LookupVariable(engine, arg.ref);
+  if (index >= 0) {
+    const std::string& value = VariableValue(engine, index);
+    // Outside text and macro text that is no call, quote or reference
+    // stand for themselves.
+    const bool standsForItself = engine.variables.HoldsOutsideText(index) || value.empty() ||
+                                 (value.front() != '(' && value.front() != '"' && value.front() != '%');
+    if (standsForItself) return engine.variables.IntegerOf(index, 0);
+    return IntegerValue(EvaluateText(engine, value), 0);
+  }
+  if (!arg.expr) arg.expr = CompileExpr(arg.token);
+  return EvaluateInteger(engine, *arg.expr, 0);
+}
+
 class CallWalker : public ArgWalker {
  public:
   CallWalker(Engine& engine, const Expr& expr) : engine_(engine), expr_(expr) {}
@@ -161,6 +179,10 @@ std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& 
 
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
+  if (entry.compare != nullptr && expr.args.size() == 2) {
+    const int32_t first = ArgInteger(engine, expr.args[0]);
+    return std::string(TruthText(entry.compare(first, ArgInteger(engine, expr.args[1]))));
+  }
   CallArgs args;
   args.call = &expr;
   size_t count = std::min(kPreparedArgs, expr.args.size());
@@ -259,8 +281,17 @@ std::shared_ptr<const Expr> CompileExpr(std::string_view operand) {
   } else {
     expr->kind = Expr::Kind::kWord;
     expr->ref = MakeVarRef(operand);
+    expr->number = ParseInteger(operand);
   }
   return expr;
+}
+
+int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue) {
+  if (expr.kind != Expr::Kind::kWord) return IntegerValue(Evaluate(engine, expr), defaultValue);
+  const int index = LookupVariable(engine, expr.ref);
+  if (index < 0) return expr.number.value_or(defaultValue);
+  if (engine.variables.HoldsOutsideText(index)) ++engine.outsideTextReads;
+  return engine.variables.IntegerOf(index, defaultValue);
 }
 
 std::string Evaluate(Engine& engine, const Expr& expr) {

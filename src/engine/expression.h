@@ -48,6 +48,8 @@ struct Expr {
   std::string text;   // the operand as written
   std::string value;  // quoted: the text; call of an unknown name: the inner text
   VarRef ref;         // word form
+  // Word form that names no variable: what its text reads as an integer.
+  std::optional<int32_t> number;
   int function = -1;  // call: index in the function table, -1 if unknown
   std::vector<Arg> args;
   // A quote or parenthesis never closed: reported after `tokensBeforeError`
@@ -65,6 +67,9 @@ int LookupVariable(Engine& engine, const VarRef& ref);
 int LookupVariable(Engine& engine, std::string_view reference);
 
 std::string Evaluate(Engine& engine, const Expr& expr);
+// What Evaluate's text reads as an integer (IntegerValue), without making
+// the text when the operand is a variable or a literal word.
+int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue);
 // Evaluates a text that is not known in advance (a variable's value).  Only
 // the macro's own text may come here: outside text is never evaluated.
 std::string EvaluateText(Engine& engine, std::string_view operand);

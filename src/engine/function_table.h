@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,8 @@ class ArgWalker {
 
 using FunctionFn = std::string (*)(Interpreter&, const CallArgs&);
 using VariadicFn = std::string (*)(Interpreter&, ArgWalker&);
+// A test of two integers, for the operators that compare numbers.
+using IntegerTest = bool (*)(int32_t, int32_t);
 
 struct FunctionEntry {
   std::string_view name;
@@ -49,6 +52,10 @@ struct FunctionEntry {
   // dialog or program): a statement that calls only such functions needs
   // no look at the message queue or the break key after it.
   bool pure = false;
+  // Set for a fixed function whose value, for a call with two arguments,
+  // is the truth of this test of their integer values: such a call is
+  // answered without making the arguments' texts.
+  IntegerTest compare = nullptr;
 };
 
 inline constexpr int kFunctionCount = 67;

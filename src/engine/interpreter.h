@@ -54,7 +54,13 @@ class Interpreter {
   // The index of a declared variable by its upper-cased name, or -1.
   int FindVariable(std::string_view upperName) const { return engine_.variables.Find(upperName); }
   const std::string& Value(int index) const { return engine_.variables.Value(index); }
-  std::string& MutableValue(int index) { return engine_.variables.MutableValue(index); }
+  // A variable's text read as an integer, with the default for a text that
+  // is no number; parsed once per stored text.
+  int32_t VariableInteger(int index, int32_t defaultValue) {
+    return engine_.variables.IntegerOf(index, defaultValue);
+  }
+  // Stores an integer's decimal text; the origin stays as it is.
+  void StoreInteger(int index, int32_t value) { engine_.variables.StoreInteger(index, value); }
   void Store(int index, std::string_view value, TextOrigin origin = TextOrigin::kMacro) {
     engine_.variables.Store(index, value, origin);
   }

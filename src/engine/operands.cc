@@ -6,14 +6,22 @@
 
 namespace vendrix {
 
-std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n) {
+namespace {
+
+const Expr& OperandExpr(const Statement& statement, size_t n) {
   std::shared_ptr<const Expr>& expr = statement.Compiled().operandExpr[n];
   if (!expr) expr = CompileExpr(statement.Operand(n));
-  return Evaluate(engine, *expr);
+  return *expr;
+}
+
+}  // namespace
+
+std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n) {
+  return Evaluate(engine, OperandExpr(statement, n));
 }
 
 int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int32_t defaultValue) {
-  return IntegerValue(EvaluateOperand(engine, statement, n), defaultValue);
+  return EvaluateInteger(engine, OperandExpr(statement, n), defaultValue);
 }
 
 int OperandVariable(Engine& engine, const Statement& statement) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "values/integer.h"
 #include "values/sjis.h"
 
 namespace vendrix {
@@ -18,7 +19,17 @@ constexpr const char* kNamedSystemVariables[] = {
 VariableTable::VariableTable() {
   for (int i = 0; i < 64; ++i) Append(std::string("%").append(std::to_string(i)), "");
   for (const char* name : kNamedSystemVariables) Append(name, "");
-  values_[kCaptureJpgVariable] = "80";
+  Store(kCaptureJpgVariable, "80");
+}
+
+void VariableTable::StoreInteger(int index, int32_t value) {
+  AssignIntegerText(values_[static_cast<size_t>(index)], value);
+  numbers_[static_cast<size_t>(index)] = {value, NumberKnown::kNumber};
+}
+
+void VariableTable::Parse(int index) {
+  const std::optional<int32_t> parsed = ParseInteger(values_[static_cast<size_t>(index)]);
+  numbers_[static_cast<size_t>(index)] = {parsed.value_or(0), parsed ? NumberKnown::kNumber : NumberKnown::kNoNumber};
 }
 
 int VariableTable::Find(std::string_view upperName) const {
@@ -39,6 +50,7 @@ int VariableTable::Append(std::string name, std::string value) {
   maxNameLength_ = std::max(maxNameLength_, name.size());
   names_.push_back(std::move(name));
   values_.push_back(std::move(value));
+  numbers_.push_back({});
   origins_.push_back(TextOrigin::kMacro);
   return index;
 }

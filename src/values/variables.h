@@ -3,6 +3,11 @@
 // Entries are only ever appended, so an index stays valid for the life of
 // the program.  Names compare without regard to letter case; the table
 // keeps an index by upper-cased name so a lookup is one hash probe.
+//
+// A variable's value is always its text.  Beside it the table keeps what
+// the text reads as an integer once someone has asked (or once an integer
+// was stored), so counters and loop variables are not parsed again at every
+// statement; any store of text forgets it.
 #pragma once
 
 #include <cstdint>
@@ -50,23 +55,40 @@ class VariableTable {
   // is the default.
   void Store(int index, std::string_view value, TextOrigin origin = TextOrigin::kMacro) {
     values_[static_cast<size_t>(index)].assign(value);
+    numbers_[static_cast<size_t>(index)].known = NumberKnown::kNotYet;
     SetOrigin(index, origin);
   }
   // Takes `value` and leaves the old text in it, so its room serves again.
   void Exchange(int index, std::string& value, TextOrigin origin) {
     values_[static_cast<size_t>(index)].swap(value);
+    numbers_[static_cast<size_t>(index)].known = NumberKnown::kNotYet;
     SetOrigin(index, origin);
   }
-  // For arithmetic in place on a number; the origin stays as it is unless
+  // Stores the decimal text of `value`; the origin stays as it is unless
   // the writer sets it.
-  std::string& MutableValue(int index) { return values_[static_cast<size_t>(index)]; }
+  void StoreInteger(int index, int32_t value);
+  // What the text reads as an integer (IntegerValue), parsed at most once
+  // per stored text.
+  int32_t IntegerOf(int index, int32_t defaultValue) {
+    Number& number = numbers_[static_cast<size_t>(index)];
+    if (number.known == NumberKnown::kNotYet) Parse(index);
+    return number.known == NumberKnown::kNumber ? number.value : defaultValue;
+  }
   void SetOrigin(int index, TextOrigin origin) { origins_[static_cast<size_t>(index)] = origin; }
 
  private:
+  enum class NumberKnown : uint8_t { kNotYet, kNumber, kNoNumber };
+  struct Number {
+    int32_t value = 0;
+    NumberKnown known = NumberKnown::kNotYet;
+  };
+
   int Append(std::string name, std::string value);
+  void Parse(int index);
 
   std::vector<std::string> names_;
   std::vector<std::string> values_;
+  std::vector<Number> numbers_;
   std::vector<TextOrigin> origins_;
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> byUpperName_;
   size_t maxNameLength_ = 0;

@@ -24,10 +24,12 @@ std::string OneLine(std::string_view text) {
 }
 
 void SimWorld::StatementStarting(const platform::StatementPlace& place) {
-  place_.file.assign(place.file);
   place_.line = place.line;
   place_.included = place.included;
+  // Between statements the file is never read; a run mostly stays in one
+  // file, so it is copied only when it changes.
   if (place.line == 0) return;
+  if (place_.file != place.file) place_.file.assign(place.file);
   ++statementsStarted_;
   awaitingSleeps_ = 0;
   questionRepeats_ = 0;

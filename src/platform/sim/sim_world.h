@@ -120,7 +120,7 @@ class SimWorld {
   };
   std::vector<HeldLine> heldTickLines_;
   struct Place {
-    std::string file;  // Shift-JIS
+    std::string file;  // Shift-JIS; not kept up to date while no statement runs
     int line = 0;      // 0: no statement runs
     bool included = false;
   } place_;
