@@ -17,7 +17,8 @@
 # and ft) and the findings, last as a row for the table in docs/testing.md.
 #
 # Environment: FUZZ_SEED (default 0: libFuzzer picks one and prints it),
-# FUZZ_RUNS (stop after that many inputs, if sooner than HOURS),
+# FUZZ_RUNS (stop after that many inputs, if sooner than HOURS), FUZZ_FLAGS
+# (more libFuzzer flags, split at spaces),
 # FUZZ_INPUT_TIMEOUT (seconds, default 600).  libFuzzer's timeout is wall
 # clock, and a campaign runs at the lowest priority beside other work, where
 # an input of one second's work can wait minutes for the processor.
@@ -58,12 +59,13 @@ seeds=("$corpus")
 [[ -d $here/regressions/$target ]] && seeds+=("$here/regressions/$target")
 limits=(-max_total_time="$seconds")
 [[ -n ${FUZZ_RUNS:-} ]] && limits+=(-runs="$FUZZ_RUNS")
+read -r -a extra <<<"${FUZZ_FLAGS:-}"
 
 touch "$work/started"
 started=$(date -u +%Y-%m-%d)
 echo "== $target for $seconds s"
 # New inputs go to the first folder; the committed ones are only read.
-"$binary" "$work/found" "${seeds[@]}" "${flags[@]}" -seed="${FUZZ_SEED:-0}" "${limits[@]}" \
+"$binary" "$work/found" "${seeds[@]}" "${flags[@]}" -seed="${FUZZ_SEED:-0}" "${limits[@]}" "${extra[@]}" \
   -print_final_stats=1 2>&1 | tee "$work/run.log" | grep -E '^(INFO: Seed|#[0-9]+\s+(INITED|DONE)|==[0-9]+==ERROR|SUMMARY)'
 status=${PIPESTATUS[0]}
 executed=$(sed -n -E 's/^stat::number_of_executed_units: *([0-9]+)$/\1/p' "$work/run.log")

@@ -12,7 +12,7 @@
 # each campaign goes to LOG.TARGET-SEED.out beside LOG.
 #
 # Environment: FUZZ_BUILD_DIR (default build/fuzz-fast), and what
-# fuzz/campaign.sh reads (FUZZ_RUNS, FUZZ_INPUT_TIMEOUT).  Without a seed
+# fuzz/campaign.sh reads (FUZZ_RUNS, FUZZ_FLAGS, FUZZ_INPUT_TIMEOUT).  Without a seed
 # libFuzzer picks one, which the row names.
 set -uo pipefail
 
