@@ -3,9 +3,10 @@
 #
 #   fuzz/campaign.sh TARGET HOURS [BUILD_DIR]
 #
-# Runs TARGET of BUILD_DIR (a build of the preset "fuzz", default
-# build/fuzz) for HOURS (a decimal number: 0.1 is six minutes) from its
-# committed inputs, then merges what it found with the committed corpus
+# Runs TARGET of BUILD_DIR (default build/fuzz-fast: the preset "fuzz-fast",
+# without AddressSanitizer and several times faster; a build of "fuzz" works
+# too) for HOURS (a decimal number: 0.1 is six minutes) from its committed
+# inputs, then merges what it found with the committed corpus
 # (-merge=1) into a minimal set and puts that in fuzz/corpus/TARGET, ready to
 # commit: CI's replay grows with every campaign.  Inputs that crash, hang,
 # leak or run out of memory stop the run and are kept in
@@ -16,6 +17,8 @@
 # and ft) and the findings, last as a row for the table in docs/testing.md.
 #
 # Environment: FUZZ_SEED (default 0: libFuzzer picks one and prints it),
+# FUZZ_RUNS (stop after that many inputs, if sooner than HOURS), FUZZ_FLAGS
+# (more libFuzzer flags, split at spaces),
 # FUZZ_INPUT_TIMEOUT (seconds, default 600).  libFuzzer's timeout is wall
 # clock, and a campaign runs at the lowest priority beside other work, where
 # an input of one second's work can wait minutes for the processor.
@@ -28,7 +31,7 @@ fi
 target=$1
 hours=$2
 here=$(cd "$(dirname "$0")" && pwd)
-build_dir=$(cd "${3:-$here/../build/fuzz}" && pwd) || exit 2
+build_dir=$(cd "${3:-$here/../build/fuzz-fast}" && pwd) || exit 2
 # shellcheck source=fuzz/targets.sh
 source "$here/targets.sh"
 if [[ " ${FUZZ_TARGETS[*]} " != *" $target "* ]]; then
@@ -41,7 +44,7 @@ if ! seconds=$(awk -v h="$hours" 'BEGIN { if (h !~ /^[0-9]*\.?[0-9]+$/ || h <= 0
 fi
 binary=$build_dir/fuzz/$target
 if [[ ! -x $binary ]]; then
-  echo "$0: $binary is not built (cmake --preset fuzz && cmake --build --preset fuzz)" >&2
+  echo "$0: $binary is not built (cmake --preset fuzz-fast && cmake --build --preset fuzz-fast)" >&2
   exit 2
 fi
 
@@ -54,12 +57,15 @@ flags=(-timeout="${FUZZ_INPUT_TIMEOUT:-600}" -rss_limit_mb=2048 -artifact_prefix
 [[ -f $here/$target.dict ]] && flags+=(-dict="$here/$target.dict")
 seeds=("$corpus")
 [[ -d $here/regressions/$target ]] && seeds+=("$here/regressions/$target")
+limits=(-max_total_time="$seconds")
+[[ -n ${FUZZ_RUNS:-} ]] && limits+=(-runs="$FUZZ_RUNS")
+read -r -a extra <<<"${FUZZ_FLAGS:-}"
 
 touch "$work/started"
 started=$(date -u +%Y-%m-%d)
 echo "== $target for $seconds s"
 # New inputs go to the first folder; the committed ones are only read.
-"$binary" "$work/found" "${seeds[@]}" "${flags[@]}" -seed="${FUZZ_SEED:-0}" -max_total_time="$seconds" \
+"$binary" "$work/found" "${seeds[@]}" "${flags[@]}" -seed="${FUZZ_SEED:-0}" "${limits[@]}" "${extra[@]}" \
   -print_final_stats=1 2>&1 | tee "$work/run.log" | grep -E '^(INFO: Seed|#[0-9]+\s+(INITED|DONE)|==[0-9]+==ERROR|SUMMARY)'
 status=${PIPESTATUS[0]}
 executed=$(sed -n -E 's/^stat::number_of_executed_units: *([0-9]+)$/\1/p' "$work/run.log")
@@ -88,5 +94,7 @@ findings=${#found[@]}
 echo "$target: ${executed:-?} executions (${rate:-?}/s, peak ${peak:-?} MB), $(find "$corpus" -type f | wc -l) corpus inputs, $coverage, $findings findings"
 [[ $findings -gt 0 ]] && printf 'finding: %s\n' "${found[@]}"
 [[ ${#slow[@]} -gt 0 ]] && printf 'slow input (time it alone: %s FILE): %s\n' "$binary" "${slow[@]}"
-echo "| $target | ${executed:-?} | ${coverage:-?} | $findings | $started |"
+seed=$(sed -n -E 's/^INFO: Seed: ([0-9]+)$/\1/p' "$work/run.log" | head -n 1)
+ran=$(sed -n -E 's/^Done [0-9]+ runs in ([0-9]+) second.*/\1/p' "$work/run.log")
+echo "| \`$target\` (seed ${seed:-?}, ${ran:-?} s, $(basename "$build_dir")) | ${executed:-?} | ${coverage:-?} | $findings | $started |"
 [[ $status -eq 0 ]]

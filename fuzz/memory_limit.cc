@@ -13,14 +13,22 @@
 //
 // new and delete both go to malloc and free, so AddressSanitizer still sees
 // matching pairs.
-#include <sanitizer/allocator_interface.h>
+#include <malloc.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
 #include "fuzz_world.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VENDRIX_FUZZ_HAS_ASAN 1
+#include <sanitizer/allocator_interface.h>
+#endif
+#endif
 
 namespace {
 
@@ -32,7 +40,25 @@ constexpr size_t kLiveLimit = size_t{256} << 20;
 bool armed = false;
 size_t baseline = 0;
 
-int64_t LiveSinceArmed() { return int64_t(__sanitizer_get_current_allocated_bytes()) - int64_t(baseline); }
+#ifdef VENDRIX_FUZZ_HAS_ASAN
+// The sanitizer's allocator counts every byte, malloc's too.
+size_t LiveBytes() { return __sanitizer_get_current_allocated_bytes(); }
+void CountAllocation(void*) {}
+void CountRelease(void*) {}
+#else
+// Without the sanitizer's allocator, count what goes through new and
+// delete: nearly all of the program's memory.  Counted always, armed or
+// not, so a block freed in a run that was allocated before it balances.
+// Atomic: libFuzzer's watchdog thread allocates too.
+std::atomic<size_t> live_bytes{0};
+size_t LiveBytes() { return live_bytes.load(std::memory_order_relaxed); }
+void CountAllocation(void* p) { live_bytes.fetch_add(malloc_usable_size(p), std::memory_order_relaxed); }
+void CountRelease(void* p) {
+  if (p != nullptr) live_bytes.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
+}
+#endif
+
+int64_t LiveSinceArmed() { return int64_t(LiveBytes()) - int64_t(baseline); }
 
 [[noreturn]] void UnboundedAllocation(size_t size) {
   std::fprintf(stderr, "fuzz: one allocation of %zu bytes, past every bound of the program\n", size);
@@ -47,7 +73,13 @@ void* Allocate(size_t size) {
   }
   void* p = std::malloc(size == 0 ? 1 : size);
   if (p == nullptr) throw std::bad_alloc();
+  CountAllocation(p);
   return p;
+}
+
+void Release(void* p) noexcept {
+  CountRelease(p);
+  std::free(p);
 }
 
 }  // namespace
@@ -55,7 +87,7 @@ void* Allocate(size_t size) {
 namespace vendrix::fuzz {
 
 void ArmMemoryLimit() {
-  baseline = __sanitizer_get_current_allocated_bytes();
+  baseline = LiveBytes();
   armed = true;
 }
 
@@ -88,9 +120,9 @@ void* operator new[](size_t size, const std::nothrow_t&) noexcept {
     return nullptr;
   }
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t) noexcept { Release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
