@@ -19,24 +19,20 @@ constexpr FunctionEntry Comparing(FunctionEntry entry, IntegerTest test) {
   entry.compare = test;
   return entry;
 }
-constexpr IntegerTest kGreater = [](int32_t a, int32_t b) { return a > b; };
-constexpr IntegerTest kLess = [](int32_t a, int32_t b) { return a < b; };
-constexpr IntegerTest kGreaterEqual = [](int32_t a, int32_t b) { return a >= b; };
-constexpr IntegerTest kLessEqual = [](int32_t a, int32_t b) { return a <= b; };
 
 // Paired with kFunctionNames, in its order.
 constexpr FunctionEntries kTable = {{
     Pure(Variadic("+", OpSum)),              Pure(Variadic("&", OpConcat)),
-    Pure(Fixed("=", OpEqual)),               Comparing(Pure(Fixed(">", OpGreater)), kGreater),
-    Comparing(Pure(Fixed("<", OpLess)), kLess), Pure(Fixed("<>", OpNotEqual)),
+    Pure(Fixed("=", OpEqual)),               Comparing(Pure(Fixed(">", OpGreater)), IsGreater),
+    Comparing(Pure(Fixed("<", OpLess)), IsLess), Pure(Fixed("<>", OpNotEqual)),
     Pure(Fixed("in", OpIn)),                 Pure(Fixed("not", OpNot)),
     Pure(Variadic("or", OpOr)),              Pure(Variadic("and", OpAnd)),
     Pure(Variadic("-", OpDifference)),       Pure(Variadic("*", OpProduct)),
     Pure(Fixed("div", OpDiv)),               Pure(Fixed("mod", OpMod)),
     Fixed("date", FnDate),                   Pure(Fixed("len", FnLen)),
     Pure(Fixed("pos", FnPos)),               Pure(Fixed("substr", FnSubstr)),
-    Comparing(Pure(Fixed(">=", OpGreaterEqual)), kGreaterEqual),
-    Comparing(Pure(Fixed("<=", OpLessEqual)), kLessEqual),
+    Comparing(Pure(Fixed(">=", OpGreaterEqual)), IsGreaterEqual),
+    Comparing(Pure(Fixed("<=", OpLessEqual)), IsLessEqual),
     Pure(Fixed("getcopyright", FnGetCopyright)), Fixed("getmouse", FnGetMouse),
     Fixed("getcaret", FnGetCaret),           Fixed("getwindowpos", FnGetWindowPos),
     Pure(Fixed("format", FnFormat)),         Source("inputbox", FnInputBox),

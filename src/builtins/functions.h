@@ -24,6 +24,11 @@ std::string OpGreater(Interpreter&, const CallArgs&);
 std::string OpLess(Interpreter&, const CallArgs&);
 std::string OpGreaterEqual(Interpreter&, const CallArgs&);
 std::string OpLessEqual(Interpreter&, const CallArgs&);
+// What those four compare, also used on integers the interpreter already has.
+bool IsGreater(int32_t a, int32_t b);
+bool IsLess(int32_t a, int32_t b);
+bool IsGreaterEqual(int32_t a, int32_t b);
+bool IsLessEqual(int32_t a, int32_t b);
 std::string OpIn(Interpreter&, const CallArgs&);
 std::string OpNot(Interpreter&, const CallArgs&);
 std::string OpDiv(Interpreter&, const CallArgs&);

@@ -71,10 +71,15 @@ std::string OpAnd(Interpreter&, ArgWalker& walker) {
 
 std::string OpEqual(Interpreter&, const CallArgs& a) { return Truth(a[0] == a[1]); }
 std::string OpNotEqual(Interpreter&, const CallArgs& a) { return Truth(a[0] != a[1]); }
-std::string OpGreater(Interpreter&, const CallArgs& a) { return Truth(Int(a[0]) > Int(a[1])); }
-std::string OpLess(Interpreter&, const CallArgs& a) { return Truth(Int(a[0]) < Int(a[1])); }
-std::string OpGreaterEqual(Interpreter&, const CallArgs& a) { return Truth(Int(a[0]) >= Int(a[1])); }
-std::string OpLessEqual(Interpreter&, const CallArgs& a) { return Truth(Int(a[0]) <= Int(a[1])); }
+bool IsGreater(int32_t a, int32_t b) { return a > b; }
+bool IsLess(int32_t a, int32_t b) { return a < b; }
+bool IsGreaterEqual(int32_t a, int32_t b) { return a >= b; }
+bool IsLessEqual(int32_t a, int32_t b) { return a <= b; }
+
+std::string OpGreater(Interpreter&, const CallArgs& a) { return Truth(IsGreater(Int(a[0]), Int(a[1]))); }
+std::string OpLess(Interpreter&, const CallArgs& a) { return Truth(IsLess(Int(a[0]), Int(a[1]))); }
+std::string OpGreaterEqual(Interpreter&, const CallArgs& a) { return Truth(IsGreaterEqual(Int(a[0]), Int(a[1]))); }
+std::string OpLessEqual(Interpreter&, const CallArgs& a) { return Truth(IsLessEqual(Int(a[0]), Int(a[1]))); }
 std::string OpIn(Interpreter&, const CallArgs& a) { return Truth(sjis::JPos(a[0], a[1]) > 0); }
 std::string OpNot(Interpreter&, const CallArgs& a) { return Truth(!IsTrue(a[0])); }
 

@@ -106,6 +106,11 @@ const std::string& VariableValue(Engine& engine, int index) {
   return engine.variables.Value(index);
 }
 
+// A text that is no call, quote or variable reference is its own value.
+bool EvaluatesToItself(std::string_view text) {
+  return text.empty() || (text.front() != '(' && text.front() != '"' && text.front() != '%');
+}
+
 // An argument's value: the macro's own text in a variable is evaluated as
 // an operand of its own, outside text stands for itself, and any other
 // token is evaluated as written.
@@ -125,11 +130,9 @@ int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
   int index = LookupVariable(engine, arg.ref);
   if (index >= 0) {
     const std::string& value = VariableValue(engine, index);
-    // Outside text and macro text that is no call, quote or reference
-    // stand for themselves.
-    const bool standsForItself = engine.variables.HoldsOutsideText(index) || value.empty() ||
-                                 (value.front() != '(' && value.front() != '"' && value.front() != '%');
-    if (standsForItself) return engine.variables.IntegerOf(index, 0);
+    if (engine.variables.HoldsOutsideText(index) || EvaluatesToItself(value)) {
+      return engine.variables.IntegerOf(index, 0);
+    }
     return IntegerValue(EvaluateText(engine, value), 0);
   }
   if (!arg.expr) arg.expr = CompileExpr(arg.token);
@@ -315,10 +318,8 @@ std::string Evaluate(Engine& engine, const Expr& expr) {
 }
 
 std::string EvaluateText(Engine& engine, std::string_view operand) {
-  if (operand.empty()) return {};
-  char first = operand.front();
-  if (first != '(' && first != '"' && first != '%') return std::string(operand);
-  if (first == '%') {
+  if (EvaluatesToItself(operand)) return std::string(operand);
+  if (operand.front() == '%') {
     int index = LookupVariable(engine, operand);
     return index >= 0 ? VariableValue(engine, index) : std::string(operand);
   }

@@ -53,14 +53,20 @@ std::vector<int> SimInput::InjectedKeysDown() const {
   return down;
 }
 
-bool SimInput::HeldByUser(int vk) const {
-  for (const KeyHold& hold : keyHolds_) {
-    if (hold.vk == vk && hold.downMs <= world_.nowMs && (!hold.upMs || world_.nowMs < *hold.upMs)) return true;
+bool SimInput::HeldByUser(int vk) {
+  if (!IsKeyCode(vk)) return false;
+  if (heldAtMs_ != world_.nowMs) {
+    heldAtMs_ = world_.nowMs;
+    heldByUser_.reset();
+    for (const KeyHold& hold : keyHolds_) {
+      const bool down = hold.downMs <= heldAtMs_ && (!hold.upMs || heldAtMs_ < *hold.upMs);
+      if (down && IsKeyCode(hold.vk)) heldByUser_.set(static_cast<size_t>(hold.vk));
+    }
   }
-  return false;
+  return heldByUser_.test(static_cast<size_t>(vk));
 }
 
-int16_t SimInput::KeyState(int vk) const {
+int16_t SimInput::KeyState(int vk) {
   return InjectedKeyDown(vk) || HeldByUser(vk) ? kKeyDown : int16_t{0};
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -34,8 +35,8 @@ class SimInput final : public platform::Input {
   uint64_t LastKeyChangeMs() const { return lastKeyChangeMs_; }
 
  private:
-  bool HeldByUser(int vk) const;
-  int16_t KeyState(int vk) const;
+  bool HeldByUser(int vk);
+  int16_t KeyState(int vk);
   void ApplyInjectedKey(int vk, uint32_t keyFlags);
   void ApplyInjectedMouse(uint32_t mouseFlags);
 
@@ -43,6 +44,10 @@ class SimInput final : public platform::Input {
   SimPointer& pointer_;
   std::vector<KeyHold> keyHolds_;
   uint64_t lastKeyChangeMs_ = 0;
+  // The keys the user holds at heldAtMs_: worked out once per moment of the
+  // clock, since a wait for a key polls every key at each moment.
+  uint64_t heldAtMs_ = UINT64_MAX;
+  std::bitset<256> heldByUser_;
   std::array<bool, 256> injectedDown_{};
   bool inputBlocked_ = false;
 };
