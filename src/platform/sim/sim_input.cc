@@ -53,16 +53,18 @@ std::vector<int> SimInput::InjectedKeysDown() const {
   return down;
 }
 
+void SimInput::RefreshHeldKeys() {
+  heldAtMs_ = world_.nowMs;
+  heldByUser_.reset();
+  for (const KeyHold& hold : keyHolds_) {
+    const bool down = hold.downMs <= heldAtMs_ && (!hold.upMs || heldAtMs_ < *hold.upMs);
+    if (down && IsKeyCode(hold.vk)) heldByUser_.set(static_cast<size_t>(hold.vk));
+  }
+}
+
 bool SimInput::HeldByUser(int vk) {
   if (!IsKeyCode(vk)) return false;
-  if (heldAtMs_ != world_.nowMs) {
-    heldAtMs_ = world_.nowMs;
-    heldByUser_.reset();
-    for (const KeyHold& hold : keyHolds_) {
-      const bool down = hold.downMs <= heldAtMs_ && (!hold.upMs || heldAtMs_ < *hold.upMs);
-      if (down && IsKeyCode(hold.vk)) heldByUser_.set(static_cast<size_t>(hold.vk));
-    }
-  }
+  if (heldAtMs_ != world_.nowMs) RefreshHeldKeys();
   return heldByUser_.test(static_cast<size_t>(vk));
 }
 

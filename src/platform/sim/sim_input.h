@@ -36,6 +36,7 @@ class SimInput final : public platform::Input {
 
  private:
   bool HeldByUser(int vk);
+  void RefreshHeldKeys();
   int16_t KeyState(int vk);
   void ApplyInjectedKey(int vk, uint32_t keyFlags);
   void ApplyInjectedMouse(uint32_t mouseFlags);
