@@ -86,7 +86,7 @@ std::string FnReadKey(Interpreter& interp, const CallArgs& args) {
   const uint32_t start = clock.TickCount();
   int held = HeldKey(input);
   for (;;) {
-    if (const int vk = PressedKey(input, held); vk != 0) return interp.KeyName(vk);
+    if (const int vk = PressedKey(input, held); vk != 0) return std::string(interp.KeyName(vk));
     if (!hasDeadline) {
       clock.SleepAwaitingUser(kPollMs);
       continue;

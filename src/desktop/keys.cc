@@ -37,9 +37,45 @@ int LayoutCode(platform::Input& input, char character) {
   return input.VkKeyScan(character) & 0xFF;
 }
 
-void PutAtLayoutCode(KeyNameTable& table, platform::Input& input, char character,
-                     std::string name) {
-  table[static_cast<size_t>(LayoutCode(input, character))] = std::move(name);
+// Names in the key name table point here, so a table costs no allocation.
+struct StoredName {
+  char text[10] = {};
+  size_t size = 0;
+  constexpr std::string_view View() const { return {text, size}; }
+};
+
+// "[OEM-1]" to "[OEM-256]"; entry 0 is unused.
+constexpr std::array<StoredName, 257> MakeOemNames() {
+  std::array<StoredName, 257> names{};
+  for (int code = 1; code <= 256; ++code) {
+    StoredName& name = names[static_cast<size_t>(code)];
+    for (char c : std::string_view("[OEM-")) name.text[name.size++] = c;
+    for (int power = 100; power >= 1; power /= 10) {
+      if (code >= power || power == 1) name.text[name.size++] = static_cast<char>('0' + code / power % 10);
+    }
+    name.text[name.size++] = ']';
+  }
+  return names;
+}
+
+constexpr std::array<StoredName, 257> kOemNames = MakeOemNames();
+
+// Every byte as a one-character text.
+constexpr std::array<char, 256> MakeBytes() {
+  std::array<char, 256> bytes{};
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+  return bytes;
+}
+
+constexpr std::array<char, 256> kBytes = MakeBytes();
+
+void PutAtLayoutCode(KeyNameTable& table, platform::Input& input, char character, std::string_view name) {
+  table[static_cast<size_t>(LayoutCode(input, character))] = name;
+}
+
+// The key that types `character` is named by the character itself.
+void PutCharacterAtLayoutCode(KeyNameTable& table, platform::Input& input, char character) {
+  PutAtLayoutCode(table, input, character, {&kBytes[static_cast<unsigned char>(character)], 1});
 }
 
 struct KeyAction {
@@ -128,26 +164,22 @@ std::span<const NamedKey> NamedKeys() { return kNamedKeys; }
 
 KeyNameTable BuildKeyNameTable(platform::Input& input) {
   KeyNameTable table;
-  for (int code = 1; code <= 256; ++code) table[code] = "[OEM-" + std::to_string(code) + "]";
+  for (size_t code = 1; code < table.size(); ++code) table[code] = kOemNames[code].View();
   for (const NamedKey& key : kNamedKeys) {
-    if (key.code <= 47 && key.name != "[ENTER]") table[key.code] = std::string(key.name);
+    if (key.code <= 47 && key.name != "[ENTER]") table[static_cast<size_t>(key.code)] = key.name;
   }
-  for (char c = '0'; c <= '9'; ++c) PutAtLayoutCode(table, input, c, std::string(1, c));
-  for (char c = 'A'; c <= 'Z'; ++c) PutAtLayoutCode(table, input, c, std::string(1, c));
+  for (char c = '0'; c <= '9'; ++c) PutCharacterAtLayoutCode(table, input, c);
+  for (char c = 'A'; c <= 'Z'; ++c) PutCharacterAtLayoutCode(table, input, c);
   table[91] = "[Windows]";
   table[92] = "[Windows]";
   table[93] = "[Appli]";
-  for (int code = 96; code <= 105; ++code) table[code] = "[NUM" + std::to_string(code - 96) + "]";
-  table[106] = "[NUM*]";
-  table[107] = "[NUM+]";
-  table[108] = "[SEPARATER]";
-  table[109] = "[NUM-]";
-  table[110] = "[NUM.]";
-  table[111] = "[NUM/]";
-  PutAtLayoutCode(table, input, ':', ":");
+  // The numeric pad, its operators and F1-F12: the bracketed names of their codes.
+  for (const NamedKey& key : kNamedKeys) {
+    if (key.code >= 96 && key.code <= 123) table[static_cast<size_t>(key.code)] = key.name;
+  }
+  PutCharacterAtLayoutCode(table, input, ':');
   PutAtLayoutCode(table, input, ';', "[Semicolon]");
-  for (char c : std::string_view(",-./@[\\]^_")) PutAtLayoutCode(table, input, c, std::string(1, c));
-  for (int code = 112; code <= 123; ++code) table[code] = "[F" + std::to_string(code - 111) + "]";
+  for (char c : std::string_view(",-./@[\\]^_")) PutCharacterAtLayoutCode(table, input, c);
   table[144] = "[NUMLOCK]";
   table[145] = "[SCROLLLOCK]";
   return table;

@@ -20,8 +20,9 @@ struct NamedKey {
 // a code may have several names ("[RET]" and "[ENTER]").
 std::span<const NamedKey> NamedKeys();
 
-// Display names of virtual-key codes 1 to 256 (index 0 unused).
-using KeyNameTable = std::array<std::string, 257>;
+// Display names of virtual-key codes 1 to 256 (index 0 unused), in storage
+// that lives as long as the program.
+using KeyNameTable = std::array<std::string_view, 257>;
 
 // Built once at start-up; single characters follow the keyboard layout.
 KeyNameTable BuildKeyNameTable(platform::Input& input);

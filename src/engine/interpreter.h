@@ -93,7 +93,7 @@ class Interpreter {
   int BreakKey() const { return engine_.input.breakKey; }
   void SetBreakKey(int code) { engine_.input.breakKey = code; }
   // The name of a virtual key code (0 to 255).
-  const std::string& KeyName(int code) const { return engine_.keyNames[static_cast<size_t>(code)]; }
+  std::string_view KeyName(int code) const { return engine_.keyNames[static_cast<size_t>(code)]; }
   // Reads the joysticks into the declared joystick variables.
   void ReadJoysticks(int mode) { ReadJoystickVariables(engine_, mode); }
   // The state of "random", taken from the clock at start.

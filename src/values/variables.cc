@@ -16,7 +16,14 @@ constexpr const char* kNamedSystemVariables[] = {
 
 }  // namespace
 
-VariableTable::VariableTable() {
+VariableTable::VariableTable() : VariableTable(Starting()) {}
+
+const VariableTable& VariableTable::Starting() {
+  static const VariableTable starting{StartingTag{}};
+  return starting;
+}
+
+VariableTable::VariableTable(StartingTag) {
   for (int i = 0; i < 64; ++i) Append(std::string("%").append(std::to_string(i)), "");
   for (const char* name : kNamedSystemVariables) Append(name, "");
   Store(kCaptureJpgVariable, "80");

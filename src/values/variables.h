@@ -83,6 +83,12 @@ class VariableTable {
     NumberKnown known = NumberKnown::kNotYet;
   };
 
+  // The 80 system variables are set up once and copied into every new
+  // table, which costs an engine far less than building them again.
+  struct StartingTag {};
+  explicit VariableTable(StartingTag);
+  static const VariableTable& Starting();
+
   int Append(std::string name, std::string value);
   void Parse(int index);
 

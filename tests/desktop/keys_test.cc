@@ -118,9 +118,9 @@ TEST_F(KeysTest, KeyNameTable) {
   for (const Case& c : cases) EXPECT_EQ(table[static_cast<size_t>(c.code)], c.name) << c.code;
   // Every other entry keeps its numbered name.
   for (int code = 1; code <= 256; ++code) {
-    const std::string& name = table[static_cast<size_t>(code)];
+    const std::string_view name = table[static_cast<size_t>(code)];
     EXPECT_FALSE(name.empty()) << code;
-    if (name.rfind("[OEM-", 0) == 0) {
+    if (name.starts_with("[OEM-")) {
       EXPECT_EQ(name, "[OEM-" + std::to_string(code) + "]");
     }
   }
