@@ -100,9 +100,13 @@ void CountEvaluation(Engine& engine, const Expr& expr) {
   }
 }
 
+void CountOutsideRead(Engine& engine, int index) {
+  if (engine.variables.HoldsOutsideText(index)) ++engine.outsideTextReads;
+}
+
 // A variable's value, counted when it is outside text.
 const std::string& VariableValue(Engine& engine, int index) {
-  if (engine.variables.HoldsOutsideText(index)) ++engine.outsideTextReads;
+  CountOutsideRead(engine, index);
   return engine.variables.Value(index);
 }
 
@@ -129,10 +133,14 @@ std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
 int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
   int index = LookupVariable(engine, arg.ref);
   if (index >= 0) {
-    const std::string& value = VariableValue(engine, index);
-    if (engine.variables.HoldsOutsideText(index) || EvaluatesToItself(value)) {
-      return engine.variables.IntegerOf(index, 0);
+    // A text that reads as a number starts with none of ( " %, so it is
+    // its own value.
+    if (const std::optional<int32_t> number = engine.variables.NumberOf(index)) {
+      CountOutsideRead(engine, index);
+      return *number;
     }
+    const std::string& value = VariableValue(engine, index);
+    if (engine.variables.HoldsOutsideText(index) || EvaluatesToItself(value)) return 0;
     return IntegerValue(EvaluateText(engine, value), 0);
   }
   if (!arg.expr) arg.expr = CompileExpr(arg.token);
@@ -239,7 +247,7 @@ VarRef MakeVarRef(std::string_view text) {
 
 int LookupVariable(Engine& engine, const VarRef& ref) {
   if (!ref.isReference) return -1;
-  const VariableTable& table = engine.variables;
+  VariableTable& table = engine.variables;
   int found;
   if (ref.element) {
     int index = LookupVariable(engine, *ref.index);

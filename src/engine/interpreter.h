@@ -53,7 +53,7 @@ class Interpreter {
   int LookupVariable(std::string_view reference) { return vendrix::LookupVariable(engine_, reference); }
   // The index of a declared variable by its upper-cased name, or -1.
   int FindVariable(std::string_view upperName) const { return engine_.variables.Find(upperName); }
-  const std::string& Value(int index) const { return engine_.variables.Value(index); }
+  const std::string& Value(int index) { return engine_.variables.Value(index); }
   // A variable's text read as an integer, with the default for a text that
   // is no number; parsed once per stored text.
   int32_t VariableInteger(int index, int32_t defaultValue) {

@@ -29,9 +29,10 @@ VariableTable::VariableTable(StartingTag) {
   Store(kCaptureJpgVariable, "80");
 }
 
-void VariableTable::StoreInteger(int index, int32_t value) {
-  AssignIntegerText(values_[static_cast<size_t>(index)], value);
-  numbers_[static_cast<size_t>(index)] = {value, NumberKnown::kNumber};
+void VariableTable::WriteOwedText(int index) {
+  Number& number = numbers_[static_cast<size_t>(index)];
+  AssignIntegerText(values_[static_cast<size_t>(index)], number.value);
+  number.known = NumberKnown::kNumber;
 }
 
 void VariableTable::Parse(int index) {

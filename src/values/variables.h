@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,7 +48,12 @@ class VariableTable {
   int Declare(std::string_view name);
 
   const std::string& Name(int index) const { return names_[static_cast<size_t>(index)]; }
-  const std::string& Value(int index) const { return values_[static_cast<size_t>(index)]; }
+  // A stored integer's text is written when first asked for: a counter that
+  // is only counted and compared never needs it.
+  const std::string& Value(int index) {
+    if (numbers_[static_cast<size_t>(index)].known == NumberKnown::kTextOwed) WriteOwedText(index);
+    return values_[static_cast<size_t>(index)];
+  }
   TextOrigin Origin(int index) const { return origins_[static_cast<size_t>(index)]; }
   bool HoldsOutsideText(int index) const { return Origin(index) == TextOrigin::kOutside; }
 
@@ -60,24 +66,30 @@ class VariableTable {
   }
   // Takes `value` and leaves the old text in it, so its room serves again.
   void Exchange(int index, std::string& value, TextOrigin origin) {
+    if (numbers_[static_cast<size_t>(index)].known == NumberKnown::kTextOwed) WriteOwedText(index);
     values_[static_cast<size_t>(index)].swap(value);
     numbers_[static_cast<size_t>(index)].known = NumberKnown::kNotYet;
     SetOrigin(index, origin);
   }
   // Stores the decimal text of `value`; the origin stays as it is unless
   // the writer sets it.
-  void StoreInteger(int index, int32_t value);
-  // What the text reads as an integer (IntegerValue), parsed at most once
-  // per stored text.
-  int32_t IntegerOf(int index, int32_t defaultValue) {
+  void StoreInteger(int index, int32_t value) {
+    numbers_[static_cast<size_t>(index)] = {value, NumberKnown::kTextOwed};
+  }
+  // What the text reads as an integer (IntegerValue), or nothing when it
+  // reads as none; parsed at most once per stored text.
+  std::optional<int32_t> NumberOf(int index) {
     Number& number = numbers_[static_cast<size_t>(index)];
     if (number.known == NumberKnown::kNotYet) Parse(index);
-    return number.known == NumberKnown::kNumber ? number.value : defaultValue;
+    if (number.known == NumberKnown::kNoNumber) return std::nullopt;
+    return number.value;
   }
+  int32_t IntegerOf(int index, int32_t defaultValue) { return NumberOf(index).value_or(defaultValue); }
   void SetOrigin(int index, TextOrigin origin) { origins_[static_cast<size_t>(index)] = origin; }
 
  private:
-  enum class NumberKnown : uint8_t { kNotYet, kNumber, kNoNumber };
+  // kTextOwed: the value is the number, and its text is not written yet.
+  enum class NumberKnown : uint8_t { kNotYet, kNumber, kNoNumber, kTextOwed };
   struct Number {
     int32_t value = 0;
     NumberKnown known = NumberKnown::kNotYet;
@@ -91,6 +103,7 @@ class VariableTable {
 
   int Append(std::string name, std::string value);
   void Parse(int index);
+  void WriteOwedText(int index);
 
   std::vector<std::string> names_;
   std::vector<std::string> values_;

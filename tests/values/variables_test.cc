@@ -270,6 +270,24 @@ TEST(VariableNumbersTest, AStoredIntegerReadsAsItsDecimalText) {
   }
 }
 
+TEST(VariableNumbersTest, AnIntegerCountedWithoutItsTextStillReadsAsText) {
+  // A counter's text is written only when read: each read sees the last
+  // integer stored, whatever was read in between.
+  VariableTable table;
+  const int index = table.Declare("%N");
+  table.Store(index, "old");
+  table.StoreInteger(index, 5);
+  EXPECT_EQ(table.IntegerOf(index, 0), 5);
+  table.StoreInteger(index, 6);
+  table.StoreInteger(index, 7);
+  EXPECT_EQ(table.NumberOf(index), 7);
+  EXPECT_EQ(table.Value(index), "7");
+  table.StoreInteger(index, -12);
+  EXPECT_EQ(table.Value(index), "-12");
+  const VariableTable copy = table;
+  EXPECT_EQ(VariableTable(copy).Value(index), "-12");
+}
+
 TEST(VariableNumbersTest, StoringTextForgetsTheNumber) {
   VariableTable table;
   const int index = table.Declare("%N");
