@@ -46,10 +46,11 @@
 // needle's sequence of rows.  That costs a fixed amount per pixel whatever
 // the pictures hold.  Rows are read top to bottom, so the first sequence
 // confirmed in a column is its topmost place; after it only columns to its
-// left can come first.  A row that repeats the row above holds the same
-// windows, so it is compared with that row instead of fingerprinted, and
-// only the columns where a needle row lies step their matchers: columns of
-// vertical stripes or flat areas cost about one read.
+// left can come first.  A row that repeats one of the few rows above holds
+// the same windows, so it is compared with those rows instead of
+// fingerprinted, and only the columns where a needle row lies, here or in
+// the row above, step their matchers: vertical stripes, flat areas and
+// lines shifted back and forth cost about one read.
 #include "images/image_search.h"
 
 #include <algorithm>
@@ -971,15 +972,49 @@ class RowSequenceMatcher {
   std::vector<int> table_;
 };
 
-// Which haystack rows hold the same pixels as the row above over the
-// columns a place can cover: flat areas and vertical stripes.  Such a
-// row's windows are the row above's, so pass two need not fingerprint it.
-std::vector<char> RepeatsAbove(const Image& large, int firstX, int endX) {
-  std::vector<char> repeats(static_cast<size_t>(large.height), 0);
+// How far up pass two looks for a row with the same pixels as the one it
+// is about to read.  Rows that repeat with a short period (every other
+// line shifted, dither patterns of two to four rows, checkerboards of
+// small cells) then find their twin.  Each row further costs one more
+// comparison per row, and a comparison reads the whole row when the rows
+// differ only near their end; four keeps that worst case a few reads of
+// the haystack.
+constexpr int kTwinReach = 4;
+
+// Which haystack rows repeat a row at most kTwinReach above over the
+// columns a place can cover: such a row holds the windows of that row, so
+// pass two need not fingerprint it.  Every repeating row is traced to the
+// fingerprinted row it equals, its source.
+struct AlikeRows {
+  std::vector<int> source;   // per row: the fingerprinted row with its pixels, itself if none
+  std::vector<int> lastUse;  // per fingerprinted row: the last row that needs its hits, -1 if none
+};
+
+// The nearest of the kTwinReach rows above with the same pixels, or -1.
+// Comparing stops at the first difference, which most rows show early.
+int TwinAbove(const Image& large, int y, int firstX, size_t bytes) {
+  for (int above = y - 1; above >= std::max(0, y - kTwinReach); --above)
+    if (std::memcmp(large.Row(y) + firstX, large.Row(above) + firstX, bytes) == 0) return above;
+  return -1;
+}
+
+// A repeating row needs the hits of its source, and those of the row
+// above's source too when that is another row: the columns where the row
+// above had a needle row and this one has none must be sent back to the
+// start.
+AlikeRows FindAlikeRows(const Image& large, int firstX, int endX) {
+  const size_t height = static_cast<size_t>(large.height);
+  AlikeRows alike{std::vector<int>(height), std::vector<int>(height, -1)};
   const size_t bytes = static_cast<size_t>(endX - firstX) * sizeof(Colour);
-  for (int y = 1; y < large.height; ++y)
-    repeats[static_cast<size_t>(y)] = std::memcmp(large.Row(y) + firstX, large.Row(y - 1) + firstX, bytes) == 0;
-  return repeats;
+  for (int y = 0; y < large.height; ++y) {
+    const int twin = TwinAbove(large, y, firstX, bytes);
+    const int source = twin < 0 ? y : alike.source[static_cast<size_t>(twin)];
+    alike.source[static_cast<size_t>(y)] = source;
+    if (source == y) continue;
+    alike.lastUse[static_cast<size_t>(source)] = y;
+    alike.lastUse[static_cast<size_t>(alike.source[static_cast<size_t>(y - 1)])] = y;
+  }
+  return alike;
 }
 
 // A window that is one of the needle's rows: its column (counted from
@@ -997,94 +1032,181 @@ void CollectHits(const FingerprintMap& kindOf, const uint64_t* prints, int count
     hits.push_back({column, kindOf.Find(prints[column])});
 }
 
+// The hits of fingerprinted rows that later rows repeat, each kept until
+// its last use.  At most kTwinReach + 1 are in use at once: the rows a
+// later row can trace to are the sources of the kTwinReach rows above it,
+// and the row being read; their lists' storage is reused.
+class KeptHits {
+ public:
+  // An empty list for `row`'s hits, in place of one no longer needed at `now`.
+  std::vector<RowHit>& Keep(int row, int lastUse, int now) {
+    for (Kept& kept : kept_) {
+      if (kept.lastUse < now) {
+        kept.row = row;
+        kept.lastUse = lastUse;
+        return kept.hits;
+      }
+    }
+    kept_.push_back({row, lastUse, {}});
+    return kept_.back().hits;
+  }
+
+  // The hits kept for `row`, which must be in use still.
+  const std::vector<RowHit>& Of(int row) const {
+    return std::find_if(kept_.begin(), kept_.end(), [row](const Kept& kept) { return kept.row == row; })->hits;
+  }
+
+ private:
+  struct Kept {
+    int row;
+    int lastUse;
+    std::vector<RowHit> hits;
+  };
+  std::vector<Kept> kept_;
+};
+
+// The matchers of pass two, one per column, and what stepping them
+// finds.  Rows are read top to bottom, so the first sequence confirmed in
+// a column is its topmost place; after it only columns to its left can
+// come first, and the columns still read shrink to those.
+class ColumnMatchers {
+ public:
+  ColumnMatchers(const Search& search, const RowSequenceMatcher& matcher, const FingerprintMap& kindOf,
+                 ImagePoint from, std::optional<uint64_t> failLimit, std::optional<ImagePoint>& found)
+      : search_(search),
+        matcher_(matcher),
+        kindOf_(kindOf),
+        from_(from),
+        failLimit_(failLimit),
+        found_(found),
+        order_(search.small.height),
+        lastColumn_(search.lastX - from.x),
+        length_(search.small.height),
+        matched_(static_cast<size_t>(lastColumn_ + 1), 0) {}
+
+  // Columns still read, counted from from.x; none once done.
+  int Columns() const { return gaveUp_ ? 0 : lastColumn_ + 1; }
+  bool GaveUp() const { return gaveUp_; }
+
+  // A fingerprinted row, the last row of places starting at `top`: every
+  // column steps with its window's needle row, or none.
+  void StepEvery(const uint64_t* prints, int top) {
+    for (int column = 0; column < Columns(); ++column) {
+      column = matcher_.Advance(kindOf_, prints, matched_.data(), column, Columns());
+      if (column >= Columns() || !WholeSequence(column, top)) return;
+    }
+  }
+
+  // A row with the windows of a fingerprinted row, whose needle rows are
+  // `hits`; `above` are the needle rows of the row above.  Every column
+  // that had no needle row above is at the start already, and stays there
+  // unless it has one now; a column that had one and has none now goes
+  // back to the start, as "no needle row" sends it.  Merging the two
+  // sorted lists keeps the columns in order.
+  void StepAlike(const std::vector<RowHit>& hits, const std::vector<RowHit>& above, int top) {
+    auto lost = above.begin();
+    for (const RowHit& hit : hits) {
+      if (hit.column >= Columns()) return;
+      for (; lost != above.end() && lost->column < hit.column; ++lost) matched_[Index(lost->column)] = 0;
+      if (lost != above.end() && lost->column == hit.column) ++lost;
+      int& state = matched_[Index(hit.column)];
+      state = matcher_.Next(state, hit.kind);
+      if (state == length_ && !WholeSequence(hit.column, top)) return;
+    }
+    for (; lost != above.end() && lost->column < Columns(); ++lost) matched_[Index(lost->column)] = 0;
+  }
+
+ private:
+  static size_t Index(int column) { return static_cast<size_t>(column); }
+
+  // The needle's rows all matched down to this row in `column`: compares
+  // the place, and says whether the row's other columns still matter.
+  // With a fail limit, gives up once failed comparisons have cost that
+  // many pixels: the fingerprints collide too often to trust.
+  bool WholeSequence(int column, int top) {
+    const int x = column + from_.x;
+    if (x > from_.x || top >= from_.y) {
+      uint64_t work = 0;
+      if (MatchesAt(search_, x, top, order_, work)) {
+        found_ = ImagePoint{x, top};
+        lastColumn_ = column - 1;
+        return false;
+      }
+      failedWork_ += work;
+      if (failLimit_ && failedWork_ > *failLimit_) {
+        gaveUp_ = true;
+        return false;
+      }
+    }
+    matched_[Index(column)] = matcher_.AfterMatch();
+    return true;
+  }
+
+  const Search& search_;
+  const RowSequenceMatcher& matcher_;
+  const FingerprintMap& kindOf_;
+  ImagePoint from_;
+  std::optional<uint64_t> failLimit_;
+  std::optional<ImagePoint>& found_;
+  RowOrder order_;
+  int lastColumn_;
+  int length_;
+  std::vector<int> matched_;  // needle rows matched so far, per column
+  uint64_t failedWork_ = 0;
+  bool gaveUp_ = false;
+};
+
 // Reads every row, columns from.x .. lastX; no place before `from` in the
 // wanted order needs looking at.  With `failLimit` set, gives up once
-// failed comparisons have cost that many pixels: the fingerprints collide
-// too often to trust.
+// failed comparisons have cost that many pixels.
 //
-// A row that repeats the one above steps only the columns whose window is
-// a needle row: every other column saw no needle row above either, so its
-// matcher is back at the start already.  On pictures whose rows repeat
-// (vertical stripes, flat areas) a row then costs about one comparison
-// with the row above instead of a fingerprint and a lookup per window.
+// A row that repeats one of the few rows above steps only the columns
+// whose window is a needle row, and those that had one in the row above:
+// every other column saw no needle row above either, so its matcher is
+// back at the start already.  On pictures whose rows repeat (vertical
+// stripes, flat areas, lines shifted back and forth) a row then costs
+// about one comparison with a row above instead of a fingerprint and a
+// lookup per window.
 template <class Field>
 Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoint from,
                 std::optional<uint64_t> failLimit, std::optional<ImagePoint>& found) {
   const RowSequenceMatcher matcher(needle.kind, needle.kinds);
   const int height = search.small.height;
-  const int length = static_cast<int>(needle.kind.size());
 
   FingerprintMap kindOf(static_cast<size_t>(needle.kinds));
   for (int j = 0; j < height; ++j)
     kindOf.Insert(needle.prints[static_cast<size_t>(j)], needle.kind[static_cast<size_t>(j)]);
 
   const int firstX = from.x;
-  int lastX = search.lastX;
-  const int count = lastX - firstX + 1;
-  const std::vector<char> repeats = RepeatsAbove(search.large, firstX, lastX + search.small.width);
-  std::vector<int> matched(static_cast<size_t>(count), 0);  // needle rows matched so far, per column
-  RowPrints<Field> rowPrints(needle.hasher, count);
-  RowOrder order(height);
-  uint64_t failedWork = 0;
+  const AlikeRows alike = FindAlikeRows(search.large, firstX, search.lastX + search.small.width);
+  ColumnMatchers columns(search, matcher, kindOf, from, failLimit, found);
+  RowPrints<Field> rowPrints(needle.hasher, columns.Columns());
+  KeptHits kept;
 
-  // The rows fingerprinted ahead (up to kGroup rows that do not repeat the
-  // row above), and the next of them to use.
+  // The rows fingerprinted ahead (up to kGroup rows that repeat none
+  // above), and the next of them to use.
   int ahead[kGroup];
   int aheadCount = 0, aheadNext = 0;
-  const uint64_t* lastPrints = nullptr;  // of the last row fingerprinted
-  std::vector<RowHit> hits;              // its needle rows, once a row repeats it
-  bool hitsKnown = false;
 
-  for (int y = 0; y < search.large.height && lastX >= firstX; ++y) {
+  for (int y = 0; y < search.large.height && columns.Columns() > 0; ++y) {
     const int top = y - height + 1;  // where a place ending on this row starts
-    // The needle's rows all matched down to this row in column x: compares
-    // the place, and says whether the row's other columns still matter.
-    bool gaveUp = false;
-    const auto wholeSequence = [&](int x) {
-      const size_t column = static_cast<size_t>(x - firstX);
-      if (x > from.x || top >= from.y) {
-        uint64_t work = 0;
-        if (MatchesAt(search, x, top, order, work)) {
-          // The topmost place of this column; only columns to its left
-          // can still come first, and they have had this row.
-          found = ImagePoint{x, top};
-          lastX = x - 1;
-          return false;
-        }
-        failedWork += work;
-        if (failLimit && failedWork > *failLimit) {
-          gaveUp = true;
-          return false;
-        }
-      }
-      matched[column] = matcher.AfterMatch();
-      return true;
-    };
-
-    if (repeats[static_cast<size_t>(y)]) {
-      if (!hitsKnown) CollectHits(kindOf, lastPrints, lastX - firstX + 1, hits);
-      hitsKnown = true;
-      for (const RowHit& hit : hits) {
-        if (hit.column > lastX - firstX) break;
-        const size_t column = static_cast<size_t>(hit.column);
-        matched[column] = matcher.Next(matched[column], hit.kind);
-        if (matched[column] == length && !wholeSequence(hit.column + firstX)) break;
-      }
+    const size_t row = static_cast<size_t>(y);
+    const int source = alike.source[row];
+    if (source != y) {
+      const int sourceAbove = alike.source[row - 1];
+      columns.StepAlike(kept.Of(source), kept.Of(sourceAbove), top);
     } else {
       if (aheadNext == aheadCount) {
         aheadCount = aheadNext = 0;
         for (int r = y; r < search.large.height && aheadCount < kGroup; ++r)
-          if (!repeats[static_cast<size_t>(r)]) ahead[aheadCount++] = r;
-        rowPrints.Compute(search.large, ahead, aheadCount, firstX, lastX - firstX + 1);
+          if (alike.source[static_cast<size_t>(r)] == r) ahead[aheadCount++] = r;
+        rowPrints.Compute(search.large, ahead, aheadCount, firstX, columns.Columns());
       }
-      lastPrints = rowPrints.Of(aheadNext++);
-      hitsKnown = false;
-      for (int x = firstX; x <= lastX; ++x) {
-        x = matcher.Advance(kindOf, lastPrints, matched.data(), x - firstX, lastX - firstX + 1) + firstX;
-        if (x > lastX || !wholeSequence(x)) break;
-      }
+      const uint64_t* prints = rowPrints.Of(aheadNext++);
+      if (alike.lastUse[row] > y) CollectHits(kindOf, prints, columns.Columns(), kept.Keep(y, alike.lastUse[row], y));
+      columns.StepEvery(prints, top);
     }
-    if (gaveUp) return Outcome::kGaveUp;
+    if (columns.GaveUp()) return Outcome::kGaveUp;
   }
   return found ? Outcome::kFound : Outcome::kAbsent;
 }
