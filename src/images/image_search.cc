@@ -298,6 +298,7 @@ constexpr bool kHaveSse2 = true;
 constexpr bool kHaveSse2 = false;
 #endif
 
+using image_search_internal::EveryRowCount;
 using image_search_internal::Vectors;
 
 // Fingerprints of needle-wide windows of a row: for the window starting at
@@ -1072,13 +1073,13 @@ class KeptHits {
 class ColumnMatchers {
  public:
   ColumnMatchers(const Search& search, const RowSequenceMatcher& matcher, const FingerprintMap& kindOf,
-                 ImagePoint from, std::optional<uint64_t> failLimit, std::optional<ImagePoint>& found)
+                 ImagePoint from, std::optional<uint64_t> failLimit, EveryRowCount& result)
       : search_(search),
         matcher_(matcher),
         kindOf_(kindOf),
         from_(from),
         failLimit_(failLimit),
-        found_(found),
+        result_(result),
         order_(search.small.height),
         lastColumn_(search.lastX - from.x),
         length_(search.small.height),
@@ -1105,15 +1106,19 @@ class ColumnMatchers {
   // sorted lists keeps the columns in order.
   void StepAlike(const std::vector<RowHit>& hits, const std::vector<RowHit>& above, int top) {
     auto lost = above.begin();
+    const auto restartBefore = [&](int end) {
+      for (; lost != above.end() && lost->column < end; ++lost) matched_[Index(lost->column)] = 0;
+    };
     for (const RowHit& hit : hits) {
-      if (hit.column >= Columns()) return;
-      for (; lost != above.end() && lost->column < hit.column; ++lost) matched_[Index(lost->column)] = 0;
+      if (hit.column >= Columns()) break;
+      restartBefore(hit.column);
       if (lost != above.end() && lost->column == hit.column) ++lost;
       int& state = matched_[Index(hit.column)];
       state = matcher_.Next(state, hit.kind);
+      // A place found drops every column from here on.
       if (state == length_ && !WholeSequence(hit.column, top)) return;
     }
-    for (; lost != above.end() && lost->column < Columns(); ++lost) matched_[Index(lost->column)] = 0;
+    restartBefore(Columns());
   }
 
  private:
@@ -1128,10 +1133,11 @@ class ColumnMatchers {
     if (x > from_.x || top >= from_.y) {
       uint64_t work = 0;
       if (MatchesAt(search_, x, top, order_, work)) {
-        found_ = ImagePoint{x, top};
+        result_.found = ImagePoint{x, top};
         lastColumn_ = column - 1;
         return false;
       }
+      ++result_.misses;
       failedWork_ += work;
       if (failLimit_ && failedWork_ > *failLimit_) {
         gaveUp_ = true;
@@ -1147,7 +1153,7 @@ class ColumnMatchers {
   const FingerprintMap& kindOf_;
   ImagePoint from_;
   std::optional<uint64_t> failLimit_;
-  std::optional<ImagePoint>& found_;
+  EveryRowCount& result_;
   RowOrder order_;
   int lastColumn_;
   int length_;
@@ -1169,7 +1175,7 @@ class ColumnMatchers {
 // lookup per window.
 template <class Field>
 Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoint from,
-                std::optional<uint64_t> failLimit, std::optional<ImagePoint>& found) {
+                std::optional<uint64_t> failLimit, EveryRowCount& result) {
   const RowSequenceMatcher matcher(needle.kind, needle.kinds);
   const int height = search.small.height;
 
@@ -1179,7 +1185,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
 
   const int firstX = from.x;
   const AlikeRows alike = FindAlikeRows(search.large, firstX, search.lastX + search.small.width);
-  ColumnMatchers columns(search, matcher, kindOf, from, failLimit, found);
+  ColumnMatchers columns(search, matcher, kindOf, from, failLimit, result);
   RowPrints<Field> rowPrints(needle.hasher, columns.Columns());
   KeptHits kept;
 
@@ -1208,7 +1214,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
     }
     if (columns.GaveUp()) return Outcome::kGaveUp;
   }
-  return found ? Outcome::kFound : Outcome::kAbsent;
+  return result.found ? Outcome::kFound : Outcome::kAbsent;
 }
 
 bool WellFormed(const Image& image) {
@@ -1248,15 +1254,15 @@ uint64_t RandomBase() {
 
 // Pass two from `from` on: with fingerprints modulo 2^31-1, and modulo
 // 2^61-1 when those collide too often.
-std::optional<ImagePoint> EveryRow(const Search& search, const NeedleRows<Mersenne31>& rows31, ImagePoint from,
-                                   uint64_t base, Vectors vectors) {
-  std::optional<ImagePoint> found;
+EveryRowCount EveryRow(const Search& search, const NeedleRows<Mersenne31>& rows31, ImagePoint from, uint64_t base,
+                       Vectors vectors) {
+  EveryRowCount result;
   const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
-  if (Answered(AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), found))) return found;
+  if (Answered(AllRows(search, rows31, from, std::max<uint64_t>(65536, pixels / 4), result))) return result;
   const NeedleRows<Mersenne61> rows61(search.small, base, vectors);
-  found.reset();
-  AllRows(search, rows61, from, std::nullopt, found);
-  return found;
+  result.found.reset();
+  AllRows(search, rows61, from, std::nullopt, result);
+  return result;
 }
 
 }  // namespace
@@ -1277,14 +1283,22 @@ std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& s
   const Sampling sampling = ChooseSampling(RowChanges(small));
   if (sampling.step >= kMinSamplingStep && Answered(SampledRows(search, rows31, sampling, found, from))) return found;
   if (Answered(RarePairPlaces(search, found, from))) return found;
-  return EveryRow(search, rows31, from, base, vectors);
+  return EveryRow(search, rows31, from, base, vectors).found;
 }
 
 std::optional<ImagePoint> SearchByEveryRow(const Image& large, const Image& small, uint64_t base, Vectors vectors) {
   std::optional<ImagePoint> found;
   if (DecidedBySize(large, small, found)) return found;
   const Search search = MakeSearch(large, small);
-  return EveryRow(search, NeedleRows<Mersenne31>(small, base, vectors), ImagePoint{0, 0}, base, vectors);
+  return EveryRow(search, NeedleRows<Mersenne31>(small, base, vectors), ImagePoint{0, 0}, base, vectors).found;
+}
+
+EveryRowCount CountEveryRow(const Image& large, const Image& small, uint64_t base) {
+  EveryRowCount result;
+  if (DecidedBySize(large, small, result.found)) return result;
+  const Search search = MakeSearch(large, small);
+  return EveryRow(search, NeedleRows<Mersenne31>(small, base, Vectors::kBest), ImagePoint{0, 0}, base,
+                  Vectors::kBest);
 }
 
 std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small) {

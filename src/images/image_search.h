@@ -45,6 +45,16 @@ std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& s
 std::optional<ImagePoint> SearchByEveryRow(const Image& large, const Image& small, uint64_t base,
                                            Vectors vectors = Vectors::kBest);
 
+// What that pass found, and how many places it compared pixel by pixel
+// and found different.  It compares a place once every needle row's
+// fingerprint lies over it, so with a good base, which makes different
+// rows share a fingerprint very rarely, it compares none in vain.
+struct EveryRowCount {
+  std::optional<ImagePoint> found;
+  uint64_t misses = 0;
+};
+EveryRowCount CountEveryRow(const Image& large, const Image& small, uint64_t base);
+
 // The rare-pair filter alone, over every place: its answer, or nothing
 // when it gave up (the pair is too common, or comparing cost too much).
 std::optional<std::optional<ImagePoint>> SearchByRarePair(const Image& large, const Image& small);
