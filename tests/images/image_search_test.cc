@@ -20,8 +20,10 @@ namespace {
 
 using images::Colour;
 using images::Image;
+using image_search_internal::CountEveryRow;
 using image_search_internal::SearchByRarePair;
 using search_agreement::Disagreements;
+using search_agreement::kGoodBase;
 using search_agreement::Random;
 using search_agreement::RandomImage;
 using search_agreement::RepeatRows;
@@ -33,6 +35,16 @@ using test_images::Pattern;
 
 void ExpectSameAsStraightforward(const Image& large, const Image& small, const std::string& what) {
   EXPECT_EQ(Disagreements(large, small), "") << what;
+}
+
+// The same, and the pass that reads every row compares no place in vain:
+// its column matchers follow the rows as they are, so a place is compared
+// only where every needle row lies.  A matcher left on a needle row its
+// column no longer shows would still find every place, but would also
+// propose places that are not there.
+void ExpectExactWithoutVainComparisons(const Image& large, const Image& small, const std::string& what) {
+  ExpectSameAsStraightforward(large, small, what);
+  EXPECT_EQ(CountEveryRow(large, small, kGoodBase).misses, 0u) << what;
 }
 
 TEST(ImageSearchTest, SizesThatNeedNoSearch) {
@@ -424,6 +436,102 @@ TEST(ImageSearchTest, RunsOfAlikeRows) {
     if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
     if (Uniform(random, 0, 2) == 0) Paste(large, small, width - w, Uniform(random, 0, height - h));
     ExpectSameAsStraightforward(large, small, "round " + std::to_string(round));
+  }
+}
+
+// Rows that come back every `period` rows, each row of a period showing
+// the stripes shifted by another amount: a row is traced to its twin up
+// to four rows above, so periods up to four reuse the twin's hits (the
+// columns holding a needle row change from row to row), and longer ones
+// are fingerprinted again.  Needles are cut across the periods, spoilt
+// with the other stripe colour or kept exact, or made of the cut's top
+// row stacked, which the stripes never do: a column that shows that row
+// once a period must go back to the start in the rows between.  Each is
+// planted at the last and first column, at the bottom edge and in the
+// middle, each earlier copy staying in place.
+TEST(ImageSearchTest, RowsRepeatingWithShortPeriods) {
+  struct Needle {
+    const char* name;
+    int width;
+    int height;
+    int spoiltX;  // -1: an exact cut, found at many places
+    int spoiltY;
+    bool topRowStacked = false;
+  };
+  const Needle needles[] = {{"spoilt in its top row", 12, 9, 4, 0},
+                            {"spoilt in its middle row", 12, 9, 11, 4},
+                            {"spoilt in its bottom row", 12, 9, 0, 8},
+                            {"one column, spoilt", 1, 7, 0, 3},
+                            {"exact", 12, 9, -1, -1},
+                            {"exact, one row", 10, 1, -1, -1},
+                            {"top row stacked twice", 12, 2, -1, -1, true},
+                            {"top row stacked three times", 5, 3, -1, -1, true}};
+  const int width = 151, height = 47;
+  for (int period : {2, 3, 4, 5, 6}) {
+    const auto stripes = [period](int x, int y) {
+      return static_cast<Colour>((x + y % period * 5) * 7 % 17 % 3) * 0x7F7F7Fu;
+    };
+    for (const Needle& n : needles) {
+      Image large = Pattern(width, height, stripes);
+      Image small = n.topRowStacked ? Pattern(n.width, n.height, [&](int i, int) { return large.At(3 + i, 2); })
+                                    : Cut(large, 3, 2, n.width, n.height);
+      if (n.spoiltX >= 0) small.Set(n.spoiltX, n.spoiltY, small.At(n.spoiltX, n.spoiltY) == 0 ? 0x7F7F7Fu : 0);
+      const std::string what = "period " + std::to_string(period) + ", needle " + n.name;
+      ExpectExactWithoutVainComparisons(large, small, what);
+      const int places[][2] = {
+          {width - n.width, height - n.height}, {width - n.width, 20}, {60, 30}, {0, height - n.height}};
+      for (const auto& place : places) {
+        Paste(large, small, place[0], place[1]);
+        ExpectExactWithoutVainComparisons(
+            large, small, what + ", planted at " + std::to_string(place[0]) + "," + std::to_string(place[1]));
+      }
+    }
+  }
+}
+
+// Random pictures whose rows are often copies of a row one to five rows
+// above: twins within reach and just beyond it, sources that are
+// themselves copies, and rows whose needle-row columns differ from the
+// row above's.  Needles are cut from them, kept or spoilt with one of the
+// haystack's colours, and planted again at the right edge.
+TEST(ImageSearchTest, RowsCopiedFromAFewRowsAbove) {
+  Random random(22);
+  for (int round = 0; round < 400; ++round) {
+    const int width = Uniform(random, 1, 100), height = Uniform(random, 1, 80);
+    Image large = RandomImage(random, width, height, Uniform(random, 2, 3));
+    RepeatRows(random, large, Uniform(random, 40, 100), 5);
+    const int w = Uniform(random, 1, std::min(width, 10)), h = Uniform(random, 1, std::min(height, 10));
+    Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
+    if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
+    if (Uniform(random, 0, 2) == 0) Paste(large, small, width - w, Uniform(random, 0, height - h));
+    ExpectExactWithoutVainComparisons(large, small, "round " + std::to_string(round));
+  }
+}
+
+// Stripes whose odd rows are shifted, so every row below the second
+// repeats the row two above.  An exact cut lies at many places: the first
+// to end is found half way through a repeated row, and the columns right
+// of it are dropped there.  A strip of copies at the left, starting at the
+// given row and repeating two rows down too, holds a place further left
+// but lower, which the columns still read must then find.
+TEST(ImageSearchTest, PlaceFoundHalfWayThroughARepeatedRow) {
+  const auto stripes = [](int x, int y) { return (x + y % 2 * 6) * 5 % 13 % 2 ? Colour{0xFFFFFF} : Colour{0x202020}; };
+  const int width = 120, height = 60;
+  struct Case {
+    int needleHeight;
+    int stripTop;  // first row of the strip at the left
+  };
+  const Case cases[] = {{6, 20}, {6, 21}, {5, 21}, {6, height - 6}, {1, 30}, {9, height - 9}};
+  for (const Case& c : cases) {
+    Image large = Pattern(width, height, stripes);
+    const Image small = Cut(large, 30, 10, 7, c.needleHeight);
+    for (int y = c.stripTop; y < height; ++y)
+      for (int i = 0; i < small.width; ++i) large.Set(1 + i, y, small.At(i, (y - c.stripTop) % 2));
+    const std::string what =
+        "needle height " + std::to_string(c.needleHeight) + ", strip from row " + std::to_string(c.stripTop);
+    // The fixture does what it says: the strip's top place comes first.
+    EXPECT_EQ(Show(SearchImageStraightforward(large, small)), Show(ImagePoint{1, c.stripTop})) << what;
+    ExpectExactWithoutVainComparisons(large, small, what);
   }
 }
 

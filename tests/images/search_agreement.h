@@ -4,6 +4,7 @@
 // Windows build runs under Wine.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -31,14 +32,20 @@ inline Image RandomImage(Random& random, int width, int height, int colours) {
   return image;
 }
 
-// Makes about `percent` % of the rows (below the first) copies of the row
-// above: runs of alike rows, as flat areas and vertical stripes have.
-inline void RepeatRows(Random& random, Image& image, int percent) {
+// Makes about `percent` % of the rows (below the first) copies of a row
+// up to `farthest` rows above, each distance as likely: with 1, runs of
+// alike rows, as flat areas and vertical stripes have; further, rows that
+// come back after a few others, as lines shifted back and forth do.
+inline void RepeatRows(Random& random, Image& image, int percent, int farthest = 1) {
   for (int y = 1; y < image.height; ++y) {
     if (Uniform(random, 1, 100) > percent) continue;
-    for (int x = 0; x < image.width; ++x) image.Set(x, y, image.At(x, y - 1));
+    const int above = farthest == 1 ? 1 : Uniform(random, 1, std::min(farthest, y));
+    for (int x = 0; x < image.width; ++x) image.Set(x, y, image.At(x, y - above));
   }
 }
+
+// A base that is good in both fields (at least 2^32 below 2^59).
+inline constexpr uint64_t kGoodBase = 0x0123456789ABCDEFu;
 
 inline std::string Show(const std::optional<ImagePoint>& point) {
   return point ? "(" + std::to_string(point->x) + "," + std::to_string(point->y) + ")" : "none";
@@ -63,8 +70,6 @@ inline std::string Disagreements(const Image& large, const Image& small) {
   compare("random base", images::SearchImage(large, small));
   for (uint64_t base : {0u, 1u, 2u})
     compare("base " + std::to_string(base), SearchImageWithBase(large, small, base));
-  // A base that is good in both fields (at least 2^32 below 2^59).
-  constexpr uint64_t kGoodBase = 0x0123456789ABCDEFu;
   compare("SSE2 only", SearchImageWithBase(large, small, kGoodBase, Vectors::kSse2));
   compare("no vectors", SearchImageWithBase(large, small, kGoodBase, Vectors::kNone));
   for (const auto& [way, vectors] : {std::pair{"every row alone", Vectors::kBest},
