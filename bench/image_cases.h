@@ -202,8 +202,11 @@ inline std::vector<Case> Cases() {
   // pair of needle pixels is rare, so only the pass that reads every row
   // is left.  Every row repeats the one above, which that pass reads as
   // fast as a comparison.  Then the same stripes with every other row
-  // shifted by 25 pixels: no row repeats the one above, so the pass takes
-  // every row's fingerprints, its worst case.
+  // shifted by 25 pixels: no row repeats the one above, but each repeats
+  // the row two above, and that pass reuses what it found there.  Rows
+  // that come back every fourth row are the furthest it looks back for;
+  // rows that come back every fifth are beyond, so it takes every row's
+  // fingerprints, its worst case.
   {
     Random random(5);
     const Colour a = RgbColour(255, 255, 255), b = RgbColour(0, 0, 0);
@@ -221,6 +224,13 @@ inline std::vector<Case> Cases() {
       return stripes[static_cast<size_t>((x + y % 2 * 25) % 50)];
     });
     cases.push_back({"stripes_50/rows_alternating_near_misses", alternating, spoilt(alternating), std::nullopt, true});
+    for (int period : {4, 5}) {
+      const Image shifted = Pattern(kScreenWidth, kScreenHeight, [&](int x, int y) {
+        return stripes[static_cast<size_t>((x + y % period * 10) % 50)];
+      });
+      cases.push_back({"stripes_50/rows_of_period_" + std::to_string(period) + "_near_misses", shifted,
+                       spoilt(shifted), std::nullopt, true});
+    }
   }
   // Values of 2^31-1 and more are no colours, but an image could hold
   // them; these equal the needle's colour modulo 2^31-1.
