@@ -153,6 +153,35 @@ TEST(SimDryRun, BoundsOnTimeAndStatementsEndTheRun) {
   EXPECT_EQ(started, 3);
 }
 
+// The bounds are looked at as each statement starts: the statement past a
+// bound is the one the message names, whichever rules are set together.
+TEST(SimDryRun, TheStatementPastABoundIsTheOneNamed) {
+  struct Case {
+    DryRunRules rules;
+    uint32_t sleepMs;  // virtual time that passes during each statement
+    std::string message;
+  };
+  const Case cases[] = {
+      {{.maxStatements = 4}, 0, "m.mac:5: dry run ended: ran more than 4 statements (--max-statements)"},
+      {{.maxTimeMs = 100000, .maxStatements = 2}, 10, "m.mac:3: dry run ended: ran more than 2 statements"},
+      {{.maxTimeMs = 25, .maxStatements = 9}, 10, "m.mac:3: dry run ended: ran past 25 ms of virtual time"},
+  };
+  for (const Case& c : cases) {
+    SimDesktop desktop;
+    desktop.SetDryRunRules(c.rules);
+    std::string message;
+    try {
+      for (int line = 1; line <= 20; ++line) {
+        desktop.shellWindow().StatementStarting(At(line));
+        if (c.sleepMs > 0) desktop.clock().Sleep(c.sleepMs);
+      }
+    } catch (const DryRunEnd& end) {
+      message = end.what();
+    }
+    EXPECT_EQ(message.substr(0, c.message.size()), c.message);
+  }
+}
+
 TEST(SimDryRun, NoBoundsByDefault) {
   SimDesktop desktop;
   EXPECT_EQ(EndCode([&] {

@@ -34,8 +34,20 @@ void SimWorld::StatementStarting(const platform::StatementPlace& place) {
   awaitingSleeps_ = 0;
   questionRepeats_ = 0;
   lastQuestion_.clear();
-  CheckBounds();
+  if (BoundMayBePassed()) CheckBounds();
   if (statementHook_) statementHook_();
+}
+
+namespace {
+
+uint64_t BoundOrNone(uint64_t bound) { return bound > 0 ? bound : UINT64_MAX; }
+
+}  // namespace
+
+void SimWorld::SetDryRunRules(const DryRunRules& rules) {
+  rules_ = rules;
+  timeBoundMs_ = BoundOrNone(rules.maxTimeMs);
+  statementBound_ = BoundOrNone(rules.maxStatements);
 }
 
 void SimWorld::CheckBounds() {

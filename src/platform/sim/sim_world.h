@@ -83,7 +83,7 @@ class SimWorld {
   void StatementStarting(const platform::StatementPlace& place);
   // True while a statement of a loaded macro runs.
   bool InStatement() const { return place_.line != 0; }
-  void SetDryRunRules(const DryRunRules& rules) { rules_ = rules; }
+  void SetDryRunRules(const DryRunRules& rules);
   const DryRunRules& Rules() const { return rules_; }
   void SetDialogLog(std::ostream* out) { dialogLog_ = out; }
   void SetStatementHook(std::function<void()> hook) { statementHook_ = std::move(hook); }
@@ -108,6 +108,12 @@ class SimWorld {
 
  private:
   void WriteHeldTickLines();
+  // Whether CheckBounds could end the run now: asked before every
+  // statement, so it costs a few comparisons.
+  bool BoundMayBePassed() const {
+    return !dryRunEnded_ && (trace_.Problem() != TraceProblem::kNone || nowMs - startMs_ > timeBoundMs_ ||
+                             statementsStarted_ > statementBound_);
+  }
   // "FILE:LINE: " of the running statement, or "vendrix: " between statements.
   std::string WhereText() const;
 
@@ -125,6 +131,9 @@ class SimWorld {
     bool included = false;
   } place_;
   DryRunRules rules_;
+  // The rules' bounds, with no bound as the largest number.
+  uint64_t timeBoundMs_ = UINT64_MAX;
+  uint64_t statementBound_ = UINT64_MAX;
   std::ostream* dialogLog_ = nullptr;
   uint64_t statementsStarted_ = 0;
   std::function<void()> statementHook_;
