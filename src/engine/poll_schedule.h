@@ -19,24 +19,50 @@
 
 #include <cstdint>
 
-namespace vendrix {
+#include "engine/engine.h"
+#include "engine/statement.h"
 
-class Engine;
-struct Statement;
+namespace vendrix {
 
 inline constexpr uint32_t kPureStatementsPerLook = 4096;
 
+// Asked after every statement, so the common answer (no look) is decided
+// inline from what the engine keeps.
 class PollSchedule {
  public:
   explicit PollSchedule(Engine& engine);
   // Whether the loop looks after `done`, with line `next` to run next (at
   // or past the end of the list: the run ends).
-  bool LookAfter(const Statement& done, int next);
+  bool LookAfter(const Statement& done, int next) {
+    const bool look = LookDue(done, next);
+    poll_.owed = !look;
+    poll_.effectSeen = false;
+    if (look) Looked();
+    return look;
+  }
 
  private:
-  bool LookDue(const Statement& done, int next);
+  bool LookDue(const Statement& done, int next) {
+    if (first_) {
+      first_ = false;
+      return true;
+    }
+    if (!done.pure || poll_.effectSeen || Paced()) return true;
+    if (!PureLineAt(next)) return true;
+    return ++pureInARow_ >= kPureStatementsPerLook || clock_.CoarseTicks() != ticksAtLook_;
+  }
+  // An auto-delay or the step display makes every statement an effect: the
+  // loop sleeps or draws after each one.
+  bool Paced() const { return pacing_.autoDelay > 0 || pacing_.stepMode; }
+  bool PureLineAt(int line) const {
+    return line >= 0 && static_cast<size_t>(line) < statements_.size() && statements_[static_cast<size_t>(line)].pure;
+  }
+  void Looked();
 
-  Engine& engine_;
+  PollState& poll_;
+  const Pacing& pacing_;
+  const StatementList& statements_;
+  platform::Clock& clock_;
   bool first_ = true;
   uint32_t pureInARow_ = 0;
   uint64_t ticksAtLook_ = 0;

@@ -83,17 +83,19 @@ platform::StatementPlace PlaceOfLine(const StatementList& statements, int line) 
 // the break key stopped it in the middle.  The desktop learns which line
 // runs, so what it shows or records can point at it.
 std::optional<Next> ExecuteLine(Engine& engine, int line) {
-  platform::ShellWindow& window = engine.platform.shellWindow;
-  window.StatementStarting(PlaceOfLine(engine.run.statements, line));
-  std::optional<Next> next;
+  engine.platform.shellWindow.StatementStarting(PlaceOfLine(engine.run.statements, line));
   try {
-    next = ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
+    return ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
   } catch (const RunBroken&) {
     // The break key stopped it: no next line.
   }
-  window.StatementStarting({});
-  return next;
+  return std::nullopt;
 }
+
+// Tells the desktop that no statement runs any more.  Between two
+// statements that follow each other without a look nothing outside the
+// interpreter happens, so there the next statement's start says it all.
+void StatementsPaused(Engine& engine) { engine.platform.shellWindow.StatementStarting({}); }
 
 // The line after `current` that `next` leads to; the size of the list or
 // more ends the run.
@@ -141,11 +143,12 @@ void RunLoadedMacro(Engine& engine) {
     line = LineAfter(run, line, *next);
     run.programCounter = line - 1;
     look = schedule.LookAfter(run.statements[static_cast<size_t>(done)], line);
+    const bool delay = !engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0;
+    if (look || delay) StatementsPaused(engine);
     if (look && BreakRequested(engine)) break;
-    if (!engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
-      engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
-    }
+    if (delay) engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
   } while (line < size);
+  StatementsPaused(engine);
   EndRun(engine);
 }
 

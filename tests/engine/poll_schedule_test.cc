@@ -118,6 +118,28 @@ TEST(PollScheduleTest, PureLoopLooksEvery4096Statements) {
   static_assert(kPureStatementsPerLook == 4096);
 }
 
+// A look comes between statements, whether it follows a long stretch of
+// pure statements, an effect or the last line: its trace lines belong to
+// no statement.
+TEST(PollScheduleTest, LooksBelongToNoStatement) {
+  const std::vector<std::vector<std::string>> macros = {
+      {"FOR %0=1 TO 5000", "INC %1", "NEXT"},
+      {"SET %0 a", "BEEP", "SET %0 b", "SET %0 c"},
+      {"SET %0 a", "SET %0 b"},
+  };
+  for (const std::vector<std::string>& lines : macros) {
+    TestWorld world;
+    EXPECT_EQ(world.RunLines(lines), 0);
+    int looks = 0;
+    for (const nlohmann::json& entry : world.desktop.Trace()) {
+      if (entry["call"] != "GetAsyncKeyState") continue;
+      ++looks;
+      EXPECT_EQ(entry.value("macro_line", 0), 0) << lines[0] << ": " << entry.dump();
+    }
+    EXPECT_GE(looks, 2) << lines[0];
+  }
+}
+
 std::vector<std::string> LooksAnd(const TestWorld& world, const std::string& effect) {
   std::vector<std::string> calls;
   for (const nlohmann::json& entry : world.desktop.Trace()) {
