@@ -14,7 +14,7 @@ namespace vendrix {
 namespace {
 
 bool Condition(Interpreter& interp, const Statement& statement, bool unless) {
-  bool value = IsTrue(interp.Operand(statement, 0));
+  bool value = interp.OperandTruth(statement, 0);
   return unless ? !value : value;
 }
 

@@ -167,6 +167,20 @@ class CallWalker : public ArgWalker {
   size_t next_ = 0;
 };
 
+// The function of a call that compares the integer values of its two
+// arguments, or null for any other operand.
+const FunctionEntry* ComparisonOf(const Engine& engine, const Expr& expr) {
+  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
+  const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
+  const bool comparison = entry.fixed != nullptr && entry.variadic == nullptr && entry.compare != nullptr;
+  return comparison && expr.args.size() == 2 ? &entry : nullptr;
+}
+
+bool CompareArgs(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
+  const int32_t first = ArgInteger(engine, expr.args[0]);
+  return entry.compare(first, ArgInteger(engine, expr.args[1]));
+}
+
 std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& entry);
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry);
 
@@ -190,10 +204,7 @@ std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& 
 
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
-  if (entry.compare != nullptr && expr.args.size() == 2) {
-    const int32_t first = ArgInteger(engine, expr.args[0]);
-    return std::string(TruthText(entry.compare(first, ArgInteger(engine, expr.args[1]))));
-  }
+  if (entry.compare != nullptr && expr.args.size() == 2) return std::string(TruthText(CompareArgs(engine, expr, entry)));
   CallArgs args;
   args.call = &expr;
   size_t count = std::min(kPreparedArgs, expr.args.size());
@@ -245,7 +256,7 @@ VarRef MakeVarRef(std::string_view text) {
   return ref;
 }
 
-int LookupVariable(Engine& engine, const VarRef& ref) {
+int LookupVariableAgain(Engine& engine, const VarRef& ref) {
   if (!ref.isReference) return -1;
   VariableTable& table = engine.variables;
   int found;
@@ -323,6 +334,18 @@ std::string Evaluate(Engine& engine, const Expr& expr) {
     }
   }
   return {};
+}
+
+bool EvaluateTruth(Engine& engine, const Expr& expr) {
+  const FunctionEntry* comparison = ComparisonOf(engine, expr);
+  if (comparison == nullptr) return IsTrue(Evaluate(engine, expr));
+  // What Evaluate and EvaluateCall do for the call, less its text ("True"
+  // or "False", never too large).
+  CountEvaluation(engine, expr);
+  DepthGuard guard(engine, expr.text);
+  if (!comparison->pure) NoteEffect(engine);
+  if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
+  return CompareArgs(engine, expr, *comparison);
 }
 
 std::string EvaluateText(Engine& engine, std::string_view operand) {

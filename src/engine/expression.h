@@ -63,10 +63,20 @@ std::shared_ptr<const Expr> CompileExpr(std::string_view operand);
 
 // Index of the variable a reference names, or -1.  With var_error on, a
 // "%" reference that is not declared is a fatal error.
-int LookupVariable(Engine& engine, const VarRef& ref);
+int LookupVariableAgain(Engine& engine, const VarRef& ref);
+// Most lookups are of no reference or of one found before: those are
+// answered here, the others looked up in the table.
+inline int LookupVariable(Engine& engine, const VarRef& ref) {
+  if (ref.foundIndex >= 0) return ref.foundIndex;  // set for simple references only
+  if (!ref.isReference) return -1;
+  return LookupVariableAgain(engine, ref);
+}
 int LookupVariable(Engine& engine, std::string_view reference);
 
 std::string Evaluate(Engine& engine, const Expr& expr);
+// Whether Evaluate's text is true (IsTrue), without making the text when
+// the operand is a call that compares two integers.
+bool EvaluateTruth(Engine& engine, const Expr& expr);
 // What Evaluate's text reads as an integer (IntegerValue), without making
 // the text when the operand is a variable or a literal word.
 int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue);

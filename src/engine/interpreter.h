@@ -34,6 +34,8 @@ class Interpreter {
   // --- Evaluation -------------------------------------------------------
   // Operand n (0-based) of a statement, evaluated.
   std::string Operand(const Statement& statement, size_t n) { return EvaluateOperand(engine_, statement, n); }
+  // Whether its value is true.
+  bool OperandTruth(const Statement& statement, size_t n) { return vendrix::OperandTruth(engine_, statement, n); }
   // Its integer value, with the default for a text that is no number.
   int32_t OperandInteger(const Statement& statement, size_t n, int32_t defaultValue) {
     return vendrix::OperandInteger(engine_, statement, n, defaultValue);

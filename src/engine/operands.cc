@@ -20,6 +20,10 @@ std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n
   return Evaluate(engine, OperandExpr(statement, n));
 }
 
+bool OperandTruth(Engine& engine, const Statement& statement, size_t n) {
+  return EvaluateTruth(engine, OperandExpr(statement, n));
+}
+
 int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int32_t defaultValue) {
   return EvaluateInteger(engine, OperandExpr(statement, n), defaultValue);
 }

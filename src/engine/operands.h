@@ -14,6 +14,8 @@ struct Statement;
 std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n);
 // Its integer value, with the default for a text that is no number.
 int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int32_t defaultValue);
+// Whether its value is true, with no text made for a comparison.
+bool OperandTruth(Engine& engine, const Statement& statement, size_t n);
 
 // The index of the variable operand 1 names, or -1.
 int OperandVariable(Engine& engine, const Statement& statement);

@@ -64,11 +64,6 @@ Statement ParseNested(std::string text, StatementLookup findHandler, int nesting
 
 }  // namespace
 
-CompiledOperands& Statement::Compiled() const {
-  if (!compiled) compiled = std::make_unique<CompiledOperands>();
-  return *compiled;
-}
-
 Statement ParseStatement(std::string text, StatementLookup findHandler) {
   return ParseNested(std::move(text), findHandler, 1);
 }

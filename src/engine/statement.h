@@ -101,7 +101,10 @@ struct Statement {
 
   std::string_view Operand(size_t n) const { return Piece(operandSpan[n]); }
   std::string_view After(size_t n) const { return Piece(afterSpan[n]); }
-  CompiledOperands& Compiled() const;
+  CompiledOperands& Compiled() const {
+    if (!compiled) compiled = std::make_unique<CompiledOperands>();
+    return *compiled;
+  }
 
  private:
   std::string_view Piece(TextSpan span) const { return std::string_view(text).substr(span.offset, span.length); }

@@ -52,10 +52,6 @@ uint32_t StatementList::AddSourceFile(std::string name) {
   return static_cast<uint32_t>(sourceFiles_.size() - 1);
 }
 
-std::string_view StatementList::SourceFile(uint32_t file) const {
-  return file < sourceFiles_.size() ? std::string_view(sourceFiles_[file]) : std::string_view();
-}
-
 void StatementList::LinkJumps() {
   memos_.clear();
   for (size_t i = 0; i < statements_.size(); ++i) {

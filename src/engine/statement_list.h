@@ -73,7 +73,9 @@ class StatementList {
 
   const SourcePlace& PlaceOf(size_t index) const { return places_[index]; }
   // Empty for a number never handed out.
-  std::string_view SourceFile(uint32_t file) const;
+  std::string_view SourceFile(uint32_t file) const {
+    return file < sourceFiles_.size() ? std::string_view(sourceFiles_[file]) : std::string_view();
+  }
 
   JumpMemo& Memo(int slot) { return memos_[static_cast<size_t>(slot)]; }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "builtins/functions.h"
+#include "values/integer.h"
 #include "support/test_world.h"
 
 namespace vendrix::testing {
@@ -486,6 +487,33 @@ TEST(EvaluatorTest, DivisionWithoutAnAnswerIsFatal) {
     EXPECT_EQ(world.RunLines({std::string("SET %0 ") + c.expression, "SET %0 after"}), 1) << c.expression;
     EXPECT_EQ(world.Boxes(), (std::vector<std::string>{c.message, "マクロを中断します"}));
     EXPECT_EQ(world.Var("%0"), "");
+  }
+}
+
+}  // namespace
+}  // namespace vendrix::testing
+
+namespace vendrix::testing {
+namespace {
+
+// An IF's condition that compares two integers is answered without the
+// text "True" or "False": it must branch exactly as the text would.
+TEST(ConditionTest, ComparisonsBranchAsTheirText) {
+  const char* const conditions[] = {
+      "(> %0 100)", "(> %0 3)", "(< %0 3)", "(= %0 3)", "(<> %0 3)", "(>= 3 %0)", "(<= %0 2)",
+      "(> %1 1)",      // a variable holding macro text is evaluated first
+      "(= abc 0)",     // a word that is no number reads as 0
+      "(> (+ %0 1) 3)",
+      "(= %0 3 4)",    // three arguments: no integer test
+      "(not (> %0 3))", "%2", "True", "false",
+  };
+  for (const char* condition : conditions) {
+    TestWorld world;
+    ASSERT_EQ(world.RunLines({"SET %0 3", "SET %1 \"(+ 1 1)\"", "SET %2 TRUE",
+                              std::string("IF ") + condition + " SET %3 yes"}),
+              0);
+    const std::string expected = vendrix::IsTrue(Sjis(world.Eval(condition))) ? "yes" : "";
+    EXPECT_EQ(world.Var("%3"), expected) << condition;
   }
 }
 
