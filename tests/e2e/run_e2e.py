@@ -31,6 +31,7 @@ from __future__ import annotations
 import argparse
 import contextlib
 import dataclasses
+import errno
 import json
 import os
 import re
@@ -820,6 +821,10 @@ class Results:
             self.passed += 1
             print(f"ok   {label}", flush=True)
 
+    def not_run(self, label: str, reason: str) -> None:
+        """A suite this machine cannot run: said plainly, counted neither way."""
+        print(f"SKIP {label}: {reason}", flush=True)
+
 
 def text_matches(expected: str, actual: str) -> bool:
     """Exact, or a prefix when `expected` ends with "*"."""
@@ -1603,6 +1608,35 @@ FONT_REPLACEMENTS = {
 }
 
 
+WINE32_LOADER = Path("/usr/lib/wine/wine")
+WINE64_LOADER = Path("/usr/lib/wine/wine64")
+
+
+def wine_loader(arch: str) -> list[str]:
+    """The command that starts a program in a prefix of this kind.  A 64-bit
+    prefix's programs start from the 64-bit loader itself: the `wine` script
+    would pick the 32-bit one whenever it is installed, and that one cannot
+    run where the kernel runs no 32-bit programs."""
+    if arch == "win64" and WINE64_LOADER.exists():
+        return [str(WINE64_LOADER)]
+    return ["wine"]
+
+
+def kernel_refuses_32_bit() -> Optional[str]:
+    """Why this machine cannot run Wine's 32-bit loader at all, or None.
+    Only the kernel's own refusal (a kernel built or booted without 32-bit
+    support) counts; any other failure is the suite's to report."""
+    try:
+        subprocess.run([str(WINE32_LOADER), "--version"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=COMMAND_TIMEOUT_S)
+    except OSError as error:
+        if error.errno == errno.ENOEXEC:
+            return f"this machine's kernel cannot run 32-bit programs ({WINE32_LOADER}: {error.strerror})"
+    except subprocess.TimeoutExpired:
+        pass
+    return None
+
+
 class WineSession:
     """A private Xvfb, window manager and Wine prefix; everything it starts
     it stops again, by process id."""
@@ -1614,6 +1648,7 @@ class WineSession:
         self.openbox: Optional[subprocess.Popen] = None
         self.wineserver: Optional[subprocess.Popen] = None
         self.env = dict(os.environ)
+        self.loader = wine_loader(arch)
 
     def __enter__(self) -> "WineSession":
         try:
@@ -1652,6 +1687,8 @@ class WineSession:
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         env["LC_ALL"] = "ja_JP.UTF-8"
         env.pop("LANGUAGE", None)
+        if self.loader != ["wine"]:
+            env["WINELOADER"] = self.loader[0]
         # Else VkKeyScanA('(') and (')') give -1; before Wine reads the keymap.
         subprocess.run(["xmodmap", "-e", "keycode 187 =", "-e", "keycode 188 ="],
                        env=env, check=True, timeout=COMMAND_TIMEOUT_S)
@@ -1661,7 +1698,7 @@ class WineSession:
         # A server of our own that stays up between programs.
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=600,
+        subprocess.run(self.loader + ["wineboot", "-i"], env=env, check=True, timeout=600,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         reg = self.root / "settings.reg"
         lines = ["Windows Registry Editor Version 5.00", "",
@@ -1678,14 +1715,14 @@ class WineSession:
         """Runs a program to its end.  Wine hands a program's standard error
         on to the programs it starts: without `stderr`, the output ends when
         this program ends, not when its last such child does."""
-        return subprocess.run(["wine"] + args, env=self.env, cwd=cwd, stdout=subprocess.PIPE,
+        return subprocess.run(self.loader + args, env=self.env, cwd=cwd, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE if stderr else subprocess.DEVNULL,
                               timeout=timeout)
 
     def start_program(self, args: list[str], cwd: Path, debug: Optional[str] = None) -> subprocess.Popen:
         """`debug` replaces WINEDEBUG for this program."""
         env = self.env if debug is None else {**self.env, "WINEDEBUG": debug}
-        return subprocess.Popen(["wine"] + args, env=env, cwd=cwd,
+        return subprocess.Popen(self.loader + args, env=env, cwd=cwd,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def stop(self) -> None:
@@ -2132,7 +2169,7 @@ class KeyWatcher:
     """A driver process that records the key events meanwhile."""
 
     def __init__(self, session: WineSession, driver: Path, folder: Path) -> None:
-        self.process = subprocess.Popen(["wine", str(driver), "watch"], env=session.env, cwd=folder,
+        self.process = subprocess.Popen(session.loader + [str(driver), "watch"], env=session.env, cwd=folder,
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL)
 
@@ -2190,7 +2227,7 @@ class HeldDriver:
                  ready_word: bytes, ready_timeout: float = BOX_TIMEOUT_S) -> None:
         self.ready_word = ready_word
         self.ready_timeout = ready_timeout
-        self.process = subprocess.Popen(["wine", str(driver), *args], env=session.env, cwd=folder,
+        self.process = subprocess.Popen(session.loader + [str(driver), *args], env=session.env, cwd=folder,
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL)
 
@@ -2764,11 +2801,15 @@ def main() -> int:
         exe = options.wine.resolve()
         driver = (options.driver or exe.parent / "vendrix_e2e_driver.exe").resolve()
         backend = (options.backend_tests or exe.parent / "vendrix_win32_tests.exe").resolve()
-        try:
-            run_wine(exe, driver, backend if backend.exists() else None, results, options.only,
-                     options.wine_arch, zips)
-        except (OSError, RuntimeError, subprocess.SubprocessError) as error:
-            results.record("wine: set-up", [str(error)])
+        refusal = kernel_refuses_32_bit() if wine_loader(options.wine_arch) == ["wine"] else None
+        if refusal:
+            results.not_run(f"wine ({options.wine_arch}), {exe.name} and its package", refusal)
+        else:
+            try:
+                run_wine(exe, driver, backend if backend.exists() else None, results, options.only,
+                         options.wine_arch, zips)
+            except (OSError, RuntimeError, subprocess.SubprocessError) as error:
+                results.record("wine: set-up", [str(error)])
     print(f"{results.passed} passed, {results.failed} failed", flush=True)
     return 0 if results.failed == 0 else 1
 
