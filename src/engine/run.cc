@@ -76,7 +76,8 @@ bool BreakKeyDown(Engine& engine) {
 
 platform::StatementPlace PlaceOfLine(const StatementList& statements, int line) {
   const SourcePlace& place = statements.PlaceOf(static_cast<size_t>(line));
-  return {statements.SourceFile(place.file), static_cast<int>(place.line), place.file != 0};
+  return {statements.SourceFile(place.file), static_cast<int>(place.line), place.file != 0,
+          statements.SourceFileSerial(place.file)};
 }
 
 // Executes the statement at `line`: what happens next, or nothing when

@@ -48,7 +48,7 @@ void StatementList::DecidePurity(const std::function<bool(const Statement&)>& is
 }
 
 uint32_t StatementList::AddSourceFile(std::string name) {
-  sourceFiles_.push_back(std::move(name));
+  sourceFiles_.push_back({std::move(name), ++filesNoted_});
   return static_cast<uint32_t>(sourceFiles_.size() - 1);
 }
 

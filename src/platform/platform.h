@@ -304,10 +304,14 @@ inline constexpr uint32_t kModShift = 4;
 
 // Where the statement about to run was written; `line` 0 while none runs.
 // `included`: the file is not the macro (or hotkey file) itself.
+// `fileSerial`, when not 0, stands for `file`'s text: equal serials, equal
+// texts, so a backend that keeps the name compares the serial (one compare
+// per statement instead of the whole name).
 struct StatementPlace {
   std::string_view file;
   int line = 0;
   bool included = false;
+  uint64_t fileSerial = 0;
 };
 
 class ShellWindow {

@@ -61,6 +61,31 @@ TEST(SimDryRun, EachDialogIsOneLogLineWithItsPlaceAndAnswer) {
             "vendrix: message box: between [OK]\n");
 }
 
+// The file behind a serial is copied once; another serial, or none, brings
+// its own name, even where the texts have the same length.
+TEST(SimDryRun, AStatementsFileIsTakenByItsSerial) {
+  std::ostringstream log;
+  SimDesktop desktop;
+  desktop.SetDialogLog(&log);
+  auto box = [&](std::string_view file, int line, uint64_t serial) {
+    desktop.shellWindow().StatementStarting({file, line, true, serial});
+    desktop.dialogs().MessageBox("m", "c", platform::kMbOk);
+  };
+  box("one.mac", 1, 7);
+  box("one.mac", 2, 7);
+  box("two.mac", 3, 8);
+  box("six.mac", 4, 0);
+  box("ten.mac", 5, 0);
+  box("one.mac", 6, 7);
+  EXPECT_EQ(log.str(),
+            "one.mac:1: message box: m [OK]\n"
+            "one.mac:2: message box: m [OK]\n"
+            "two.mac:3: message box: m [OK]\n"
+            "six.mac:4: message box: m [OK]\n"
+            "ten.mac:5: message box: m [OK]\n"
+            "one.mac:6: message box: m [OK]\n");
+}
+
 TEST(SimDryRun, StopOnErrorEndsAtTheFirstErrorReportOnly) {
   std::ostringstream log;
   SimDesktop desktop;

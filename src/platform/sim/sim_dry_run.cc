@@ -29,7 +29,10 @@ void SimWorld::StatementStarting(const platform::StatementPlace& place) {
   // Between statements the file is never read; a run mostly stays in one
   // file, so it is copied only when it changes.
   if (place.line == 0) return;
-  if (place_.file != place.file) place_.file.assign(place.file);
+  if (place.fileSerial == 0 || place.fileSerial != place_.fileSerial) {
+    if (place_.file != place.file) place_.file.assign(place.file);
+    place_.fileSerial = place.fileSerial;
+  }
   ++statementsStarted_;
   awaitingSleeps_ = 0;
   questionRepeats_ = 0;

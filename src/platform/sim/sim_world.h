@@ -129,6 +129,7 @@ class SimWorld {
     std::string file;  // Shift-JIS; not kept up to date while no statement runs
     int line = 0;      // 0: no statement runs
     bool included = false;
+    uint64_t fileSerial = 0;  // the place's serial that `file` was copied for
   } place_;
   DryRunRules rules_;
   // The rules' bounds, with no bound as the largest number.
