@@ -1,5 +1,7 @@
 #include "builtins/functions.h"
 
+#include "values/integer.h"
+
 namespace vendrix {
 namespace {
 
@@ -11,6 +13,19 @@ constexpr FunctionEntry Source(std::string_view name, FunctionFn fn) { return {n
 // function not marked so counts as one with an effect.
 constexpr FunctionEntry Pure(FunctionEntry entry) {
   entry.pure = true;
+  return entry;
+}
+
+// A function whose value is always the text of an integer: the table keeps
+// the integer's function and the text made from it.
+template <IntegerFn Answer>
+std::string AnswerText(Interpreter& interp, const CallArgs& args) {
+  return IntegerText(Answer(interp, args));
+}
+template <IntegerFn Answer>
+constexpr FunctionEntry Integer(std::string_view name) {
+  FunctionEntry entry = Fixed(name, AnswerText<Answer>);
+  entry.integer = Answer;
   return entry;
 }
 
@@ -28,9 +43,9 @@ constexpr FunctionEntries kTable = {{
     Pure(Fixed("in", OpIn)),                 Pure(Fixed("not", OpNot)),
     Pure(Variadic("or", OpOr)),              Pure(Variadic("and", OpAnd)),
     Pure(Variadic("-", OpDifference)),       Pure(Variadic("*", OpProduct)),
-    Pure(Fixed("div", OpDiv)),               Pure(Fixed("mod", OpMod)),
-    Fixed("date", FnDate),                   Pure(Fixed("len", FnLen)),
-    Pure(Fixed("pos", FnPos)),               Pure(Fixed("substr", FnSubstr)),
+    Pure(Integer<OpDiv>("div")),             Pure(Integer<OpMod>("mod")),
+    Fixed("date", FnDate),                   Pure(Integer<FnLen>("len")),
+    Pure(Integer<FnPos>("pos")),             Pure(Fixed("substr", FnSubstr)),
     Comparing(Pure(Fixed(">=", OpGreaterEqual)), IsGreaterEqual),
     Comparing(Pure(Fixed("<=", OpLessEqual)), IsLessEqual),
     Pure(Fixed("getcopyright", FnGetCopyright)), Fixed("getmouse", FnGetMouse),
@@ -42,11 +57,11 @@ constexpr FunctionEntries kTable = {{
     Pure(Fixed("rtrim", FnRTrim)),           Fixed("eof", FnEof),
     Fixed("fileexists", FnFileExists),       Fixed("find-window", FnFindWindow),
     // random draws from a seed the engine took from the clock once.
-    Fixed("get-ime", FnGetIme),              Pure(Fixed("random", FnRandom)),
+    Fixed("get-ime", FnGetIme),              Pure(Integer<FnRandom>("random")),
     Fixed("getheight", FnGetHeight),         Fixed("getwidth", FnGetWidth),
     Pure(Fixed("upcase", FnUpcase)),         Pure(Fixed("downcase", FnDowncase)),
     Pure(Fixed("hankaku", FnHankaku)),       Pure(Fixed("zenkaku", FnZenkaku)),
-    Pure(Fixed("chr", FnChr)),               Pure(Fixed("asc", FnAsc)),
+    Pure(Fixed("chr", FnChr)),               Pure(Integer<FnAsc>("asc")),
     Pure(Fixed("left", FnLeft)),             Pure(Fixed("right", FnRight)),
     Pure(Fixed("token", FnToken)),           Pure(Fixed("retext", FnRetext)),
     Fixed("copyfile", FnCopyFile),           Fixed("deletefile", FnDeleteFile),

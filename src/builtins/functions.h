@@ -8,7 +8,9 @@
 
 namespace vendrix {
 
-// Every name of kFunctionNames with its handler, in the same order.
+// Every name of kFunctionNames with its handler, in the same order.  The
+// handlers that answer an int32_t are those whose value is always an
+// integer's text (the table writes it).
 const FunctionEntries& FunctionTable();
 
 // Operator handlers (operators.cc).
@@ -31,12 +33,12 @@ bool IsGreaterEqual(int32_t a, int32_t b);
 bool IsLessEqual(int32_t a, int32_t b);
 std::string OpIn(Interpreter&, const CallArgs&);
 std::string OpNot(Interpreter&, const CallArgs&);
-std::string OpDiv(Interpreter&, const CallArgs&);
-std::string OpMod(Interpreter&, const CallArgs&);
+int32_t OpDiv(Interpreter&, const CallArgs&);
+int32_t OpMod(Interpreter&, const CallArgs&);
 
 // Texts (functions_text.cc).
-std::string FnLen(Interpreter&, const CallArgs&);
-std::string FnPos(Interpreter&, const CallArgs&);
+int32_t FnLen(Interpreter&, const CallArgs&);
+int32_t FnPos(Interpreter&, const CallArgs&);
 std::string FnSubstr(Interpreter&, const CallArgs&);
 std::string FnLeft(Interpreter&, const CallArgs&);
 std::string FnRight(Interpreter&, const CallArgs&);
@@ -48,14 +50,14 @@ std::string FnDowncase(Interpreter&, const CallArgs&);
 std::string FnHankaku(Interpreter&, const CallArgs&);
 std::string FnZenkaku(Interpreter&, const CallArgs&);
 std::string FnChr(Interpreter&, const CallArgs&);
-std::string FnAsc(Interpreter&, const CallArgs&);
+int32_t FnAsc(Interpreter&, const CallArgs&);
 std::string FnToken(Interpreter&, const CallArgs&);
 std::string FnRetext(Interpreter&, const CallArgs&);
 
 // Formatting, dates, random numbers (functions_format.cc).
 std::string FnFormat(Interpreter&, const CallArgs&);
 std::string FnDate(Interpreter&, const CallArgs&);
-std::string FnRandom(Interpreter&, const CallArgs&);
+int32_t FnRandom(Interpreter&, const CallArgs&);
 std::string FnGetCopyright(Interpreter&, const CallArgs&);
 
 // Asking the user (functions_interaction.cc).

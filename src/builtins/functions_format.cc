@@ -65,13 +65,13 @@ std::string FnDate(Interpreter& interp, const CallArgs& args) {
 
 // A linear congruential generator; the value is the high half of n × seed,
 // which spreads the seed evenly over 0 to n − 1.
-std::string FnRandom(Interpreter& interp, const CallArgs& args) {
+int32_t FnRandom(Interpreter& interp, const CallArgs& args) {
   const int32_t range = IntegerValue(args[0], 0);
   if (range < 1) interp.Fatal(std::string(msg::kBadArgumentRandom) + args[0]);
   uint32_t& seed = interp.RandomSeed();
   seed = seed * kRandomMultiplier + 1;
   const uint64_t product = static_cast<uint64_t>(static_cast<uint32_t>(range)) * seed;
-  return IntegerText(static_cast<int32_t>(product >> 32));
+  return static_cast<int32_t>(product >> 32);
 }
 
 std::string FnGetCopyright(Interpreter&, const CallArgs&) {

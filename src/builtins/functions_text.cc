@@ -40,9 +40,9 @@ int32_t CountOrFail(Interpreter& interp, const CallArgs& a, std::string_view mes
 
 }  // namespace
 
-std::string FnLen(Interpreter&, const CallArgs& a) { return IntegerText(sjis::JLength(a[0])); }
+int32_t FnLen(Interpreter&, const CallArgs& a) { return sjis::JLength(a[0]); }
 
-std::string FnPos(Interpreter&, const CallArgs& a) { return IntegerText(sjis::JPos(a[0], a[1])); }
+int32_t FnPos(Interpreter&, const CallArgs& a) { return sjis::JPos(a[0], a[1]); }
 
 std::string FnSubstr(Interpreter&, const CallArgs& a) {
   const int32_t start = IntegerValue(a[1], 1);
@@ -88,9 +88,9 @@ std::string FnChr(Interpreter& interp, const CallArgs& a) {
   return std::string(1, static_cast<char>(n % 256));
 }
 
-std::string FnAsc(Interpreter& interp, const CallArgs& a) {
+int32_t FnAsc(Interpreter& interp, const CallArgs& a) {
   if (a[0].empty()) interp.Fatal(msg::kBadArgumentAsc);
-  return std::to_string(sjis::JCharCode(a[0]));
+  return sjis::JCharCode(a[0]);
 }
 
 // The first argument's value is cut; the rest goes back into the variable

@@ -83,21 +83,21 @@ std::string OpLessEqual(Interpreter&, const CallArgs& a) { return Truth(IsLessEq
 std::string OpIn(Interpreter&, const CallArgs& a) { return Truth(sjis::JPos(a[0], a[1]) > 0); }
 std::string OpNot(Interpreter&, const CallArgs& a) { return Truth(!IsTrue(a[0])); }
 
-std::string OpDiv(Interpreter& interp, const CallArgs& a) {
+int32_t OpDiv(Interpreter& interp, const CallArgs& a) {
   int32_t dividend = Int(a[0]);
   int32_t divisor = Int(a[1]);
   CheckDivision(interp, dividend, divisor, "div");
-  return IntegerText(dividend / divisor);
+  return dividend / divisor;
 }
 
-std::string OpMod(Interpreter& interp, const CallArgs& a) {
+int32_t OpMod(Interpreter& interp, const CallArgs& a) {
   int32_t dividend = Int(a[0]);
   int32_t divisor = Int(a[1]);
   // Every number divides by -1 without a remainder; only the quotient of
   // the smallest one has no 32-bit answer.
-  if (divisor == -1) return "0";
+  if (divisor == -1) return 0;
   CheckDivision(interp, dividend, divisor, "mod");
-  return IntegerText(dividend % divisor);
+  return dividend % divisor;
 }
 
 }  // namespace vendrix

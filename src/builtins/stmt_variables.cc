@@ -1,4 +1,5 @@
 // SET, INC and DEC.
+#include <optional>
 #include <string>
 
 #include "builtins/dispatch.h"
@@ -30,6 +31,12 @@ void AddToVariable(Interpreter& interp, const Statement& statement, bool subtrac
 void StmtSet(Interpreter& interp, const Statement& statement) {
   int index = TargetOf(interp, statement);
   const OutsideTextWatch watch = interp.WatchOutsideText();
+  // An integer answer is stored as one; its text is written when read.
+  if (const std::optional<int32_t> number = interp.OperandIntegerAnswer(statement, 1)) {
+    interp.StoreInteger(index, *number);
+    interp.SetOrigin(index, watch.Origin());
+    return;
+  }
   std::string value = interp.Operand(statement, 1);
   interp.Exchange(index, value, watch.Origin());
 }

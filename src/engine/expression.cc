@@ -176,6 +176,31 @@ const FunctionEntry* ComparisonOf(const Engine& engine, const Expr& expr) {
   return comparison && expr.args.size() == 2 ? &entry : nullptr;
 }
 
+// The function of a call that answers an integer (FunctionEntry::integer),
+// or null for any other operand.
+const FunctionEntry* IntegerFunctionOf(const Engine& engine, const Expr& expr) {
+  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
+  const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
+  return entry.integer != nullptr ? &entry : nullptr;
+}
+
+// What Evaluate and EvaluateCall do around a known function's fixed call
+// when its text is never made: count the evaluation, enter the nesting,
+// note an effect, and report a quote or parenthesis never closed before the
+// arguments are prepared.
+class FixedCallFrame {
+ public:
+  FixedCallFrame(Engine& engine, const Expr& expr, const FunctionEntry& entry)
+      : counted_((CountEvaluation(engine, expr), true)), guard_(engine, expr.text) {
+    if (!entry.pure) NoteEffect(engine);
+    if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
+  }
+
+ private:
+  bool counted_;
+  DepthGuard guard_;
+};
+
 bool CompareArgs(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   const int32_t first = ArgInteger(engine, expr.args[0]);
   return entry.compare(first, ArgInteger(engine, expr.args[1]));
@@ -183,6 +208,17 @@ bool CompareArgs(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
 
 std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& entry);
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry);
+
+// A fixed call's first arguments, each evaluated with its origin.
+void PrepareArgs(Engine& engine, const Expr& expr, CallArgs& args) {
+  args.call = &expr;
+  const size_t count = std::min(kPreparedArgs, expr.args.size());
+  for (size_t i = 0; i < count; ++i) {
+    OutsideTextWatch watch(engine);
+    args[i] = EvaluateArg(engine, expr.args[i]);
+    args.origins[i] = watch.Origin();
+  }
+}
 
 std::string EvaluateCall(Engine& engine, const Expr& expr) {
   if (expr.function < 0) {
@@ -206,15 +242,21 @@ std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& ent
   if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
   if (entry.compare != nullptr && expr.args.size() == 2) return std::string(TruthText(CompareArgs(engine, expr, entry)));
   CallArgs args;
-  args.call = &expr;
-  size_t count = std::min(kPreparedArgs, expr.args.size());
-  for (size_t i = 0; i < count; ++i) {
-    OutsideTextWatch watch(engine);
-    args[i] = EvaluateArg(engine, expr.args[i]);
-    args.origins[i] = watch.Origin();
-  }
+  PrepareArgs(engine, expr, args);
   Interpreter interpreter(engine);
   std::string value = entry.fixed(interpreter, args);
+  if (entry.bringsOutsideText) ++engine.outsideTextReads;
+  return value;
+}
+
+// The integer a call of such a function answers: EvaluateCall less the
+// text, which could never be too large.
+int32_t CallInteger(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
+  FixedCallFrame frame(engine, expr, entry);
+  CallArgs args;
+  PrepareArgs(engine, expr, args);
+  Interpreter interpreter(engine);
+  const int32_t value = entry.integer(interpreter, args);
   if (entry.bringsOutsideText) ++engine.outsideTextReads;
   return value;
 }
@@ -309,6 +351,8 @@ std::shared_ptr<const Expr> CompileExpr(std::string_view operand) {
 }
 
 int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue) {
+  // An integer's text reads back as that integer.
+  if (const FunctionEntry* entry = IntegerFunctionOf(engine, expr)) return CallInteger(engine, expr, *entry);
   if (expr.kind != Expr::Kind::kWord) return IntegerValue(Evaluate(engine, expr), defaultValue);
   const int index = LookupVariable(engine, expr.ref);
   if (index < 0) return expr.number.value_or(defaultValue);
@@ -341,11 +385,14 @@ bool EvaluateTruth(Engine& engine, const Expr& expr) {
   if (comparison == nullptr) return IsTrue(Evaluate(engine, expr));
   // What Evaluate and EvaluateCall do for the call, less its text ("True"
   // or "False", never too large).
-  CountEvaluation(engine, expr);
-  DepthGuard guard(engine, expr.text);
-  if (!comparison->pure) NoteEffect(engine);
-  if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
+  FixedCallFrame frame(engine, expr, *comparison);
   return CompareArgs(engine, expr, *comparison);
+}
+
+std::optional<int32_t> EvaluateIntegerAnswer(Engine& engine, const Expr& expr) {
+  const FunctionEntry* entry = IntegerFunctionOf(engine, expr);
+  if (entry == nullptr) return std::nullopt;
+  return CallInteger(engine, expr, *entry);
 }
 
 std::string EvaluateText(Engine& engine, std::string_view operand) {

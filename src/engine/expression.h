@@ -77,6 +77,10 @@ std::string Evaluate(Engine& engine, const Expr& expr);
 // Whether Evaluate's text is true (IsTrue), without making the text when
 // the operand is a call that compares two integers.
 bool EvaluateTruth(Engine& engine, const Expr& expr);
+// For a call of a function whose value is always an integer's text: that
+// integer, with everything Evaluate does but making the text.  Nothing
+// (and nothing evaluated) for any other operand.
+std::optional<int32_t> EvaluateIntegerAnswer(Engine& engine, const Expr& expr);
 // What Evaluate's text reads as an integer (IntegerValue), without making
 // the text when the operand is a variable or a literal word.
 int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue);

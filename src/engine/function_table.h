@@ -42,6 +42,9 @@ using FunctionFn = std::string (*)(Interpreter&, const CallArgs&);
 using VariadicFn = std::string (*)(Interpreter&, ArgWalker&);
 // A test of two integers, for the operators that compare numbers.
 using IntegerTest = bool (*)(int32_t, int32_t);
+// A function whose value is always the decimal text of an integer: that
+// integer.
+using IntegerFn = int32_t (*)(Interpreter&, const CallArgs&);
 
 struct FunctionEntry {
   std::string_view name;
@@ -56,6 +59,10 @@ struct FunctionEntry {
   // is the truth of this test of their integer values: such a call is
   // answered without making the arguments' texts.
   IntegerTest compare = nullptr;
+  // Set for a fixed function whose value is always the text of an integer
+  // (`fixed` writes it): the integer itself, so that SET can store it
+  // without the text.
+  IntegerFn integer = nullptr;
 };
 
 inline constexpr int kFunctionCount = 67;

@@ -20,6 +20,10 @@ std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n
   return Evaluate(engine, OperandExpr(statement, n));
 }
 
+std::optional<int32_t> OperandIntegerAnswer(Engine& engine, const Statement& statement, size_t n) {
+  return EvaluateIntegerAnswer(engine, OperandExpr(statement, n));
+}
+
 bool OperandTruth(Engine& engine, const Statement& statement, size_t n) {
   return EvaluateTruth(engine, OperandExpr(statement, n));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vendrix {
@@ -16,6 +17,8 @@ std::string EvaluateOperand(Engine& engine, const Statement& statement, size_t n
 int32_t OperandInteger(Engine& engine, const Statement& statement, size_t n, int32_t defaultValue);
 // Whether its value is true, with no text made for a comparison.
 bool OperandTruth(Engine& engine, const Statement& statement, size_t n);
+// EvaluateIntegerAnswer of operand n.
+std::optional<int32_t> OperandIntegerAnswer(Engine& engine, const Statement& statement, size_t n);
 
 // The index of the variable operand 1 names, or -1.
 int OperandVariable(Engine& engine, const Statement& statement);

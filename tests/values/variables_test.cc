@@ -360,6 +360,49 @@ TEST(VariableNumbersTest, TwoArgumentComparisonsAgreeWithTheTextPath) {
   }
 }
 
+// What a statement leaves in %N, with its origin and the boxes shown, after
+// "DIM %n %o" and %O set to outside text.
+struct Outcome {
+  int exitCode = 0;
+  std::string value;
+  TextOrigin origin = TextOrigin::kMacro;
+  std::vector<std::string> boxes;
+};
+
+Outcome RunWithOutsideText(const std::string& line) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %n %o", "SET %n 5"}), 0);
+  VariableTable& table = world.engine->variables;
+  table.Store(table.Find("%O"), "ab\x83\x41" "c", TextOrigin::kOutside);
+  Outcome outcome;
+  outcome.exitCode = world.RunLines({line});
+  outcome.value = world.Var("%N");
+  outcome.origin = table.Origin(table.Find("%N"));
+  outcome.boxes = world.Boxes();
+  return outcome;
+}
+
+// A function whose value is always an integer hands SET and INC the integer
+// itself; what the variable then holds, its origin and every error must be
+// what the same value taken as text gives ("&" of one argument is that text).
+TEST(VariableNumbersTest, IntegerAnswersAgreeWithTheirTexts) {
+  const std::vector<std::string> calls = {
+      "(len abc)", "(len \"\")", "(len %o)", "(len (& %o x))", "(pos b abc)", "(pos x abc)",
+      "(pos %o abc)", "(div 7 2)", "(div -7 2)", "(div -2147483648 -1)", "(div 1 0)", "(mod 7 -1)",
+      "(mod -7 3)", "(mod 1 0)", "(asc A)", "(asc \"\")", "(asc %o)", "(random 10)", "(random 0)",
+      "(len a b c d e f)"};
+  for (const std::string& call : calls) {
+    for (const char* statement : {"SET %n ", "INC %n ", "DEC %n "}) {
+      const Outcome integer = RunWithOutsideText(statement + call);
+      const Outcome text = RunWithOutsideText(statement + ("(& " + call + ")"));
+      EXPECT_EQ(integer.exitCode, text.exitCode) << statement << call;
+      EXPECT_EQ(integer.value, text.value) << statement << call;
+      EXPECT_EQ(integer.origin, text.origin) << statement << call;
+      EXPECT_EQ(integer.boxes, text.boxes) << statement << call;
+    }
+  }
+}
+
 TEST(VariableNumbersTest, ComparisonsReadNumbersOfEveryForm) {
   TestWorld world;
   EXPECT_EQ(world.Eval("(> 12abc -1)"), "True");   // no number: 0
