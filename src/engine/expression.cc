@@ -191,13 +191,18 @@ const FunctionEntry* IntegerFunctionOf(const Engine& engine, const Expr& expr) {
 class FixedCallFrame {
  public:
   FixedCallFrame(Engine& engine, const Expr& expr, const FunctionEntry& entry)
-      : counted_((CountEvaluation(engine, expr), true)), guard_(engine, expr.text) {
+      : guard_(Counted(engine, expr), expr.text) {
     if (!entry.pure) NoteEffect(engine);
     if (expr.tokenError && expr.tokensBeforeError < kPreparedArgs) Fatal(engine, *expr.tokenError);
   }
 
  private:
-  bool counted_;
+  // The evaluation is counted before the nesting is entered.
+  static Engine& Counted(Engine& engine, const Expr& expr) {
+    CountEvaluation(engine, expr);
+    return engine;
+  }
+
   DepthGuard guard_;
 };
 
