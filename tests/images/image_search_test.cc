@@ -10,6 +10,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "images/search_agreement.h"
@@ -423,19 +424,43 @@ TEST(ImageSearchTest, VerticalStripesWithNeedlesSpoiltAndPlanted) {
   }
 }
 
+// How RandomRepeatedRows draws a picture and its needle.
+struct RepeatedRowsShape {
+  int maxWidth;
+  int maxHeight;
+  int minPercentCopied;  // of the rows below the first, at least
+  int farthest;          // rows copy a row up to this many above
+  int maxNeedleSide;
+};
+
+struct Haystack {
+  Image large;
+  Image small;
+};
+
+// A picture of two or three colours whose rows are often copies of a row
+// above, and a needle cut from it: kept, or spoilt with one of the
+// haystack's colours, and a third of the time planted again at the right
+// edge.
+Haystack RandomRepeatedRows(Random& random, const RepeatedRowsShape& shape) {
+  const int width = Uniform(random, 1, shape.maxWidth), height = Uniform(random, 1, shape.maxHeight);
+  Image large = RandomImage(random, width, height, Uniform(random, 2, 3));
+  RepeatRows(random, large, Uniform(random, shape.minPercentCopied, 100), shape.farthest);
+  const int w = Uniform(random, 1, std::min(width, shape.maxNeedleSide));
+  const int h = Uniform(random, 1, std::min(height, shape.maxNeedleSide));
+  Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
+  if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
+  if (Uniform(random, 0, 2) == 0) Paste(large, small, width - w, Uniform(random, 0, height - h));
+  return {std::move(large), std::move(small)};
+}
+
 // Random runs of alike rows, needles cut across them, spoilt with one of
 // the haystack's colours or kept exact, and planted again further right.
 TEST(ImageSearchTest, RunsOfAlikeRows) {
   Random random(21);
   for (int round = 0; round < 250; ++round) {
-    const int width = Uniform(random, 1, 120), height = Uniform(random, 1, 90);
-    Image large = RandomImage(random, width, height, Uniform(random, 2, 3));
-    RepeatRows(random, large, Uniform(random, 50, 100));
-    const int w = Uniform(random, 1, std::min(width, 16)), h = Uniform(random, 1, std::min(height, 16));
-    Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
-    if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
-    if (Uniform(random, 0, 2) == 0) Paste(large, small, width - w, Uniform(random, 0, height - h));
-    ExpectSameAsStraightforward(large, small, "round " + std::to_string(round));
+    const Haystack h = RandomRepeatedRows(random, {120, 90, 50, 1, 16});
+    ExpectSameAsStraightforward(h.large, h.small, "round " + std::to_string(round));
   }
 }
 
@@ -497,14 +522,8 @@ TEST(ImageSearchTest, RowsRepeatingWithShortPeriods) {
 TEST(ImageSearchTest, RowsCopiedFromAFewRowsAbove) {
   Random random(22);
   for (int round = 0; round < 400; ++round) {
-    const int width = Uniform(random, 1, 100), height = Uniform(random, 1, 80);
-    Image large = RandomImage(random, width, height, Uniform(random, 2, 3));
-    RepeatRows(random, large, Uniform(random, 40, 100), 5);
-    const int w = Uniform(random, 1, std::min(width, 10)), h = Uniform(random, 1, std::min(height, 10));
-    Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
-    if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
-    if (Uniform(random, 0, 2) == 0) Paste(large, small, width - w, Uniform(random, 0, height - h));
-    ExpectExactWithoutVainComparisons(large, small, "round " + std::to_string(round));
+    const Haystack h = RandomRepeatedRows(random, {100, 80, 40, 5, 10});
+    ExpectExactWithoutVainComparisons(h.large, h.small, "round " + std::to_string(round));
   }
 }
 
