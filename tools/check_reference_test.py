@@ -117,6 +117,7 @@ constexpr KeywordHandler kStatements[] = {
 };
 constexpr std::array<FunctionEntry, kFunctionCount> kTable = {{
     Variadic("+", OpSum), Fixed("find-window", FnFindWindow), Source("getenv", FnGetEnv),
+    Pure(Integer<FnLen>("len")), Pure(Integer<OpMod>("mod")),
 }};
 constexpr const char* kNamedSystemVariables[] = {"%breakkey", "%capturejpg"};
 for (int i = 0; i < 3; ++i) Append("%" + std::to_string(i), "");
@@ -136,7 +137,8 @@ class ProgramTables(unittest.TestCase):
     def test_readers_find_every_name(self):
         self.assertEqual(ref.program_statements(SOURCE), {"IF", "SET-IME", "END"})
         self.assertEqual(ref.program_functions(SOURCE),
-                         {"+": "operator", "find-window": "function", "getenv": "function"})
+                         {"+": "operator", "find-window": "function", "getenv": "function",
+                          "len": "function", "mod": "operator"})
         self.assertEqual(ref.program_variables(SOURCE), {"%0", "%1", "%2", "%breakkey", "%capturejpg"})
         self.assertEqual(ref.program_options(SOURCE), {"about", "editor"})
         self.assertEqual(ref.program_keys(SOURCE),

@@ -158,7 +158,8 @@ function programNames() {
     .join('\n');
   // A handler is Stmt… or a template instance of one (GoOnAfter<StmtSet>).
   const statements = [...sources.matchAll(/\{"([A-Z][A-Z-]*)",\s*(?:\w+<)?Stmt\w+>?\}/g)].map((m) => m[1]);
-  const functions = [...sources.matchAll(/\b(?:Fixed|Variadic|Source)\("([^"]+)"/g)].map((m) => m[1]);
+  // A function answering an integer names its handler first: Integer<FnLen>("len").
+  const functions = [...sources.matchAll(/\b(?:Fixed|Variadic|Source|Integer<\w+>)\("([^"]+)"/g)].map((m) => m[1]);
   return { statements: [...new Set(statements)], functions: [...new Set(functions)] };
 }
 
