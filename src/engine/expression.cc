@@ -167,21 +167,27 @@ class CallWalker : public ArgWalker {
   size_t next_ = 0;
 };
 
+// The function a call names, or null for any other operand and for a call
+// of an unknown name.
+const FunctionEntry* KnownFunctionOf(const Engine& engine, const Expr& expr) {
+  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
+  return &(*engine.builtins.functions)[static_cast<size_t>(expr.function)];
+}
+
 // The function of a call that compares the integer values of its two
 // arguments, or null for any other operand.
 const FunctionEntry* ComparisonOf(const Engine& engine, const Expr& expr) {
-  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
-  const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
-  const bool comparison = entry.fixed != nullptr && entry.variadic == nullptr && entry.compare != nullptr;
-  return comparison && expr.args.size() == 2 ? &entry : nullptr;
+  const FunctionEntry* entry = KnownFunctionOf(engine, expr);
+  if (entry == nullptr || expr.args.size() != 2) return nullptr;
+  const bool comparison = entry->fixed != nullptr && entry->variadic == nullptr && entry->compare != nullptr;
+  return comparison ? entry : nullptr;
 }
 
 // The function of a call that answers an integer (FunctionEntry::integer),
 // or null for any other operand.
 const FunctionEntry* IntegerFunctionOf(const Engine& engine, const Expr& expr) {
-  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
-  const FunctionEntry& entry = (*engine.builtins.functions)[static_cast<size_t>(expr.function)];
-  return entry.integer != nullptr ? &entry : nullptr;
+  const FunctionEntry* entry = KnownFunctionOf(engine, expr);
+  return entry != nullptr && entry->integer != nullptr ? entry : nullptr;
 }
 
 // What Evaluate and EvaluateCall do around a known function's fixed call

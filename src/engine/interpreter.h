@@ -38,13 +38,13 @@ class Interpreter {
   // Whether its value is true.
   bool OperandTruth(const Statement& statement, size_t n) { return vendrix::OperandTruth(engine_, statement, n); }
   // Its integer value, with the default for a text that is no number.
+  int32_t OperandInteger(const Statement& statement, size_t n, int32_t defaultValue) {
+    return vendrix::OperandInteger(engine_, statement, n, defaultValue);
+  }
   // Operand n's integer when it is a call of a function that always answers
   // an integer (evaluated then, and only then).
   std::optional<int32_t> OperandIntegerAnswer(const Statement& statement, size_t n) {
     return vendrix::OperandIntegerAnswer(engine_, statement, n);
-  }
-  int32_t OperandInteger(const Statement& statement, size_t n, int32_t defaultValue) {
-    return vendrix::OperandInteger(engine_, statement, n, defaultValue);
   }
   // The index of the variable operand 1 names, or -1.
   int OperandVariable(const Statement& statement) { return vendrix::OperandVariable(engine_, statement); }
