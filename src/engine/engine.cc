@@ -19,14 +19,20 @@ uint32_t SeedFromClock(const platform::LocalTime& now) {
 }  // namespace
 
 Engine::Engine(platform::Platform& platformIn, Settings settingsIn)
-    : platform(platformIn), settings(std::move(settingsIn)) {
+    : platform(platformIn), running(platformIn.shellWindow.Running()), settings(std::move(settingsIn)) {
+  running.places = &run.statements;
+  running.statement = -1;
   pacing.autoDelay = settings.autoDelay;
   keyNames = BuildKeyNameTable(platform.input);
   randomSeed = SeedFromClock(platform.clock.Now());
   platform.messages.SetTimerSink(this);
 }
 
-Engine::~Engine() { platform.messages.SetTimerSink(nullptr); }
+Engine::~Engine() {
+  platform.messages.SetTimerSink(nullptr);
+  running.places = nullptr;
+  running.statement = -1;
+}
 
 void OpenBuiltinTables(Engine& engine, const BuiltinTables& tables) { engine.builtins = tables; }
 

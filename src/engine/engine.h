@@ -149,6 +149,8 @@ class Engine : public platform::TimerSink, public MacroErrors {
   bool AskContinue(std::string_view message) override;
 
   platform::Platform& platform;
+  // Where the run loop says which statement runs (the shell window's).
+  platform::RunningStatement& running;
   Settings settings;
 
   std::string programFolder;

@@ -9,7 +9,8 @@
 // that a held break key stops the run before the effect; after the last
 // statement; after every statement while an auto-delay or the step display
 // paces the run; and otherwise once the coarse clock has moved on or
-// kPureStatementsPerLook pure statements have run in a row.  Wherever a
+// kPureStatementsPerLook pure statements have run in a row (the clock is
+// read every kPureStatementsPerClockRead of them).  Wherever a
 // break or a message could change what the macro does next, the look comes
 // after the same statement as if the loop looked every time; what is skipped
 // is pure computation, which nothing outside the interpreter can see.  On
@@ -25,6 +26,11 @@
 namespace vendrix {
 
 inline constexpr uint32_t kPureStatementsPerLook = 4096;
+// The coarse clock is read once per this many pure statements in a row: a
+// few microseconds of computation, against a clock that moves by
+// milliseconds, and a read is a call through the platform.
+inline constexpr uint32_t kPureStatementsPerClockRead = 64;
+static_assert(kPureStatementsPerLook % kPureStatementsPerClockRead == 0);
 
 // Asked after every statement, so the common answer (no look) is decided
 // inline from what the engine keeps.
@@ -49,7 +55,8 @@ class PollSchedule {
     }
     if (!done.pure || poll_.effectSeen || Paced()) return true;
     if (!PureLineAt(next)) return true;
-    return ++pureInARow_ >= kPureStatementsPerLook || clock_.CoarseTicks() != ticksAtLook_;
+    if (++pureInARow_ % kPureStatementsPerClockRead != 0) return false;
+    return pureInARow_ >= kPureStatementsPerLook || clock_.CoarseTicks() != ticksAtLook_;
   }
   // An auto-delay or the step display makes every statement an effect: the
   // loop sleeps or draws after each one.

@@ -74,17 +74,13 @@ bool BreakKeyDown(Engine& engine) {
   return (engine.platform.input.PollKey(engine.input.breakKey) & 0x8000) != 0;
 }
 
-platform::StatementPlace PlaceOfLine(const StatementList& statements, int line) {
-  const SourcePlace& place = statements.PlaceOf(static_cast<size_t>(line));
-  return {statements.SourceFile(place.file), static_cast<int>(place.line), place.file != 0,
-          statements.SourceFileSerial(place.file)};
-}
-
 // Executes the statement at `line`: what happens next, or nothing when
-// the break key stopped it in the middle.  The desktop learns which line
+// the break key stopped it in the middle.  The desktop can tell which line
 // runs, so what it shows or records can point at it.
 std::optional<Next> ExecuteLine(Engine& engine, int line) {
-  engine.platform.shellWindow.StatementStarting(PlaceOfLine(engine.run.statements, line));
+  platform::RunningStatement& running = engine.running;
+  running.statement = line;
+  if (++running.started >= running.callAt) engine.platform.shellWindow.StatementStarting();
   try {
     return ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
   } catch (const RunBroken&) {
@@ -93,10 +89,10 @@ std::optional<Next> ExecuteLine(Engine& engine, int line) {
   return std::nullopt;
 }
 
-// Tells the desktop that no statement runs any more.  Between two
-// statements that follow each other without a look nothing outside the
-// interpreter happens, so there the next statement's start says it all.
-void StatementsPaused(Engine& engine) { engine.platform.shellWindow.StatementStarting({}); }
+// No statement runs any more.  Between two statements that follow each
+// other without a look nothing outside the interpreter happens, so there
+// the next statement's start says it all.
+void StatementsPaused(Engine& engine) { engine.running.statement = -1; }
 
 // The line after `current` that `next` leads to; the size of the list or
 // more ends the run.

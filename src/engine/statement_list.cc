@@ -48,8 +48,14 @@ void StatementList::DecidePurity(const std::function<bool(const Statement&)>& is
 }
 
 uint32_t StatementList::AddSourceFile(std::string name) {
-  sourceFiles_.push_back({std::move(name), ++filesNoted_});
+  sourceFiles_.push_back(std::move(name));
   return static_cast<uint32_t>(sourceFiles_.size() - 1);
+}
+
+platform::StatementPlace StatementList::PlaceOfStatement(int statement) const {
+  if (statement < 0 || static_cast<size_t>(statement) >= places_.size()) return {};
+  const SourcePlace& place = places_[static_cast<size_t>(statement)];
+  return {SourceFile(place.file), static_cast<int>(place.line), place.file != 0};
 }
 
 void StatementList::LinkJumps() {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/statement.h"
+#include "platform/platform.h"
 #include "values/variables.h"
 
 namespace vendrix {
@@ -46,7 +47,7 @@ struct JumpKind {
 };
 JumpKind JumpKindOf(const Statement& statement);
 
-class StatementList {
+class StatementList final : public platform::StatementPlaces {
  public:
   void Clear();
   void Append(std::string text, StatementLookup findHandler, SourcePlace place = {});
@@ -74,14 +75,10 @@ class StatementList {
   const SourcePlace& PlaceOf(size_t index) const { return places_[index]; }
   // Empty for a number never handed out.
   std::string_view SourceFile(uint32_t file) const {
-    return file < sourceFiles_.size() ? std::string_view(sourceFiles_[file].name) : std::string_view();
+    return file < sourceFiles_.size() ? std::string_view(sourceFiles_[file]) : std::string_view();
   }
-  // A number that no other file this list has noted, before or since a
-  // Clear, shares: who keeps a copy of the name compares this instead.
-  // 0 for a number never handed out.
-  uint64_t SourceFileSerial(uint32_t file) const {
-    return file < sourceFiles_.size() ? sourceFiles_[file].serial : 0;
-  }
+  // The file and line a statement came from, for the desktop.
+  platform::StatementPlace PlaceOfStatement(int statement) const override;
 
   JumpMemo& Memo(int slot) { return memos_[static_cast<size_t>(slot)]; }
 
@@ -91,12 +88,7 @@ class StatementList {
 
   std::vector<Statement> statements_;
   std::vector<SourcePlace> places_;  // one per statement
-  struct NotedFile {
-    std::string name;
-    uint64_t serial = 0;
-  };
-  std::vector<NotedFile> sourceFiles_;
-  uint64_t filesNoted_ = 0;  // never reset: serials stay unique
+  std::vector<std::string> sourceFiles_;
   std::vector<JumpMemo> memos_;
   // Built on the first jump after a load.
   mutable std::unordered_map<std::string, std::vector<int>, TextHash, std::equal_to<>> lines_;

@@ -302,25 +302,53 @@ inline constexpr uint32_t kModAlt = 1;
 inline constexpr uint32_t kModControl = 2;
 inline constexpr uint32_t kModShift = 4;
 
-// Where the statement about to run was written; `line` 0 while none runs.
+// Where a statement was written; `line` 0: no statement.
 // `included`: the file is not the macro (or hotkey file) itself.
-// `fileSerial`, when not 0, stands for `file`'s text: equal serials, equal
-// texts, so a backend that keeps the name compares the serial (one compare
-// per statement instead of the whole name).
 struct StatementPlace {
   std::string_view file;
   int line = 0;
   bool included = false;
-  uint64_t fileSerial = 0;
+};
+
+// The places of the loaded macro's statements, by their index.
+class StatementPlaces {
+ public:
+  // `line` 0 for an index outside the list.
+  virtual StatementPlace PlaceOfStatement(int statement) const = 0;
+
+ protected:
+  ~StatementPlaces() = default;
+};
+
+// The run loop's record of the statement it runs, kept by the shell window
+// and written by the loop before every statement.  The desktop reads the
+// place when it writes about something that happens instead of being told
+// it before every statement: most statements only compute.  When it must act
+// at a statement's start (a bound to test, a test's hook) it sets `callAt`.
+struct RunningStatement {
+  const StatementPlaces* places = nullptr;  // the engine's, while it lives
+  int statement = -1;                       // index in `places`; -1: none runs
+  uint64_t started = 0;                     // statements the loop has started
+  // The loop calls ShellWindow::StatementStarting when `started` reaches this.
+  uint64_t callAt = UINT64_MAX;
+
+  StatementPlace Place() const {
+    return places != nullptr && statement >= 0 ? places->PlaceOfStatement(statement) : StatementPlace{};
+  }
+  // StatementStarting before the next statement.
+  void CallAtNext() { callAt = started + 1; }
 };
 
 class ShellWindow {
  public:
   virtual ~ShellWindow() = default;
 
-  // The statement the program runs now (line 0: none).  Windows' window has
-  // no use for it; the simulated desktop files what happens under it.
-  virtual void StatementStarting(const StatementPlace& place) { (void)place; }
+  // What the run loop keeps up to date about the statement it runs.
+  virtual RunningStatement& Running() = 0;
+  // The statement `Running()` names has started, and `callAt` asked to be
+  // told.  Windows' window never asks; the simulated desktop tests a dry
+  // run's bounds here.
+  virtual void StatementStarting() {}
 
   // ---- the menu window, its icon and its hotkeys
   // The items of the menu bar's one drop-down menu, in order; replaces the

@@ -69,23 +69,6 @@ TEST(StatementListTest, ALinkedSiteFollowsTheLinesItWasLinkedWith) {
 
 // A loaded line costs its text plus this record; a macro of a million
 // short lines should stay within a few hundred megabytes.
-// A file's serial stands for its name wherever a copy of the name is kept,
-// so no two names may ever share one, not even across a Clear.
-TEST(StatementListTest, EachNotedFileHasASerialOfItsOwn) {
-  StatementList list;
-  const uint32_t macro = list.AddSourceFile("a.mac");
-  const uint32_t included = list.AddSourceFile("b.mac");
-  const uint64_t first = list.SourceFileSerial(macro);
-  EXPECT_NE(first, 0u);
-  EXPECT_NE(list.SourceFileSerial(included), first);
-  list.Clear();
-  EXPECT_EQ(list.SourceFileSerial(macro), 0u);  // no longer handed out
-  const uint32_t again = list.AddSourceFile("c.mac");
-  EXPECT_EQ(again, macro);
-  EXPECT_NE(list.SourceFileSerial(again), first);
-  EXPECT_EQ(list.SourceFile(again), "c.mac");
-}
-
 TEST(StatementListTest, ALoadedLineStaysSmall) { EXPECT_LE(sizeof(Statement), 200u); }
 
 }  // namespace

@@ -23,6 +23,42 @@ platform::StatementPlace At(int line, std::string_view file = "m.mac", bool incl
   return {file, line, included};
 }
 
+// Plays the run loop's part: names each statement in the desktop's record
+// as it starts, and tells the desktop of a start only when it asked.
+class Loop final : public platform::StatementPlaces {
+ public:
+  explicit Loop(SimDesktop& desktop) : desktop_(desktop), running_(desktop.shellWindow().Running()) {
+    running_.places = this;
+  }
+  ~Loop() { running_.places = nullptr; }
+
+  // A place with line 0: no statement runs.
+  void Start(platform::StatementPlace place) {
+    if (place.line == 0) {
+      running_.statement = -1;
+      return;
+    }
+    places_.push_back({std::string(place.file), place.line, place.included});
+    running_.statement = static_cast<int>(places_.size() - 1);
+    if (++running_.started >= running_.callAt) desktop_.shellWindow().StatementStarting();
+  }
+
+  platform::StatementPlace PlaceOfStatement(int statement) const override {
+    const Kept& kept = places_.at(static_cast<size_t>(statement));
+    return {kept.file, kept.line, kept.included};
+  }
+
+ private:
+  struct Kept {
+    std::string file;
+    int line;
+    bool included;
+  };
+  SimDesktop& desktop_;
+  platform::RunningStatement& running_;
+  std::vector<Kept> places_;
+};
+
 // The exit code of the DryRunEnd that `action` throws, or -1 for none.
 template <typename Action>
 int EndCode(Action action) {
@@ -44,14 +80,15 @@ std::vector<json> Lines(const std::string& text) {
 TEST(SimDryRun, EachDialogIsOneLogLineWithItsPlaceAndAnswer) {
   std::ostringstream log;
   SimDesktop desktop(R"({"answers": ["NO"], "inputs": ["太郎"]})");
+  Loop loop(desktop);
   desktop.SetDialogLog(&log);
-  desktop.shellWindow().StatementStarting(At(3));
+  loop.Start(At(3));
   desktop.dialogs().MessageBox(Utf8ToSjis("続けますか？\r\n二行目"), "c", platform::kMbYesNo);
   desktop.dialogs().InputBox("c", Utf8ToSjis("名前"), "");
   desktop.dialogs().InputBox("c", "again", "x");
-  desktop.shellWindow().StatementStarting(At(7, "sub.mac", true));
+  loop.Start(At(7, "sub.mac", true));
   desktop.dialogs().ErrorBox(std::string(kErrSjis) + "bad", "c", platform::kMbOk);
-  desktop.shellWindow().StatementStarting({});
+  loop.Start({});
   desktop.dialogs().MessageBox("between", "c", platform::kMbOk);
   EXPECT_EQ(log.str(),
             "m.mac:3: message box: 続けますか？\\n二行目 [NO]\n"
@@ -61,37 +98,13 @@ TEST(SimDryRun, EachDialogIsOneLogLineWithItsPlaceAndAnswer) {
             "vendrix: message box: between [OK]\n");
 }
 
-// The file behind a serial is copied once; another serial, or none, brings
-// its own name, even where the texts have the same length.
-TEST(SimDryRun, AStatementsFileIsTakenByItsSerial) {
-  std::ostringstream log;
-  SimDesktop desktop;
-  desktop.SetDialogLog(&log);
-  auto box = [&](std::string_view file, int line, uint64_t serial) {
-    desktop.shellWindow().StatementStarting({file, line, true, serial});
-    desktop.dialogs().MessageBox("m", "c", platform::kMbOk);
-  };
-  box("one.mac", 1, 7);
-  box("one.mac", 2, 7);
-  box("two.mac", 3, 8);
-  box("six.mac", 4, 0);
-  box("ten.mac", 5, 0);
-  box("one.mac", 6, 7);
-  EXPECT_EQ(log.str(),
-            "one.mac:1: message box: m [OK]\n"
-            "one.mac:2: message box: m [OK]\n"
-            "two.mac:3: message box: m [OK]\n"
-            "six.mac:4: message box: m [OK]\n"
-            "ten.mac:5: message box: m [OK]\n"
-            "one.mac:6: message box: m [OK]\n");
-}
-
 TEST(SimDryRun, StopOnErrorEndsAtTheFirstErrorReportOnly) {
   std::ostringstream log;
   SimDesktop desktop;
+  Loop loop(desktop);
   desktop.SetDialogLog(&log);
   desktop.SetDryRunRules({.stopOnError = true});
-  desktop.shellWindow().StatementStarting(At(2));
+  loop.Start(At(2));
   EXPECT_EQ(EndCode([&] { desktop.dialogs().MessageBox("plain", "c", platform::kMbOk); }), -1);
   EXPECT_EQ(EndCode([&] { desktop.dialogs().ErrorBox(kErrSjis, "c", platform::kMbOk); }), kExitStoppedOnError);
   EXPECT_NE(log.str().find("m.mac:2: Err："), std::string::npos) << "reported before the run ends";
@@ -132,9 +145,10 @@ TEST(SimDryRun, AWaitForKeysEndsOnlyWhenNoHeldKeyCanChangeAnyMore) {
 
 TEST(SimDryRun, EachStatementsWaitLooksAtTheKeysOnceBeforeItCanEnd) {
   SimDesktop desktop;
-  desktop.shellWindow().StatementStarting(At(1));
+  Loop loop(desktop);
+  loop.Start(At(1));
   EXPECT_EQ(EndCode([&] { desktop.clock().SleepAwaitingUser(10); }), -1);
-  desktop.shellWindow().StatementStarting(At(2));
+  loop.Start(At(2));
   EXPECT_EQ(EndCode([&] { desktop.clock().SleepAwaitingUser(10); }), -1);
   EXPECT_EQ(EndCode([&] { desktop.clock().SleepAwaitingUser(10); }), kExitDryRunCut);
 }
@@ -151,10 +165,11 @@ TEST(SimDryRun, AQuestionThatKeepsComingBackUnansweredEndsTheRun) {
 
 TEST(SimDryRun, QuestionsThatChangeOrHaveStatementsBetweenGoOn) {
   SimDesktop desktop;
+  Loop loop(desktop);
   EXPECT_EQ(EndCode([&] {
               for (int i = 0; i < 50; ++i) {
                 desktop.dialogs().MessageBox("same", "c", platform::kMbOk);
-                desktop.shellWindow().StatementStarting(At(i + 1));
+                loop.Start(At(i + 1));
                 desktop.dialogs().InputBox("c", "same", "");
               }
               for (int i = 0; i < 50; ++i) desktop.dialogs().MessageBox(std::to_string(i), "c", platform::kMbOk);
@@ -169,10 +184,11 @@ TEST(SimDryRun, BoundsOnTimeAndStatementsEndTheRun) {
   EXPECT_EQ(EndCode([&] { timed.clock().Sleep(1); }), kExitDryRunCut);
 
   SimDesktop counted;
+  Loop countedLoop(counted);
   counted.SetDryRunRules({.maxStatements = 3});
   int started = 0;
   EXPECT_EQ(EndCode([&] {
-              for (; started < 10; ++started) counted.shellWindow().StatementStarting(At(started + 1));
+              for (; started < 10; ++started) countedLoop.Start(At(started + 1));
             }),
             kExitDryRunCut);
   EXPECT_EQ(started, 3);
@@ -193,11 +209,12 @@ TEST(SimDryRun, TheStatementPastABoundIsTheOneNamed) {
   };
   for (const Case& c : cases) {
     SimDesktop desktop;
+    Loop loop(desktop);
     desktop.SetDryRunRules(c.rules);
     std::string message;
     try {
       for (int line = 1; line <= 20; ++line) {
-        desktop.shellWindow().StatementStarting(At(line));
+        loop.Start(At(line));
         if (c.sleepMs > 0) desktop.clock().Sleep(c.sleepMs);
       }
     } catch (const DryRunEnd& end) {
@@ -209,9 +226,10 @@ TEST(SimDryRun, TheStatementPastABoundIsTheOneNamed) {
 
 TEST(SimDryRun, NoBoundsByDefault) {
   SimDesktop desktop;
+  Loop loop(desktop);
   EXPECT_EQ(EndCode([&] {
               desktop.clock().Sleep(4'000'000'000u);
-              for (int i = 0; i < 1000; ++i) desktop.shellWindow().StatementStarting(At(1));
+              for (int i = 0; i < 1000; ++i) loop.Start(At(1));
             }),
             -1);
 }
@@ -219,13 +237,14 @@ TEST(SimDryRun, NoBoundsByDefault) {
 TEST(SimDryRun, TraceLinesOfAStatementCarryItsLineAndIncludedFile) {
   std::ostringstream out;
   SimDesktop desktop;
+  Loop loop(desktop);
   desktop.SetTraceStream(&out);
   desktop.clock().Sleep(1);
-  desktop.shellWindow().StatementStarting(At(4));
+  loop.Start(At(4));
   desktop.clock().Sleep(2);
-  desktop.shellWindow().StatementStarting(At(9, Utf8ToSjis("部品.mac"), true));
+  loop.Start(At(9, Utf8ToSjis("部品.mac"), true));
   desktop.clock().Sleep(3);
-  desktop.shellWindow().StatementStarting({});
+  loop.Start({});
   desktop.clock().Sleep(4);
   const std::vector<json> lines = Lines(out.str());
   ASSERT_EQ(lines.size(), 4u);
@@ -238,11 +257,12 @@ TEST(SimDryRun, TraceLinesOfAStatementCarryItsLineAndIncludedFile) {
 TEST(SimDryRun, RoutinePollsAreTracedOnlyWhenAskedFor) {
   for (const bool tracePolls : {false, true}) {
     SimDesktop desktop;
+    Loop loop(desktop);
     desktop.KeepTrace(true);
     desktop.SetDryRunRules({.tracePolls = tracePolls});
     desktop.input().VkKeyScan('a');  // a start-up table, outside statements
     desktop.input().PollKey(27);
-    desktop.shellWindow().StatementStarting(At(1));
+    loop.Start(At(1));
     desktop.input().VkKeyScan('b');  // typing
     desktop.input().GetAsyncKeyState(16);
     std::vector<std::string> calls;
@@ -290,11 +310,12 @@ TEST(SimDryRun, ATraceThatCannotBeWrittenEndsTheRun) {
 TEST(SimDryRun, TheTraceStopsAtItsBoundAndEndsTheRun) {
   std::ostringstream out;
   SimDesktop desktop;
+  Loop loop(desktop);
   desktop.SetTraceStream(&out);
   desktop.SetTraceBound(200);
   const int code = EndCode([&] {
     for (int i = 0; i < 100; ++i) desktop.input().GetAsyncKeyState(27);
-    desktop.shellWindow().StatementStarting(At(1));
+    loop.Start(At(1));
   });
   EXPECT_EQ(code, kExitDryRunCut);
   EXPECT_LE(out.str().size(), 200u);

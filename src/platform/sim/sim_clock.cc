@@ -35,24 +35,24 @@ std::string LocalTimeText(const platform::LocalTime& time) {
 // next ProcessMessages, coalesced.
 void SimClock::Sleep(uint32_t ms) {
   if (world_.Tracing()) world_.Record("Sleep", {{"ms", ms}});
-  world_.nowMs += ms;
+  world_.PassTime(ms);
   world_.CheckBounds();
 }
 
 // timeGetTime wraps after 49.7 days; so does this.
 uint32_t SimClock::TickCount() {
-  const auto ticks = static_cast<uint32_t>(world_.nowMs);
+  const auto ticks = static_cast<uint32_t>(world_.NowMs());
   if (world_.Tracing()) world_.Record("timeGetTime", {{"result", ticks}});
   return ticks;
 }
 
 // The virtual time, untraced: the run loop reads it after statements, and a
 // trace must not depend on how often.
-uint64_t SimClock::CoarseTicks() { return world_.nowMs; }
+uint64_t SimClock::CoarseTicks() { return world_.NowMs(); }
 
 // The local clock runs with the virtual one from its value at start-up.
 platform::LocalTime SimClock::Now() {
-  const platform::LocalTime now = LocalTimeAfter(atStart_, world_.nowMs - world_.StartMs());
+  const platform::LocalTime now = LocalTimeAfter(atStart_, world_.NowMs() - world_.StartMs());
   if (world_.Tracing()) world_.Record("GetLocalTime", {{"result", LocalTimeText(now)}, {"day_of_week", now.dayOfWeek}});
   return now;
 }
@@ -61,7 +61,7 @@ platform::LocalTime SimClock::Now() {
 // second pause; when no key the user holds goes down or up from now on, what
 // it saw is what it will always see.
 void SimClock::SleepAwaitingUser(uint32_t ms) {
-  if (world_.CountAwaitingSleep() > 0 && world_.nowMs >= input_.LastKeyChangeMs() && !world_.DryRunEnded()) {
+  if (world_.CountAwaitingSleep() > 0 && world_.NowMs() >= input_.LastKeyChangeMs() && !world_.DryRunEnded()) {
     world_.EndDryRun(kExitDryRunCut, "waits for a key that the desktop description never presses (\"keys\")");
   }
   Sleep(ms);

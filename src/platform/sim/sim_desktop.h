@@ -108,7 +108,7 @@ class SimDesktop final {
   const std::vector<nlohmann::json>& Trace() const { return world_.Trace().Kept(); }
 
   // ---- state, for tests: each room's own, untraced
-  uint64_t NowMs() const { return world_.nowMs; }
+  uint64_t NowMs() const { return world_.NowMs(); }
   bool InjectedKeyDown(int vk) const { return input_.InjectedKeyDown(vk); }
   std::vector<int> InjectedKeysDown() const { return input_.InjectedKeysDown(); }
   bool InputBlocked() const { return input_.InputBlocked(); }

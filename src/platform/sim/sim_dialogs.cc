@@ -68,7 +68,7 @@ int SimDialogs::MessageBox(std::string_view text, std::string_view caption, uint
   }
   if (!answered) world_.NoteUnansweredQuestion("box " + std::to_string(flags) + " " + std::string(caption) + "\n" + std::string(text));
   // A box answered at once has no time to run the timers.
-  if (answer.afterMs > 0) messages_.RunModalLoopUntil(world_.nowMs + answer.afterMs);
+  if (answer.afterMs > 0) messages_.RunModalLoopUntil(world_.NowMs() + answer.afterMs);
   return ButtonId(pressed);
 }
 
@@ -97,7 +97,7 @@ std::optional<std::string> SimDialogs::InputBox(std::string_view caption, std::s
   if (!answered) {
     world_.NoteUnansweredQuestion("input " + std::string(caption) + "\n" + std::string(prompt) + "\n" + std::string(initial));
   }
-  if (answer.afterMs > 0) messages_.RunModalLoopUntil(world_.nowMs + answer.afterMs);
+  if (answer.afterMs > 0) messages_.RunModalLoopUntil(world_.NowMs() + answer.afterMs);
   return answer.text;
 }
 

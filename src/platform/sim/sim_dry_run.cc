@@ -23,22 +23,10 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
-void SimWorld::StatementStarting(const platform::StatementPlace& place) {
-  place_.line = place.line;
-  place_.included = place.included;
-  // Between statements the file is never read; a run mostly stays in one
-  // file, so it is copied only when it changes.
-  if (place.line == 0) return;
-  if (place.fileSerial == 0 || place.fileSerial != place_.fileSerial) {
-    if (place_.file != place.file) place_.file.assign(place.file);
-    place_.fileSerial = place.fileSerial;
-  }
-  ++statementsStarted_;
-  awaitingSleeps_ = 0;
-  questionRepeats_ = 0;
-  lastQuestion_.clear();
+void SimWorld::StatementStarting() {
   if (BoundMayBePassed()) CheckBounds();
   if (statementHook_) statementHook_();
+  AskForNextCall();
 }
 
 namespace {
@@ -47,10 +35,27 @@ uint64_t BoundOrNone(uint64_t bound) { return bound > 0 ? bound : UINT64_MAX; }
 
 }  // namespace
 
+void SimWorld::AskForNextCall() {
+  if (statementHook_ || BoundMayBePassed()) {
+    running.CallAtNext();
+  } else {
+    running.callAt = statementBound_ == UINT64_MAX ? UINT64_MAX : statementBound_ + 1;
+  }
+}
+
 void SimWorld::SetDryRunRules(const DryRunRules& rules) {
   rules_ = rules;
   timeBoundMs_ = BoundOrNone(rules.maxTimeMs);
   statementBound_ = BoundOrNone(rules.maxStatements);
+  AskForNextCall();
+}
+
+int SimWorld::CountAwaitingSleep() {
+  if (awaitingSleepsIn_ != running.started) {
+    awaitingSleepsIn_ = running.started;
+    awaitingSleeps_ = 0;
+  }
+  return awaitingSleeps_++;
 }
 
 void SimWorld::CheckBounds() {
@@ -60,10 +65,10 @@ void SimWorld::CheckBounds() {
     case TraceProblem::kWriteFailed: EndDryRun(kExitTraceFailed, TraceTroubleMessage());
     case TraceProblem::kNone: break;
   }
-  if (rules_.maxTimeMs > 0 && nowMs - startMs_ > rules_.maxTimeMs) {
+  if (rules_.maxTimeMs > 0 && nowMs_ - startMs_ > rules_.maxTimeMs) {
     EndDryRun(kExitDryRunCut, "ran past " + std::to_string(rules_.maxTimeMs) + " ms of virtual time (--max-time)");
   }
-  if (rules_.maxStatements > 0 && statementsStarted_ > rules_.maxStatements) {
+  if (rules_.maxStatements > 0 && running.started > rules_.maxStatements) {
     EndDryRun(kExitDryRunCut, "ran more than " + std::to_string(rules_.maxStatements) + " statements (--max-statements)");
   }
 }
@@ -89,8 +94,9 @@ void SimWorld::EndDryRun(int exitCode, std::string_view reason) {
 }
 
 std::string SimWorld::WhereText() const {
-  if (place_.line == 0) return "vendrix: ";
-  return SjisToUtf8(place_.file) + ":" + std::to_string(place_.line) + ": ";
+  const platform::StatementPlace place = running.Place();
+  if (place.line == 0) return "vendrix: ";
+  return SjisToUtf8(place.file) + ":" + std::to_string(place.line) + ": ";
 }
 
 void SimWorld::LogDialog(std::string_view what) {
@@ -100,6 +106,11 @@ void SimWorld::LogDialog(std::string_view what) {
 
 void SimWorld::NoteUnansweredQuestion(std::string question) {
   if (dryRunEnded_) return;
+  if (questionsIn_ != running.started) {
+    // A statement has run since the last question.
+    questionsIn_ = running.started;
+    lastQuestion_.clear();
+  }
   if (question != lastQuestion_) {
     lastQuestion_ = std::move(question);
     questionRepeats_ = 1;

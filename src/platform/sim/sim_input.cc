@@ -54,7 +54,7 @@ std::vector<int> SimInput::InjectedKeysDown() const {
 }
 
 void SimInput::RefreshHeldKeys() {
-  heldAtMs_ = world_.nowMs;
+  heldAtMs_ = world_.NowMs();
   heldByUser_.reset();
   for (const KeyHold& hold : keyHolds_) {
     const bool down = hold.downMs <= heldAtMs_ && (!hold.upMs || heldAtMs_ < *hold.upMs);
@@ -64,7 +64,7 @@ void SimInput::RefreshHeldKeys() {
 
 bool SimInput::HeldByUser(int vk) {
   if (!IsKeyCode(vk)) return false;
-  if (heldAtMs_ != world_.nowMs) RefreshHeldKeys();
+  if (heldAtMs_ != world_.NowMs()) RefreshHeldKeys();
   return heldByUser_.test(static_cast<size_t>(vk));
 }
 

@@ -10,7 +10,7 @@ std::optional<platform::JoystickState> SimJoysticks::Read(int joystick) {
     if (const auto& samples = samples_[static_cast<size_t>(joystick)]) {
       result.emplace();
       for (const JoystickSample& sample : *samples) {
-        if (sample.atMs > world_.nowMs) break;
+        if (sample.atMs > world_.NowMs()) break;
         result = sample.state;
       }
     }

@@ -20,7 +20,7 @@ void SimMessages::SetTimer(int timerId, uint32_t periodMs) {
   if (world_.Tracing()) world_.Record("SetTimer", {{"id", timerId}, {"period", periodMs}});
   const uint32_t period = std::clamp(periodMs, kMinTimerPeriodMs, kMaxTimerPeriodMs);
   // Restarting drops a pending tick, as with a real timer.
-  timers_[timerId] = Timer{period, world_.nowMs + period};
+  timers_[timerId] = Timer{period, world_.NowMs() + period};
 }
 
 void SimMessages::KillTimer(int timerId) {
@@ -30,7 +30,7 @@ void SimMessages::KillTimer(int timerId) {
 
 void SimMessages::DeliverTick(int timerId) {
   Timer& timer = timers_.at(timerId);
-  timer.dueMs = world_.nowMs + timer.periodMs;
+  timer.dueMs = world_.NowMs() + timer.periodMs;
   if (world_.Tracing()) world_.RecordTick("WM_TIMER", {{"id", timerId}});
   // The sink may set or kill timers, so `timer` is not used past here.
   if (timerSink_ != nullptr) timerSink_->OnTimer(timerId);
@@ -45,7 +45,7 @@ void SimMessages::ProcessMessages() {
   shellWindow_.DeliverDueShellEvents();
   std::vector<std::pair<uint64_t, int>> pending;
   for (const auto& [id, timer] : timers_) {
-    if (world_.nowMs >= timer.dueMs) pending.emplace_back(timer.dueMs, id);
+    if (world_.NowMs() >= timer.dueMs) pending.emplace_back(timer.dueMs, id);
   }
   if (pending.empty()) return;
   std::sort(pending.begin(), pending.end());
@@ -57,7 +57,7 @@ void SimMessages::ProcessMessages() {
   for (const auto& [dueMs, id] : pending) {
     // An earlier tick's handler may have killed or restarted this timer.
     const auto timer = timers_.find(id);
-    if (timer != timers_.end() && world_.nowMs >= timer->second.dueMs) DeliverTick(id);
+    if (timer != timers_.end() && world_.NowMs() >= timer->second.dueMs) DeliverTick(id);
   }
   world_.DropHeldTickLines();
 }
@@ -83,11 +83,11 @@ std::optional<uint64_t> SimMessages::NextTimerDueMs() const {
 void SimMessages::RunModalLoopUntil(uint64_t endMs) {
   // Each tick moves its timer at least kMinTimerPeriodMs on, so this ends.
   for (auto id = EarliestTimer(); id && timers_.at(*id).dueMs <= endMs; id = EarliestTimer()) {
-    world_.nowMs = std::max(world_.nowMs, timers_.at(*id).dueMs);
+    world_.MoveTimeTo(timers_.at(*id).dueMs);
     DeliverTick(*id);
   }
   world_.DropHeldTickLines();
-  world_.nowMs = std::max(world_.nowMs, endMs);
+  world_.MoveTimeTo(endMs);
 }
 
 }  // namespace vendrix::sim

@@ -29,7 +29,7 @@ SimProcess* SimPrograms::FindProcess(platform::ProcessId id) {
 std::vector<std::string> SimPrograms::RunningPrograms() const {
   std::vector<std::string> names;
   for (const SimProcess& process : processes_) {
-    if (world_.nowMs < process.endMs) names.push_back(process.name);
+    if (world_.NowMs() < process.endMs) names.push_back(process.name);
   }
   return names;
 }
@@ -41,11 +41,11 @@ size_t SimPrograms::OpenProgramHandles() const {
 
 // 0 when the simulated system has too many programs going.
 platform::ProcessId SimPrograms::Launch(std::string_view name, uint32_t runsMs) {
-  std::erase_if(processes_, [this](const SimProcess& p) { return !p.handleOpen && world_.nowMs >= p.endMs; });
+  std::erase_if(processes_, [this](const SimProcess& p) { return !p.handleOpen && world_.NowMs() >= p.endMs; });
   if (processes_.size() >= kMaxProcesses) return 0;
   const platform::ProcessId id = nextProcess_;
   nextProcess_ += kProcessStep;
-  processes_.push_back({id, std::string(name), world_.nowMs + runsMs, true});
+  processes_.push_back({id, std::string(name), world_.NowMs() + runsMs, true});
   return id;
 }
 
@@ -75,7 +75,7 @@ bool SimPrograms::OpenDocument(std::string_view file, platform::WindowId owner, 
 
 bool SimPrograms::ProgramRunning(platform::ProcessId process) {
   const SimProcess* state = FindProcess(process);
-  const bool running = state != nullptr && world_.nowMs < state->endMs;
+  const bool running = state != nullptr && world_.NowMs() < state->endMs;
   if (world_.Tracing()) {
     const char* result = state == nullptr ? "WAIT_FAILED" : running ? "WAIT_TIMEOUT" : "WAIT_OBJECT_0";
     world_.Record("WaitForSingleObject", {{"process", process}, {"timeout", 0}, {"result", result}});
@@ -90,7 +90,7 @@ void SimPrograms::WaitForProgram(platform::ProcessId process) {
     world_.Record("WaitForSingleObject", {{"process", process}, {"timeout", kInfinite},
                                    {"result", state == nullptr ? "WAIT_FAILED" : "WAIT_OBJECT_0"}});
   }
-  if (state != nullptr) world_.nowMs = std::max(world_.nowMs, state->endMs);
+  if (state != nullptr) world_.MoveTimeTo(state->endMs);
 }
 
 // The program runs on; only the handle goes.

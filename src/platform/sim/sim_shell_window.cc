@@ -218,7 +218,7 @@ std::optional<platform::ShellEvent> SimShellWindow::EventFor(const ScriptedShell
 
 void SimShellWindow::DeliverDueShellEvents() {
   const std::vector<ScriptedShellEvent>& events = script_.events;
-  for (; nextShellEvent_ < events.size() && events[nextShellEvent_].atMs <= world_.nowMs; ++nextShellEvent_) {
+  for (; nextShellEvent_ < events.size() && events[nextShellEvent_].atMs <= world_.NowMs(); ++nextShellEvent_) {
     const ScriptedShellEvent& scripted = events[nextShellEvent_];
     const std::optional<platform::ShellEvent> event = EventFor(scripted);
     if (world_.Tracing()) {
@@ -237,10 +237,10 @@ std::optional<platform::ShellEvent> SimShellWindow::TakeShellEvent() {
 }
 
 void SimShellWindow::WaitForShellEvent(uint32_t timeoutMs) {
-  const uint64_t endMs = world_.nowMs + timeoutMs;
+  const uint64_t endMs = world_.NowMs() + timeoutMs;
   messages_.ProcessMessages();
   while (queue_.empty()) {
-    if (nextShellEvent_ >= script_.events.size() && world_.nowMs >= lastScriptedMs_) {
+    if (nextShellEvent_ >= script_.events.size() && world_.NowMs() >= lastScriptedMs_) {
       // Nothing more will happen: the session ends, as a real one would
       // with the user logging off.
       if (!scriptEnded_) {
@@ -251,11 +251,11 @@ void SimShellWindow::WaitForShellEvent(uint32_t timeoutMs) {
       QueueShellEvent({platform::ShellEventKind::kQuit, 0});
       break;
     }
-    if (world_.nowMs >= endMs) break;
+    if (world_.NowMs() >= endMs) break;
     uint64_t nextMs = endMs;
     if (nextShellEvent_ < script_.events.size()) nextMs = std::min(nextMs, script_.events[nextShellEvent_].atMs);
     if (const auto timerDueMs = messages_.NextTimerDueMs()) nextMs = std::min(nextMs, *timerDueMs);
-    world_.nowMs = std::max(world_.nowMs, nextMs);
+    world_.MoveTimeTo(nextMs);
     world_.CheckBounds();
     messages_.ProcessMessages();
   }

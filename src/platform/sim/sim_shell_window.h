@@ -64,7 +64,8 @@ class SimShellWindow final : public platform::ShellWindow {
   SimShellWindow(SimWorld& world, SimMessages& messages, const SimInput& input, const SimJoysticks& joysticks,
                  ShellScript script);
 
-  void StatementStarting(const platform::StatementPlace& place) override { world_.StatementStarting(place); }
+  platform::RunningStatement& Running() override { return world_.running; }
+  void StatementStarting() override { world_.StatementStarting(); }
   void SetMenuItems(const std::vector<std::string>& captions) override;
   void ShowMenuWindow(const platform::Rect& where) override;
   void MinimiseMainWindow() override;

@@ -12,7 +12,7 @@ constexpr uint32_t kMaxFrequency = 32767;
 void SimSound::Beep(uint32_t frequency, uint32_t ms) {
   const bool result = frequency >= kMinFrequency && frequency <= kMaxFrequency;
   if (world_.Tracing()) world_.Record("Beep", {{"frequency", frequency}, {"ms", ms}, {"result", result}});
-  if (result) world_.nowMs += ms;
+  if (result) world_.PassTime(ms);
 }
 
 }  // namespace vendrix::sim

@@ -48,7 +48,7 @@ void SimWorld::RecordTick(std::string_view call, nlohmann::ordered_json fields) 
     Record(call, std::move(fields));
     return;
   }
-  heldTickLines_.push_back({nowMs, call, std::move(fields)});
+  heldTickLines_.push_back({nowMs_, call, std::move(fields)});
 }
 
 void SimWorld::WriteHeldTickLines() {

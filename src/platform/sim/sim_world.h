@@ -55,21 +55,30 @@ class SimWorld {
  public:
   SimWorld(uint64_t startMs, std::vector<SimWindow> windows, platform::WindowId foreground,
            platform::WindowId active)
-      : nowMs(startMs), windows(std::move(windows), foreground, active), startMs_(startMs) {}
+      : windows(std::move(windows), foreground, active), nowMs_(startMs), startMs_(startMs) {}
 
   SimWorld(const SimWorld&) = delete;
   SimWorld& operator=(const SimWorld&) = delete;
 
   // Virtual time in ms; it moves only when a room lets time pass.
-  uint64_t nowMs;
+  uint64_t NowMs() const { return nowMs_; }
   uint64_t StartMs() const { return startMs_; }
+  void PassTime(uint64_t ms) { MoveTimeTo(nowMs_ + ms); }
+  // Moves time on to `ms`; never back.
+  void MoveTimeTo(uint64_t ms) {
+    if (ms <= nowMs_) return;
+    nowMs_ = ms;
+    if (nowMs_ - startMs_ > timeBoundMs_) running.CallAtNext();
+  }
 
   // ---- the trace
   // Callers check this before building a line.
   bool Tracing() const { return trace_.Enabled(); }
   void Record(std::string_view call, nlohmann::ordered_json fields) {
     if (!heldTickLines_.empty()) WriteHeldTickLines();
-    trace_.Write(nowMs, call, std::move(fields), TracePlace{place_.line, place_.included ? place_.file : ""});
+    const platform::StatementPlace place = running.Place();
+    trace_.Write(nowMs_, call, std::move(fields), TracePlace{place.line, place.included ? place.file : ""});
+    NoteTraceTrouble();
   }
   // The lines of a timer tick outside statements: unless polls are traced,
   // written only when the tick's handler makes a call of its own, so an idle
@@ -80,13 +89,19 @@ class SimWorld {
   const TraceWriter& Trace() const { return trace_; }
 
   // ---- the running statement and the dry run's bounds: see sim_dry_run.h
-  void StatementStarting(const platform::StatementPlace& place);
+  // Kept up to date by the run loop.
+  platform::RunningStatement running;
+  // At the start of a statement that `running.callAt` asked for.
+  void StatementStarting();
   // True while a statement of a loaded macro runs.
-  bool InStatement() const { return place_.line != 0; }
+  bool InStatement() const { return running.Place().line != 0; }
   void SetDryRunRules(const DryRunRules& rules);
   const DryRunRules& Rules() const { return rules_; }
   void SetDialogLog(std::ostream* out) { dialogLog_ = out; }
-  void SetStatementHook(std::function<void()> hook) { statementHook_ = std::move(hook); }
+  void SetStatementHook(std::function<void()> hook) {
+    statementHook_ = std::move(hook);
+    AskForNextCall();
+  }
   // Throws DryRunEnd when a bound is passed or the trace is in trouble;
   // once the run has ended this way, never again.
   void CheckBounds();
@@ -102,21 +117,29 @@ class SimWorld {
   void NoteUnansweredQuestion(std::string question);
   // Counts a pause of a wait only the user's keys can end; the pauses
   // before this one in the running statement.
-  int CountAwaitingSleep() { return awaitingSleeps_++; }
+  int CountAwaitingSleep();
 
   WindowModel windows;
 
  private:
   void WriteHeldTickLines();
-  // Whether CheckBounds could end the run now: asked before every
-  // statement, so it costs a few comparisons.
+  // Whether CheckBounds could end the run now.
   bool BoundMayBePassed() const {
-    return !dryRunEnded_ && (trace_.Problem() != TraceProblem::kNone || nowMs - startMs_ > timeBoundMs_ ||
-                             statementsStarted_ > statementBound_);
+    return !dryRunEnded_ && (trace_.Problem() != TraceProblem::kNone || nowMs_ - startMs_ > timeBoundMs_ ||
+                             running.started > statementBound_);
+  }
+  // Sets `running.callAt` for the next statement start that must be
+  // checked: the one past the statement bound, or the next one while a
+  // hook wants every start.  Time past its bound and trouble with the trace
+  // ask for the next start as they happen.
+  void AskForNextCall();
+  void NoteTraceTrouble() {
+    if (trace_.Problem() != TraceProblem::kNone) running.CallAtNext();
   }
   // "FILE:LINE: " of the running statement, or "vendrix: " between statements.
   std::string WhereText() const;
 
+  uint64_t nowMs_;
   uint64_t startMs_;
   TraceWriter trace_;
   struct HeldLine {
@@ -125,20 +148,17 @@ class SimWorld {
     nlohmann::ordered_json fields;
   };
   std::vector<HeldLine> heldTickLines_;
-  struct Place {
-    std::string file;  // Shift-JIS; not kept up to date while no statement runs
-    int line = 0;      // 0: no statement runs
-    bool included = false;
-    uint64_t fileSerial = 0;  // the place's serial that `file` was copied for
-  } place_;
   DryRunRules rules_;
   // The rules' bounds, with no bound as the largest number.
   uint64_t timeBoundMs_ = UINT64_MAX;
   uint64_t statementBound_ = UINT64_MAX;
   std::ostream* dialogLog_ = nullptr;
-  uint64_t statementsStarted_ = 0;
   std::function<void()> statementHook_;
-  int awaitingSleeps_ = 0;  // in the running statement
+  // What is counted per statement, with the statement (`running.started`)
+  // it was counted in.
+  uint64_t awaitingSleepsIn_ = 0;
+  int awaitingSleeps_ = 0;
+  uint64_t questionsIn_ = 0;
   std::string lastQuestion_;
   int questionRepeats_ = 0;
   bool dryRunEnded_ = false;

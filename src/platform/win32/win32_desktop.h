@@ -78,9 +78,12 @@ class Win32ShellWindow final : public platform::ShellWindow {
   void AppendStepLine(std::string_view line) override;
   platform::WindowId MainWindow() override;
   void SetTrayTip(std::string_view tip) override;
+  // Never asks to hear of a statement's start.
+  platform::RunningStatement& Running() override { return running_; }
 
  private:
   win32::MainWindow& window_;
+  platform::RunningStatement running_;
 };
 
 class Win32Display final : public platform::Display {
