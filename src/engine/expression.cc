@@ -40,6 +40,11 @@ class DepthGuard {
   Engine& engine_;
 };
 
+// A text that is no call, quote or variable reference is its own value.
+bool EvaluatesToItself(std::string_view text) {
+  return text.empty() || (text.front() != '(' && text.front() != '"' && text.front() != '%');
+}
+
 void SplitArguments(Expr& expr, std::string_view argumentText) {
   TokenCursor tokens(argumentText);
   do {
@@ -52,6 +57,8 @@ void SplitArguments(Expr& expr, std::string_view argumentText) {
     Expr::Arg arg;
     arg.token = std::string(cut.token);
     arg.ref = MakeVarRef(cut.token);
+    arg.literal = EvaluatesToItself(cut.token);
+    if (arg.literal) arg.number = ParseInteger(cut.token);
     expr.args.push_back(std::move(arg));
   } while (!tokens.done());
 }
@@ -110,15 +117,11 @@ const std::string& VariableValue(Engine& engine, int index) {
   return engine.variables.Value(index);
 }
 
-// A text that is no call, quote or variable reference is its own value.
-bool EvaluatesToItself(std::string_view text) {
-  return text.empty() || (text.front() != '(' && text.front() != '"' && text.front() != '%');
-}
-
 // An argument's value: the macro's own text in a variable is evaluated as
 // an operand of its own, outside text stands for itself, and any other
 // token is evaluated as written.
 std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
+  if (arg.literal) return arg.token;
   int index = LookupVariable(engine, arg.ref);
   if (index >= 0) {
     if (engine.variables.HoldsOutsideText(index)) return VariableValue(engine, index);
@@ -131,6 +134,7 @@ std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
 // What EvaluateArg's text reads as an integer (IntegerValue with 0), made
 // without the text where the argument is a number or names one.
 int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
+  if (arg.literal) return arg.number.value_or(0);
   int index = LookupVariable(engine, arg.ref);
   if (index >= 0) {
     // A text that reads as a number starts with none of ( " %, so it is
@@ -225,8 +229,14 @@ void PrepareArgs(Engine& engine, const Expr& expr, CallArgs& args) {
   args.call = &expr;
   const size_t count = std::min(kPreparedArgs, expr.args.size());
   for (size_t i = 0; i < count; ++i) {
+    const Expr::Arg& arg = expr.args[i];
+    if (arg.literal) {
+      args[i].assign(arg.token);
+      args.origins[i] = TextOrigin::kMacro;
+      continue;
+    }
     OutsideTextWatch watch(engine);
-    args[i] = EvaluateArg(engine, expr.args[i]);
+    args[i] = EvaluateArg(engine, arg);
     args.origins[i] = watch.Origin();
   }
 }

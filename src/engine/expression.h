@@ -41,6 +41,10 @@ struct Expr {
   struct Arg {
     std::string token;
     VarRef ref;
+    // A token that is no call, quote or variable reference: its own value,
+    // and `number` what that reads as an integer.
+    bool literal = false;
+    std::optional<int32_t> number;
     mutable std::shared_ptr<const Expr> expr;  // compiled on first use
   };
 

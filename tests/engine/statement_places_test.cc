@@ -60,6 +60,19 @@ TEST(StatementPlaces, ErrorReportsAndTraceLinesNameTheStatementsFileAndLine) {
   EXPECT_EQ(boxes, expected);
 }
 
+// A statement that looks pure when loaded can still reach the desktop: a
+// variable holding a call of the macro's own text is evaluated.  Its trace
+// line names it, not the statement the desktop last heard of.
+TEST(StatementPlaces, AStatementTakenForPureThatReachesTheDesktopIsNamed) {
+  TestWorld world;
+  EXPECT_EQ(world.RunLines({"DIM %b %r", "SET %b \"(getmouse)\"", "BEEP", "SET %r 1", "SET %r (& %b)", "SET %r 2"}), 0);
+  std::vector<int> lines;
+  for (const nlohmann::json& entry : world.desktop.Trace()) {
+    if (entry.value("call", "") == "GetCursorPos") lines.push_back(entry.value("macro_line", 0));
+  }
+  EXPECT_EQ(lines, std::vector<int>{5});
+}
+
 TEST(StatementPlaces, StopOnErrorEndsTheRunAtTheFirstReport) {
   TestWorld world;
   world.desktop.SetDryRunRules({.stopOnError = true});
