@@ -16,13 +16,6 @@ FileSlot& OpenSlotOperand(Interpreter& interp, const Statement& statement) {
   return interp.CheckedFileSlot(interp.OperandInteger(statement, 0, 0), true);
 }
 
-// Operand n parsed, the parsed form kept on the statement.
-const Expr& OperandExpr(const Statement& statement, size_t n) {
-  std::shared_ptr<const Expr>& expr = statement.Compiled().operandExpr[n];
-  if (!expr) expr = CompileExpr(statement.Operand(n));
-  return *expr;
-}
-
 // The variable operand 2 names, or -1.
 int SecondOperandVariable(Interpreter& interp, const Statement& statement) {
   const Expr& expr = OperandExpr(statement, 1);

@@ -96,14 +96,21 @@ void CompileQuoted(Expr& expr, std::string_view operand) {
   expr.value = sjis::JReplaceAll(sjis::JReplaceAll(inside, "\\n", "\r"), "\"\"", "\"");
 }
 
+// What CountEvaluation does when the count reaches the bound or a break
+// test.
+[[gnu::noinline]] void EvaluationCountReached(Engine& engine, const Expr& expr) {
+  if (engine.evaluations > kMaxEvaluationsPerStatement) {
+    Fatal(engine, std::string(msg::kTooManyEvaluations) + sjis::JCopy(expr.text, 1, kShownCallChars));
+  }
+  if (!engine.run.idle && BreakRequested(engine)) throw RunBroken{};
+}
+
 // Counts one function call towards the statement's bound, and lets the
 // break key stop a long evaluation as it stops a long loop.
 void CountEvaluation(Engine& engine, const Expr& expr) {
-  if (++engine.evaluations > kMaxEvaluationsPerStatement) {
-    Fatal(engine, std::string(msg::kTooManyEvaluations) + sjis::JCopy(expr.text, 1, kShownCallChars));
-  }
-  if (engine.evaluations % kBreakPollEvaluations == 0 && !engine.run.idle && BreakRequested(engine)) {
-    throw RunBroken{};
+  const uint64_t count = ++engine.evaluations;
+  if (count > kMaxEvaluationsPerStatement || count % kBreakPollEvaluations == 0) {
+    EvaluationCountReached(engine, expr);
   }
 }
 
@@ -131,14 +138,10 @@ std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
   return Evaluate(engine, *arg.expr);
 }
 
-// What EvaluateArg's text reads as an integer (IntegerValue with 0), made
-// without the text where the argument is a number or names one.
-int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
-  if (arg.literal) return arg.number.value_or(0);
+// ArgInteger of an argument whose value is no number known in advance.
+int32_t ArgIntegerOfText(Engine& engine, const Expr::Arg& arg) {
   int index = LookupVariable(engine, arg.ref);
   if (index >= 0) {
-    // A text that reads as a number starts with none of ( " %, so it is
-    // its own value.
     if (const std::optional<int32_t> number = engine.variables.NumberOf(index)) {
       CountOutsideRead(engine, index);
       return *number;
@@ -149,6 +152,21 @@ int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
   }
   if (!arg.expr) arg.expr = CompileExpr(arg.token);
   return EvaluateInteger(engine, *arg.expr, 0);
+}
+
+// What EvaluateArg's text reads as an integer (IntegerValue with 0), made
+// without the text where the argument is a number or names one.  A text
+// that reads as a number starts with none of ( " %, so it is its own value.
+int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
+  if (arg.literal) return arg.number.value_or(0);
+  const int index = arg.ref.foundIndex;  // a simple reference found before
+  if (index >= 0) {
+    if (const std::optional<int32_t> number = engine.variables.NumberOf(index)) {
+      CountOutsideRead(engine, index);
+      return *number;
+    }
+  }
+  return ArgIntegerOfText(engine, arg);
 }
 
 class CallWalker : public ArgWalker {
@@ -231,13 +249,12 @@ void PrepareArgs(Engine& engine, const Expr& expr, CallArgs& args) {
   for (size_t i = 0; i < count; ++i) {
     const Expr::Arg& arg = expr.args[i];
     if (arg.literal) {
-      args[i].assign(arg.token);
-      args.origins[i] = TextOrigin::kMacro;
+      args.SetWritten(i, arg.token);
       continue;
     }
     OutsideTextWatch watch(engine);
-    args[i] = EvaluateArg(engine, arg);
-    args.origins[i] = watch.Origin();
+    std::string value = EvaluateArg(engine, arg);
+    args.SetEvaluated(i, std::move(value), watch.Origin());
   }
 }
 
@@ -371,14 +388,10 @@ std::shared_ptr<const Expr> CompileExpr(std::string_view operand) {
   return expr;
 }
 
-int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue) {
+int32_t EvaluateIntegerOfNonWord(Engine& engine, const Expr& expr, int32_t defaultValue) {
   // An integer's text reads back as that integer.
   if (const FunctionEntry* entry = IntegerFunctionOf(engine, expr)) return CallInteger(engine, expr, *entry);
-  if (expr.kind != Expr::Kind::kWord) return IntegerValue(Evaluate(engine, expr), defaultValue);
-  const int index = LookupVariable(engine, expr.ref);
-  if (index < 0) return expr.number.value_or(defaultValue);
-  if (engine.variables.HoldsOutsideText(index)) ++engine.outsideTextReads;
-  return engine.variables.IntegerOf(index, defaultValue);
+  return IntegerValue(Evaluate(engine, expr), defaultValue);
 }
 
 std::string Evaluate(Engine& engine, const Expr& expr) {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/engine.h"
 #include "values/text_origin.h"
 
 namespace vendrix {
@@ -85,9 +86,24 @@ bool EvaluateTruth(Engine& engine, const Expr& expr);
 // integer, with everything Evaluate does but making the text.  Nothing
 // (and nothing evaluated) for any other operand.
 std::optional<int32_t> EvaluateIntegerAnswer(Engine& engine, const Expr& expr);
+// A variable's integer (VariableTable::IntegerOf), counted when its text
+// came from outside the macro.
+inline int32_t ReadVariableInteger(Engine& engine, int index, int32_t defaultValue) {
+  VariableTable& variables = engine.variables;
+  if (variables.HoldsOutsideText(index)) ++engine.outsideTextReads;
+  return variables.IntegerOf(index, defaultValue);
+}
+// EvaluateInteger of a call, a quote or a bad call.
+int32_t EvaluateIntegerOfNonWord(Engine& engine, const Expr& expr, int32_t defaultValue);
 // What Evaluate's text reads as an integer (IntegerValue), without making
-// the text when the operand is a variable or a literal word.
-int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue);
+// the text when the operand is a variable or a literal word.  Counters and
+// limits are mostly words, answered here without a call.
+inline int32_t EvaluateInteger(Engine& engine, const Expr& expr, int32_t defaultValue) {
+  if (expr.kind != Expr::Kind::kWord) return EvaluateIntegerOfNonWord(engine, expr, defaultValue);
+  const int index = LookupVariable(engine, expr.ref);
+  if (index < 0) return expr.number.value_or(defaultValue);
+  return ReadVariableInteger(engine, index, defaultValue);
+}
 // Evaluates a text that is not known in advance (a variable's value).  Only
 // the macro's own text may come here: outside text is never evaluated.
 std::string EvaluateText(Engine& engine, std::string_view operand);

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,14 +22,32 @@ struct Expr;
 
 // The five prepared arguments of a call with where each came from, and the
 // call as written for the few functions that look at a token before
-// evaluation ("token").
-struct CallArgs {
-  std::array<std::string, 5> values;
+// evaluation ("token").  An argument written as its own text is read where
+// the call keeps it, not copied; one not given is empty.
+class CallArgs {
+ public:
+  CallArgs() { values_.fill(&none_); }
+  CallArgs(const CallArgs&) = delete;
+  CallArgs& operator=(const CallArgs&) = delete;
+
+  const std::string& operator[](size_t i) const { return *values_[i]; }
+  // Argument i is `token` as written in the call, which outlives it.
+  void SetWritten(size_t i, const std::string& token) {
+    values_[i] = &token;
+    origins[i] = TextOrigin::kMacro;
+  }
+  void SetEvaluated(size_t i, std::string value, TextOrigin origin) {
+    values_[i] = &evaluated_[i].emplace(std::move(value));
+    origins[i] = origin;
+  }
+
   std::array<TextOrigin, 5> origins{};
   const Expr* call = nullptr;
 
-  std::string& operator[](size_t i) { return values[i]; }
-  const std::string& operator[](size_t i) const { return values[i]; }
+ private:
+  const std::string none_;
+  std::array<const std::string*, 5> values_;
+  std::array<std::optional<std::string>, 5> evaluated_;
 };
 
 // Yields the values of a variadic call's arguments one at a time.

@@ -7,7 +7,11 @@ PollSchedule::PollSchedule(Engine& engine)
       pacing_(engine.pacing),
       statements_(engine.run.statements),
       clock_(engine.platform.clock),
-      ticksAtLook_(clock_.CoarseTicks()) {}
+      ticksAtLook_(clock_.CoarseTicks()) {
+  // The run's start counts as an effect: the loop looks after the first
+  // statement.
+  poll_.effectSeen = true;
+}
 
 void PollSchedule::Looked() {
   pureInARow_ = 0;

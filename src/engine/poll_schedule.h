@@ -49,10 +49,6 @@ class PollSchedule {
 
  private:
   bool LookDue(const Statement& done, int next) {
-    if (first_) {
-      first_ = false;
-      return true;
-    }
     if (!done.pure || poll_.effectSeen || Paced()) return true;
     if (!PureLineAt(next)) return true;
     if (++pureInARow_ % kPureStatementsPerClockRead != 0) return false;
@@ -70,7 +66,6 @@ class PollSchedule {
   const Pacing& pacing_;
   const StatementList& statements_;
   platform::Clock& clock_;
-  bool first_ = true;
   uint32_t pureInARow_ = 0;
   uint64_t ticksAtLook_ = 0;
 };

@@ -77,12 +77,12 @@ bool BreakKeyDown(Engine& engine) {
 // Executes the statement at `line`: what happens next, or nothing when
 // the break key stopped it in the middle.  The desktop can tell which line
 // runs, so what it shows or records can point at it.
-std::optional<Next> ExecuteLine(Engine& engine, int line) {
+std::optional<Next> ExecuteLine(Engine& engine, int line, const Statement& statement) {
   platform::RunningStatement& running = engine.running;
   running.statement = line;
   if (++running.started >= running.callAt) engine.platform.shellWindow.StatementStarting();
   try {
-    return ExecuteStatement(engine, engine.run.statements[static_cast<size_t>(line)]);
+    return ExecuteStatement(engine, statement);
   } catch (const RunBroken&) {
     // The break key stopped it: no next line.
   }
@@ -134,16 +134,19 @@ void RunLoadedMacro(Engine& engine) {
   do {
     run.programCounter = line;
     if (look) LetMessagesThrough(engine);
-    const std::optional<Next> next = ExecuteLine(engine, line);
+    const Statement& statement = run.statements[static_cast<size_t>(line)];
+    const std::optional<Next> next = ExecuteLine(engine, line, statement);
     if (!next) break;
-    const int done = line;
     line = LineAfter(run, line, *next);
     run.programCounter = line - 1;
-    look = schedule.LookAfter(run.statements[static_cast<size_t>(done)], line);
-    const bool delay = !engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0;
-    if (look || delay) StatementsPaused(engine);
-    if (look && BreakRequested(engine)) break;
-    if (delay) engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
+    // An auto-delay paces every statement, so it always comes with a look.
+    look = schedule.LookAfter(statement, line);
+    if (!look) continue;
+    StatementsPaused(engine);
+    if (BreakRequested(engine)) break;
+    if (!engine.settings.autoDelaySkip && engine.pacing.autoDelay > 0) {
+      engine.platform.clock.Sleep(static_cast<uint32_t>(engine.pacing.autoDelay));
+    }
   } while (line < size);
   StatementsPaused(engine);
   EndRun(engine);
@@ -220,6 +223,13 @@ void EndRun(Engine& engine) {
 
 Next ExecuteStatement(Engine& engine, const Statement& statement) {
   StatementDepthGuard guard(engine, statement);
+  // Most lines: a statement with a handler was split whole and is no label.
+  if (statement.handler != nullptr && !statement.structural) {
+    if (Skipping(engine)) return Next::GoOn();
+    if (engine.pacing.stepMode) ShowCurrentStep(engine);
+    Interpreter interpreter(engine);
+    return statement.handler(interpreter, statement);
+  }
   if (statement.splitError) Fatal(engine, *statement.splitError);
   if (statement.label) return Next::GoOn();
   if (statement.structural) {
@@ -229,10 +239,6 @@ Next ExecuteStatement(Engine& engine, const Statement& statement) {
   }
   if (Skipping(engine)) return Next::GoOn();
   if (engine.pacing.stepMode) ShowCurrentStep(engine);
-  if (statement.handler) {
-    Interpreter interpreter(engine);
-    return statement.handler(interpreter, statement);
-  }
   RunFallback(engine, statement);
   return Next::GoOn();
 }

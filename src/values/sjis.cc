@@ -169,8 +169,14 @@ std::string_view UpToNul(std::string_view text) {
 }
 
 int JLength(std::string_view text) {
-  const std::string_view t = UpToNul(text);
-  return static_cast<int>(CountChars(t, 0, t.size()));
+  // CountChars up to the first NUL, in one pass: a lead byte before the
+  // NUL or the end stands alone.
+  const size_t size = text.size();
+  int count = 0;
+  for (size_t pos = 0; pos < size && text[pos] != '\0'; ++count) {
+    pos += (IsLeadByte(ByteAt(text, pos)) && pos + 1 < size && text[pos + 1] != '\0') ? 2 : 1;
+  }
+  return count;
 }
 
 std::string JCopy(std::string_view text, int start, int count) {

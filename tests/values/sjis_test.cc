@@ -55,6 +55,7 @@ TEST(SjisLengthTest, CountsCharacters) {
       {kNichi + kHon + "a", 3},
       {"a\x83", 2},                         // a lone lead byte at the end is one character
       {std::string("ab\0cd", 5), 2},        // a zero byte ends the text
+      {std::string("a\x83\0\x40", 4), 2},  // ... and leaves a lead byte before it alone
       {kSo + kSo + "\\", 3},
       {"\x81\x81\x81", 2},                   // lead-range trail byte
   };
