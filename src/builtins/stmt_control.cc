@@ -25,12 +25,12 @@ void OpenBlock(Interpreter& interp, const Statement& statement, bool unless) {
 }
 
 Next OneLineIf(Interpreter& interp, const Statement& statement, bool unless) {
-  if (statement.Operand(0).empty() || statement.Operand(1).empty()) {
-    interp.Fatal(std::string(msg::kTooFewArguments) + statement.text);
+  if (!statement.HasOperand(0) || !statement.HasOperand(1)) {
+    interp.Fatal(msg::kTooFewArguments, statement.text);
   }
   if (!Condition(interp, statement, unless)) return Next::GoOn();
   // The body was split with the line, unless it is nested too deep to run.
-  if (!statement.inner) interp.Fatal(std::string(msg::kStatementTooDeep) + std::string(statement.After(1)));
+  if (!statement.inner) interp.Fatal(msg::kStatementTooDeep, statement.After(1));
   return interp.Execute(*statement.inner);
 }
 
@@ -60,7 +60,7 @@ int JumpLine(Interpreter& interp, const Statement& statement, JumpDirection dire
 
 Next Jump(Interpreter& interp, const Statement& statement, JumpDirection direction) {
   const int line = JumpLine(interp, statement, direction);
-  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + statement.text);
+  if (line < 0) interp.Fatal(msg::kNoSuchLine, statement.text);
   return Next::JumpTo(line);
 }
 
@@ -188,7 +188,7 @@ Next StmtGotoBefore(Interpreter& interp, const Statement& statement) {
 }
 
 Next StmtCall(Interpreter& interp, const Statement& statement) {
-  if (interp.CallDepth() >= kCallStackSize) interp.Fatal(std::string(msg::kCallTooDeep) + statement.text);
+  if (interp.CallDepth() >= kCallStackSize) interp.Fatal(msg::kCallTooDeep, statement.text);
   const OutsideTextWatch watch = interp.WatchOutsideText();
   std::string target = interp.Operand(statement, 0);
   if (watch.Origin() != TextOrigin::kMacro) return CallOutsideText(interp, target);
@@ -196,12 +196,12 @@ Next StmtCall(Interpreter& interp, const Statement& statement) {
   const std::shared_ptr<const Statement> jump = CallJump(interp, statement, std::move(target));
   interp.EnterImpliedJump(jump->text, &jump->splitError);
   const int line = CallLine(interp, statement, *jump);
-  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + jump->text);
+  if (line < 0) interp.Fatal(msg::kNoSuchLine, jump->text);
   return Next::CallTo(line);
 }
 
 Next StmtReturn(Interpreter& interp, const Statement& statement) {
-  if (interp.CallDepth() == 0) interp.Fatal(std::string(msg::kReturnWithoutCall) + statement.text);
+  if (interp.CallDepth() == 0) interp.Fatal(msg::kReturnWithoutCall, statement.text);
   return Next::Return();
 }
 
@@ -211,7 +211,7 @@ void StmtFor(Interpreter& interp, const Statement& statement) {
   loop.backFrom = -1;
   ForHeader header = ReadForHeader(interp, statement.After(0));
   loop.variable = interp.LookupVariable(header.variable);
-  if (loop.variable < 0) interp.Fatal(std::string(msg::kForVariableUndeclared) + statement.text);
+  if (loop.variable < 0) interp.Fatal(msg::kForVariableUndeclared, statement.text);
   int32_t start = ForNumber(interp, header.start);
   loop.limit = ForNumber(interp, header.limit);
   loop.step = ForNumber(interp, header.step);
@@ -256,7 +256,7 @@ Next StmtNext(Interpreter& interp, const Statement&) {
     interp.EnterImpliedJump(BackJumpText(loop));
   }
   const int line = ForLine(interp, loop);
-  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + BackJumpText(loop));
+  if (line < 0) interp.Fatal(msg::kNoSuchLine, BackJumpText(loop));
   return Next::JumpTo(line + 1);
 }
 
@@ -271,7 +271,7 @@ Next StmtExitFor(Interpreter& interp, const Statement& statement) {
   const int line = statement.jumpLine != kJumpUnlinked
                        ? statement.jumpLine
                        : interp.FindLine("NEXT", JumpDirection::kForward, interp.ProgramCounter());
-  if (line < 0) interp.Fatal(std::string(msg::kNoSuchLine) + std::string(kImpliedJump));
+  if (line < 0) interp.Fatal(msg::kNoSuchLine, kImpliedJump);
   return Next::JumpTo(line + 1);
 }
 

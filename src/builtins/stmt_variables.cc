@@ -10,9 +10,9 @@
 namespace vendrix {
 namespace {
 
-int TargetOf(Interpreter& interp, const Statement& statement) {
+inline int TargetOf(Interpreter& interp, const Statement& statement) {
   int index = interp.OperandVariable(statement);
-  if (index < 0) interp.Fatal(std::string(msg::kBadVariable) + statement.text);
+  if (index < 0) interp.Fatal(msg::kBadVariable, statement.text);
   return index;
 }
 

@@ -441,11 +441,4 @@ std::string EvaluateText(Engine& engine, std::string_view operand) {
   return Evaluate(engine, *expr);
 }
 
-OutsideTextWatch::OutsideTextWatch(const Engine& engine)
-    : engine_(engine), readsBefore_(engine.outsideTextReads) {}
-
-TextOrigin OutsideTextWatch::Origin() const {
-  return engine_.outsideTextReads != readsBefore_ ? TextOrigin::kOutside : TextOrigin::kMacro;
-}
-
 }  // namespace vendrix

@@ -112,8 +112,10 @@ std::string EvaluateText(Engine& engine, std::string_view operand);
 // after it.  A value computed from outside text is outside text too.
 class OutsideTextWatch {
  public:
-  explicit OutsideTextWatch(const Engine& engine);
-  TextOrigin Origin() const;
+  explicit OutsideTextWatch(const Engine& engine) : engine_(engine), readsBefore_(engine.outsideTextReads) {}
+  TextOrigin Origin() const {
+    return engine_.outsideTextReads != readsBefore_ ? TextOrigin::kOutside : TextOrigin::kMacro;
+  }
 
  private:
   const Engine& engine_;

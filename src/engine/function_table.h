@@ -7,8 +7,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
-#include <optional>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -26,7 +27,10 @@ struct Expr;
 // the call keeps it, not copied; one not given is empty.
 class CallArgs {
  public:
-  CallArgs() { values_.fill(&none_); }
+  CallArgs() : values_{&none_, &none_, &none_, &none_, &none_} {}
+  ~CallArgs() {
+    for (unsigned held = held_; held != 0; held &= held - 1) Evaluated(std::countr_zero(held)).~basic_string();
+  }
   CallArgs(const CallArgs&) = delete;
   CallArgs& operator=(const CallArgs&) = delete;
 
@@ -36,8 +40,10 @@ class CallArgs {
     values_[i] = &token;
     origins[i] = TextOrigin::kMacro;
   }
+  // Argument i is a value made for this call (each argument is set once).
   void SetEvaluated(size_t i, std::string value, TextOrigin origin) {
-    values_[i] = &evaluated_[i].emplace(std::move(value));
+    values_[i] = new (evaluated_[i].bytes) std::string(std::move(value));
+    held_ |= 1u << i;
     origins[i] = origin;
   }
 
@@ -45,9 +51,17 @@ class CallArgs {
   const Expr* call = nullptr;
 
  private:
+  // Room for a made value; most calls make none, so none is built or
+  // destroyed unless set.
+  struct Room {
+    alignas(std::string) unsigned char bytes[sizeof(std::string)];
+  };
+  std::string& Evaluated(int i) { return *std::launder(reinterpret_cast<std::string*>(evaluated_[i].bytes)); }
+
   const std::string none_;
   std::array<const std::string*, 5> values_;
-  std::array<std::optional<std::string>, 5> evaluated_;
+  unsigned held_ = 0;  // bit i: evaluated_[i] holds a value
+  std::array<Room, 5> evaluated_;
 };
 
 // Yields the values of a variadic call's arguments one at a time.

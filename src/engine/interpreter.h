@@ -78,6 +78,9 @@ class Interpreter {
 
   // --- Errors and boxes -------------------------------------------------
   [[noreturn]] void Fatal(std::string_view message) { vendrix::Fatal(engine_, message); }
+  [[noreturn]] void Fatal(std::string_view message, std::string_view subject) {
+    vendrix::Fatal(engine_, message, subject);
+  }
   // Yes goes on (true); No ends the program, so this never returns false.
   bool AskContinue(std::string_view message) { return vendrix::AskContinue(engine_, message); }
   int ShowMessageBox(std::string_view text, uint32_t flags) { return vendrix::ShowMessageBox(engine_, text, flags); }

@@ -28,6 +28,12 @@ int ShowMessageBox(Engine& engine, std::string_view text, uint32_t flags) {
   return engine.platform.dialogs.MessageBox(text, engine.caption, flags);
 }
 
+void Fatal(Engine& engine, std::string_view message, std::string_view subject) {
+  std::string text(message);
+  text += subject;
+  Fatal(engine, text);
+}
+
 void Fatal(Engine& engine, std::string_view message) {
   InputReleased released(DesktopOf(engine));
   ShowError(engine, message);

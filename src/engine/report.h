@@ -13,6 +13,9 @@ class Engine;
 // The one way out of a run: shows "Err：" and the message, then that the
 // macro was stopped, and ends the program with exit code 1.
 [[noreturn]] void Fatal(Engine& engine, std::string_view message);
+// Fatal with `subject` (a line, a name) after the message; kept out of line
+// so that the statements that may report one stay small.
+[[noreturn, gnu::cold]] void Fatal(Engine& engine, std::string_view message, std::string_view subject);
 // Shows "Err：" and the message and asks whether the macro should go on.
 // Yes returns true and the caller goes on; No ends the program with exit
 // code 1, so this never returns false.

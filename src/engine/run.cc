@@ -1,6 +1,5 @@
 #include "engine/run.h"
 
-#include <optional>
 
 #include "desktop/input.h"
 #include "desktop/paste.h"
@@ -74,19 +73,58 @@ bool BreakKeyDown(Engine& engine) {
   return (engine.platform.input.PollKey(engine.input.breakKey) & 0x8000) != 0;
 }
 
-// Executes the statement at `line`: what happens next, or nothing when
-// the break key stopped it in the middle.  The desktop can tell which line
-// runs, so what it shows or records can point at it.
-std::optional<Next> ExecuteLine(Engine& engine, int line, const Statement& statement) {
+bool NestingFull(const Engine& engine) { return engine.statementDepth >= kMaxStatementDepth; }
+
+// Counts the nesting of statements run by statements (one-line IFs);
+// deep nesting is a fatal error rather than a stack overflow.
+class StatementDepthGuard {
+ public:
+  StatementDepthGuard(Engine& engine, const Statement& statement) : engine_(engine) {
+    if (NestingFull(engine_)) Fatal(engine_, msg::kStatementTooDeep, statement.text);
+    // Evaluation work is counted per statement as the run executes it.
+    if (++engine_.statementDepth == 1) engine_.evaluations = 0;
+  }
+  ~StatementDepthGuard() { --engine_.statementDepth; }
+  StatementDepthGuard(const StatementDepthGuard&) = delete;
+  StatementDepthGuard& operator=(const StatementDepthGuard&) = delete;
+
+ private:
+  Engine& engine_;
+};
+
+// What ExecuteStatement does for labels, block lines, lines split with an
+// error and lines that are no statement.
+[[gnu::noinline]] Next RunUncommonStatement(Engine& engine, const Statement& statement) {
+  if (statement.splitError) Fatal(engine, *statement.splitError);
+  if (statement.label) return Next::GoOn();
+  if (statement.structural) {
+    if (statement.blockIf && engine.pacing.stepMode) ShowCurrentStep(engine);
+    Interpreter interpreter(engine);
+    return statement.handler(interpreter, statement);
+  }
+  if (Skipping(engine)) return Next::GoOn();
+  if (engine.pacing.stepMode) ShowCurrentStep(engine);
+  RunFallback(engine, statement);
+  return Next::GoOn();
+}
+
+// ExecuteStatement, inline in the run loop.
+inline Next RunStatement(Engine& engine, const Statement& statement) {
+  StatementDepthGuard guard(engine, statement);
+  // Most lines: a statement with a handler was split whole and is no label.
+  if (statement.handler == nullptr || statement.structural) return RunUncommonStatement(engine, statement);
+  if (Skipping(engine)) return Next::GoOn();
+  if (engine.pacing.stepMode) ShowCurrentStep(engine);
+  Interpreter interpreter(engine);
+  return statement.handler(interpreter, statement);
+}
+
+// Tells the desktop which line runs, so what it shows or records can point
+// at it; it is called only when it asked to be told of this start.
+void StartLine(Engine& engine, int line) {
   platform::RunningStatement& running = engine.running;
   running.statement = line;
   if (++running.started >= running.callAt) engine.platform.shellWindow.StatementStarting();
-  try {
-    return ExecuteStatement(engine, statement);
-  } catch (const RunBroken&) {
-    // The break key stopped it: no next line.
-  }
-  return std::nullopt;
 }
 
 // No statement runs any more.  Between two statements that follow each
@@ -135,9 +173,14 @@ void RunLoadedMacro(Engine& engine) {
     run.programCounter = line;
     if (look) LetMessagesThrough(engine);
     const Statement& statement = run.statements[static_cast<size_t>(line)];
-    const std::optional<Next> next = ExecuteLine(engine, line, statement);
-    if (!next) break;
-    line = LineAfter(run, line, *next);
+    StartLine(engine, line);
+    Next next;
+    try {
+      next = RunStatement(engine, statement);
+    } catch (const RunBroken&) {
+      break;  // the break key stopped it: no next line
+    }
+    line = LineAfter(run, line, next);
     run.programCounter = line - 1;
     // An auto-delay paces every statement, so it always comes with a look.
     look = schedule.LookAfter(statement, line);
@@ -158,25 +201,6 @@ void BeginLoad(Engine& engine, std::string fileName) {
   engine.run.loadedBytes = 0;
   engine.run.macroFileName = std::move(fileName);
 }
-
-bool NestingFull(const Engine& engine) { return engine.statementDepth >= kMaxStatementDepth; }
-
-// Counts the nesting of statements run by statements (one-line IFs);
-// deep nesting is a fatal error rather than a stack overflow.
-class StatementDepthGuard {
- public:
-  StatementDepthGuard(Engine& engine, const Statement& statement) : engine_(engine) {
-    if (NestingFull(engine_)) Fatal(engine_, std::string(msg::kStatementTooDeep) + statement.text);
-    // Evaluation work is counted per statement as the run executes it.
-    if (++engine_.statementDepth == 1) engine_.evaluations = 0;
-  }
-  ~StatementDepthGuard() { --engine_.statementDepth; }
-  StatementDepthGuard(const StatementDepthGuard&) = delete;
-  StatementDepthGuard& operator=(const StatementDepthGuard&) = delete;
-
- private:
-  Engine& engine_;
-};
 
 // The cache's estimate of one parsed statement's memory.
 size_t CachedStatementBytes(std::string_view text) { return kStatementCopies * text.size() + kCachedEntryBytes; }
@@ -221,30 +245,10 @@ void EndRun(Engine& engine) {
   ReleaseHeldInput(DesktopOf(engine));
 }
 
-Next ExecuteStatement(Engine& engine, const Statement& statement) {
-  StatementDepthGuard guard(engine, statement);
-  // Most lines: a statement with a handler was split whole and is no label.
-  if (statement.handler != nullptr && !statement.structural) {
-    if (Skipping(engine)) return Next::GoOn();
-    if (engine.pacing.stepMode) ShowCurrentStep(engine);
-    Interpreter interpreter(engine);
-    return statement.handler(interpreter, statement);
-  }
-  if (statement.splitError) Fatal(engine, *statement.splitError);
-  if (statement.label) return Next::GoOn();
-  if (statement.structural) {
-    if (statement.blockIf && engine.pacing.stepMode) ShowCurrentStep(engine);
-    Interpreter interpreter(engine);
-    return statement.handler(interpreter, statement);
-  }
-  if (Skipping(engine)) return Next::GoOn();
-  if (engine.pacing.stepMode) ShowCurrentStep(engine);
-  RunFallback(engine, statement);
-  return Next::GoOn();
-}
+Next ExecuteStatement(Engine& engine, const Statement& statement) { return RunStatement(engine, statement); }
 
 void EnterImpliedJump(Engine& engine, std::string_view jumpText, const OptionalText* splitError) {
-  if (NestingFull(engine)) Fatal(engine, std::string(msg::kStatementTooDeep) + std::string(jumpText));
+  if (NestingFull(engine)) Fatal(engine, msg::kStatementTooDeep, jumpText);
   if (splitError != nullptr && *splitError) Fatal(engine, **splitError);
   if (engine.pacing.stepMode) ShowCurrentStep(engine);
 }

@@ -100,6 +100,7 @@ struct Statement {
   bool pure = false;
 
   std::string_view Operand(size_t n) const { return Piece(operandSpan[n]); }
+  bool HasOperand(size_t n) const { return operandSpan[n].length != 0; }
   std::string_view After(size_t n) const { return Piece(afterSpan[n]); }
   CompiledOperands& Compiled() const {
     if (!compiled) compiled = std::make_unique<CompiledOperands>();
