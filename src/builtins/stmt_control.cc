@@ -24,7 +24,7 @@ void OpenBlock(Interpreter& interp, const Statement& statement, bool unless) {
   interp.OpenIf(insideSkipped ? kIfDone : (value ? kIfRunning : kIfWaiting));
 }
 
-Next OneLineIf(Interpreter& interp, const Statement& statement, bool unless) {
+inline Next OneLineIf(Interpreter& interp, const Statement& statement, bool unless) {
   if (!statement.HasOperand(0) || !statement.HasOperand(1)) {
     interp.Fatal(msg::kTooFewArguments, statement.text);
   }
@@ -34,7 +34,7 @@ Next OneLineIf(Interpreter& interp, const Statement& statement, bool unless) {
   return interp.Execute(*statement.inner);
 }
 
-Next IfOrUnless(Interpreter& interp, const Statement& statement, bool unless) {
+inline Next IfOrUnless(Interpreter& interp, const Statement& statement, bool unless) {
   if (!statement.blockIf) return OneLineIf(interp, statement, unless);
   OpenBlock(interp, statement, unless);
   return Next::GoOn();
@@ -220,19 +220,31 @@ void StmtFor(Interpreter& interp, const Statement& statement) {
 
 namespace {
 
+[[gnu::noinline]] void FindForLine(Interpreter& interp, ForLoop& loop, int pc) {
+  const std::string target = sjis::AnsiUpper(TrimView(loop.header));
+  loop.backTo = interp.FindLineBackward(target, pc - 1);
+  loop.backFrom = pc;
+}
+
 // NEXT goes back to the line below the nearest line above it that reads
 // like its loop's FOR line, found once per loop and NEXT line.
 int ForLine(Interpreter& interp, ForLoop& loop) {
   const int pc = interp.ProgramCounter();
-  if (loop.backFrom != pc) {
-    const std::string target = sjis::AnsiUpper(TrimView(loop.header));
-    loop.backTo = interp.FindLineBackward(target, pc - 1);
-    loop.backFrom = pc;
-  }
+  if (loop.backFrom != pc) FindForLine(interp, loop, pc);
   return loop.backTo;
 }
 
 std::string BackJumpText(const ForLoop& loop) { return "GOTOBEFORE " + loop.header; }
+
+// What the jump back to the FOR line does before it jumps when it counts
+// as a statement of its own (deep nesting, the step display).
+[[gnu::noinline]] void EnterBackJump(Interpreter& interp, const ForLoop& loop) {
+  interp.EnterImpliedJump(BackJumpText(loop));
+}
+
+[[noreturn, gnu::noinline, gnu::cold]] void ReportNoForLine(Interpreter& interp, const ForLoop& loop) {
+  interp.Fatal(msg::kNoSuchLine, BackJumpText(loop));
+}
 
 }  // namespace
 
@@ -252,11 +264,9 @@ Next StmtNext(Interpreter& interp, const Statement&) {
     interp.EndForLoop();
     return Next::GoOn();
   }
-  if (interp.StatementDepth() >= kMaxStatementDepth || interp.StepMode()) {
-    interp.EnterImpliedJump(BackJumpText(loop));
-  }
+  if (interp.StatementDepth() >= kMaxStatementDepth || interp.StepMode()) EnterBackJump(interp, loop);
   const int line = ForLine(interp, loop);
-  if (line < 0) interp.Fatal(msg::kNoSuchLine, BackJumpText(loop));
+  if (line < 0) ReportNoForLine(interp, loop);
   return Next::JumpTo(line + 1);
 }
 

@@ -29,7 +29,7 @@ class DepthGuard {
   DepthGuard(Engine& engine, std::string_view text) : engine_(engine) {
     if (++engine_.expressionDepth > kMaxExpressionDepth) {
       --engine_.expressionDepth;
-      Fatal(engine_, std::string(msg::kExpressionTooDeep) + std::string(text));
+      Fatal(engine_, msg::kExpressionTooDeep, text);
     }
   }
   ~DepthGuard() { --engine_.expressionDepth; }
@@ -139,7 +139,7 @@ std::string EvaluateArg(Engine& engine, const Expr::Arg& arg) {
 }
 
 // ArgInteger of an argument whose value is no number known in advance.
-int32_t ArgIntegerOfText(Engine& engine, const Expr::Arg& arg) {
+[[gnu::noinline]] int32_t ArgIntegerOfText(Engine& engine, const Expr::Arg& arg) {
   int index = LookupVariable(engine, arg.ref);
   if (index >= 0) {
     if (const std::optional<int32_t> number = engine.variables.NumberOf(index)) {
@@ -157,7 +157,7 @@ int32_t ArgIntegerOfText(Engine& engine, const Expr::Arg& arg) {
 // What EvaluateArg's text reads as an integer (IntegerValue with 0), made
 // without the text where the argument is a number or names one.  A text
 // that reads as a number starts with none of ( " %, so it is its own value.
-int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
+inline int32_t ArgInteger(Engine& engine, const Expr::Arg& arg) {
   if (arg.literal) return arg.number.value_or(0);
   const int index = arg.ref.foundIndex;  // a simple reference found before
   if (index >= 0) {
@@ -189,13 +189,6 @@ class CallWalker : public ArgWalker {
   size_t next_ = 0;
 };
 
-// The function a call names, or null for any other operand and for a call
-// of an unknown name.
-const FunctionEntry* KnownFunctionOf(const Engine& engine, const Expr& expr) {
-  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
-  return &(*engine.builtins.functions)[static_cast<size_t>(expr.function)];
-}
-
 // The function of a call that compares the integer values of its two
 // arguments, or null for any other operand.
 const FunctionEntry* ComparisonOf(const Engine& engine, const Expr& expr) {
@@ -203,13 +196,6 @@ const FunctionEntry* ComparisonOf(const Engine& engine, const Expr& expr) {
   if (entry == nullptr || expr.args.size() != 2) return nullptr;
   const bool comparison = entry->fixed != nullptr && entry->variadic == nullptr && entry->compare != nullptr;
   return comparison ? entry : nullptr;
-}
-
-// The function of a call that answers an integer (FunctionEntry::integer),
-// or null for any other operand.
-const FunctionEntry* IntegerFunctionOf(const Engine& engine, const Expr& expr) {
-  const FunctionEntry* entry = KnownFunctionOf(engine, expr);
-  return entry != nullptr && entry->integer != nullptr ? entry : nullptr;
 }
 
 // What Evaluate and EvaluateCall do around a known function's fixed call
@@ -234,7 +220,7 @@ class FixedCallFrame {
   DepthGuard guard_;
 };
 
-bool CompareArgs(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
+inline bool CompareArgs(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   const int32_t first = ArgInteger(engine, expr.args[0]);
   return entry.compare(first, ArgInteger(engine, expr.args[1]));
 }
@@ -242,19 +228,24 @@ bool CompareArgs(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
 std::string CallVariadic(Engine& engine, const Expr& expr, const FunctionEntry& entry);
 std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& entry);
 
+// Argument i of a fixed call, evaluated with its origin.
+[[gnu::noinline]] void PrepareEvaluatedArg(Engine& engine, const Expr::Arg& arg, size_t i, CallArgs& args) {
+  OutsideTextWatch watch(engine);
+  std::string value = EvaluateArg(engine, arg);
+  args.SetEvaluated(i, std::move(value), watch.Origin());
+}
+
 // A fixed call's first arguments, each evaluated with its origin.
 void PrepareArgs(Engine& engine, const Expr& expr, CallArgs& args) {
   args.call = &expr;
-  const size_t count = std::min(kPreparedArgs, expr.args.size());
-  for (size_t i = 0; i < count; ++i) {
-    const Expr::Arg& arg = expr.args[i];
-    if (arg.literal) {
-      args.SetWritten(i, arg.token);
-      continue;
+  const Expr::Arg* arg = expr.args.data();
+  const Expr::Arg* const end = arg + std::min(kPreparedArgs, expr.args.size());
+  for (size_t i = 0; arg != end; ++arg, ++i) {
+    if (arg->literal) {
+      args.SetWritten(i, arg->token);
+    } else {
+      PrepareEvaluatedArg(engine, *arg, i, args);
     }
-    OutsideTextWatch watch(engine);
-    std::string value = EvaluateArg(engine, arg);
-    args.SetEvaluated(i, std::move(value), watch.Origin());
   }
 }
 
@@ -287,9 +278,9 @@ std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& ent
   return value;
 }
 
-// The integer a call of such a function answers: EvaluateCall less the
-// text, which could never be too large.
-int32_t CallInteger(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
+}  // namespace
+
+int32_t CallIntegerFunction(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
   FixedCallFrame frame(engine, expr, entry);
   CallArgs args;
   PrepareArgs(engine, expr, args);
@@ -298,6 +289,11 @@ int32_t CallInteger(Engine& engine, const Expr& expr, const FunctionEntry& entry
   if (entry.bringsOutsideText) ++engine.outsideTextReads;
   return value;
 }
+
+namespace {
+
+// EvaluateTruth of any operand but a comparison: the truth of its text.
+[[gnu::noinline]] bool TruthOfText(Engine& engine, const Expr& expr) { return IsTrue(Evaluate(engine, expr)); }
 
 // The compiled form of a text built at run time, from the engine's cache.
 // The cache is bounded by what its entries hold, not only by their number:
@@ -390,7 +386,7 @@ std::shared_ptr<const Expr> CompileExpr(std::string_view operand) {
 
 int32_t EvaluateIntegerOfNonWord(Engine& engine, const Expr& expr, int32_t defaultValue) {
   // An integer's text reads back as that integer.
-  if (const FunctionEntry* entry = IntegerFunctionOf(engine, expr)) return CallInteger(engine, expr, *entry);
+  if (const FunctionEntry* entry = IntegerFunctionOf(engine, expr)) return CallIntegerFunction(engine, expr, *entry);
   return IntegerValue(Evaluate(engine, expr), defaultValue);
 }
 
@@ -416,17 +412,11 @@ std::string Evaluate(Engine& engine, const Expr& expr) {
 
 bool EvaluateTruth(Engine& engine, const Expr& expr) {
   const FunctionEntry* comparison = ComparisonOf(engine, expr);
-  if (comparison == nullptr) return IsTrue(Evaluate(engine, expr));
+  if (comparison == nullptr) return TruthOfText(engine, expr);
   // What Evaluate and EvaluateCall do for the call, less its text ("True"
   // or "False", never too large).
   FixedCallFrame frame(engine, expr, *comparison);
   return CompareArgs(engine, expr, *comparison);
-}
-
-std::optional<int32_t> EvaluateIntegerAnswer(Engine& engine, const Expr& expr) {
-  const FunctionEntry* entry = IntegerFunctionOf(engine, expr);
-  if (entry == nullptr) return std::nullopt;
-  return CallInteger(engine, expr, *entry);
 }
 
 std::string EvaluateText(Engine& engine, std::string_view operand) {

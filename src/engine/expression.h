@@ -82,10 +82,30 @@ std::string Evaluate(Engine& engine, const Expr& expr);
 // Whether Evaluate's text is true (IsTrue), without making the text when
 // the operand is a call that compares two integers.
 bool EvaluateTruth(Engine& engine, const Expr& expr);
+// The function a call names, or null for any other operand and for a call
+// of an unknown name.
+inline const FunctionEntry* KnownFunctionOf(const Engine& engine, const Expr& expr) {
+  if (expr.kind != Expr::Kind::kCall || expr.function < 0) return nullptr;
+  return &(*engine.builtins.functions)[static_cast<size_t>(expr.function)];
+}
+// The function of a call that answers an integer (FunctionEntry::integer),
+// or null for any other operand.
+inline const FunctionEntry* IntegerFunctionOf(const Engine& engine, const Expr& expr) {
+  const FunctionEntry* entry = KnownFunctionOf(engine, expr);
+  return entry != nullptr && entry->integer != nullptr ? entry : nullptr;
+}
+// The integer such a function answers for a call: what Evaluate does less
+// the text, which could never be too large.
+int32_t CallIntegerFunction(Engine& engine, const Expr& expr, const FunctionEntry& entry);
 // For a call of a function whose value is always an integer's text: that
 // integer, with everything Evaluate does but making the text.  Nothing
-// (and nothing evaluated) for any other operand.
-std::optional<int32_t> EvaluateIntegerAnswer(Engine& engine, const Expr& expr);
+// (and nothing evaluated) for any other operand.  Inline, so that the
+// answer is no value passed back through memory.
+inline std::optional<int32_t> EvaluateIntegerAnswer(Engine& engine, const Expr& expr) {
+  const FunctionEntry* entry = IntegerFunctionOf(engine, expr);
+  if (entry == nullptr) return std::nullopt;
+  return CallIntegerFunction(engine, expr, *entry);
+}
 // A variable's integer (VariableTable::IntegerOf), counted when its text
 // came from outside the macro.
 inline int32_t ReadVariableInteger(Engine& engine, int index, int32_t defaultValue) {

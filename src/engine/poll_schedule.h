@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/engine.h"
 #include "engine/statement.h"
@@ -40,17 +41,23 @@ class PollSchedule {
   // Whether the loop looks after `done`, with line `next` to run next (at
   // or past the end of the list: the run ends).
   bool LookAfter(const Statement& done, int next) {
-    const bool look = LookDue(done, next);
-    poll_.owed = !look;
-    poll_.effectSeen = false;
-    if (look) Looked();
-    return look;
+    if (QuietStep(done, next) && !LookDueAfterQuietStep()) {
+      poll_.owed = true;
+      return false;
+    }
+    Look();
+    return true;
   }
 
  private:
-  bool LookDue(const Statement& done, int next) {
-    if (!done.pure || poll_.effectSeen || Paced()) return true;
-    if (!PureLineAt(next)) return true;
+  // Pure computation between pure lines, with no effect seen and nothing
+  // pacing the run.
+  bool QuietStep(const Statement& done, int next) const {
+    return done.pure && !poll_.effectSeen && !Paced() && PureLineAt(next);
+  }
+  // Counts a quiet step; true when the count, or the clock read every
+  // kPureStatementsPerClockRead of them, says to look.
+  bool LookDueAfterQuietStep() {
     if (++pureInARow_ % kPureStatementsPerClockRead != 0) return false;
     return pureInARow_ >= kPureStatementsPerLook || clock_.CoarseTicks() != ticksAtLook_;
   }
@@ -58,13 +65,16 @@ class PollSchedule {
   // loop sleeps or draws after each one.
   bool Paced() const { return pacing_.autoDelay > 0 || pacing_.stepMode; }
   bool PureLineAt(int line) const {
-    return line >= 0 && static_cast<size_t>(line) < statements_.size() && statements_[static_cast<size_t>(line)].pure;
+    const auto index = static_cast<size_t>(line);  // a negative line is far past the end
+    return index < pureLines_.size() && pureLines_[index] != 0;
   }
-  void Looked();
+  void Look();
 
   PollState& poll_;
   const Pacing& pacing_;
-  const StatementList& statements_;
+  // Each line's purity, one byte a line: the list does not change while
+  // the macro runs.
+  std::vector<uint8_t> pureLines_;
   platform::Clock& clock_;
   uint32_t pureInARow_ = 0;
   uint64_t ticksAtLook_ = 0;

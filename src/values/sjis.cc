@@ -169,11 +169,14 @@ std::string_view UpToNul(std::string_view text) {
 }
 
 int JLength(std::string_view text) {
-  // CountChars up to the first NUL, in one pass: a lead byte before the
-  // NUL or the end stands alone.
   const size_t size = text.size();
-  int count = 0;
-  for (size_t pos = 0; pos < size && text[pos] != '\0'; ++count) {
+  // Bytes 1 to 0x7F are one character each: most texts are nothing else.
+  size_t pos = 0;
+  while (pos < size && static_cast<unsigned char>(ByteAt(text, pos) - 1) < 0x7F) ++pos;
+  // The rest: CountChars up to the first NUL, in one pass; a lead byte
+  // before the NUL or the end stands alone.
+  int count = static_cast<int>(pos);
+  for (; pos < size && text[pos] != '\0'; ++count) {
     pos += (IsLeadByte(ByteAt(text, pos)) && pos + 1 < size && text[pos + 1] != '\0') ? 2 : 1;
   }
   return count;
