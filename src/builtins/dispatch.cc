@@ -28,7 +28,7 @@ constexpr KeywordHandler kStatements[] = {
     {"FOR", GoOnAfter<StmtFor>}, {"NEXT", StmtNext}, {"EXITFOR", StmtExitFor}, {"END", StmtEnd},
     {"PAUSE", GoOnAfter<StmtPause>}, {"STEP", GoOnAfter<StmtStep>},
     // Variables.
-    {"SET", GoOnAfter<StmtSet>}, {"INC", GoOnAfter<StmtInc>}, {"DEC", GoOnAfter<StmtDec>},
+    {"SET", StmtSet}, {"INC", StmtInc}, {"DEC", StmtDec},
     // Input and timing.
     {"DELAY", GoOnAfter<StmtDelay>}, {"AUTODELAY", GoOnAfter<StmtAutoDelay>},
     {"BLOCKINPUT", GoOnAfter<StmtBlockInput>},

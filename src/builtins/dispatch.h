@@ -33,9 +33,10 @@ Next StmtExitFor(Interpreter&, const Statement&);
 Next StmtEnd(Interpreter&, const Statement&);
 void StmtPause(Interpreter&, const Statement&);
 void StmtStep(Interpreter&, const Statement&);
-void StmtSet(Interpreter&, const Statement&);
-void StmtInc(Interpreter&, const Statement&);
-void StmtDec(Interpreter&, const Statement&);
+// The statements a computing loop runs most answer the run loop directly.
+Next StmtSet(Interpreter&, const Statement&);
+Next StmtInc(Interpreter&, const Statement&);
+Next StmtDec(Interpreter&, const Statement&);
 void StmtDelay(Interpreter&, const Statement&);
 void StmtAutoDelay(Interpreter&, const Statement&);
 void StmtBlockInput(Interpreter&, const Statement&);

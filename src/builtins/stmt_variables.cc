@@ -26,22 +26,37 @@ void AddToVariable(Interpreter& interp, const Statement& statement, bool subtrac
   interp.StoreInteger(index, subtract ? WrapSub(current, step) : WrapAdd(current, step));
 }
 
+// SET of a value that is text: the text is swapped in, so its room serves
+// the old value.
+[[gnu::noinline]] void SetText(Interpreter& interp, const Statement& statement, int index,
+                               const OutsideTextWatch& watch) {
+  std::string value = interp.Operand(statement, 1);
+  interp.Exchange(index, value, watch.Origin());
+}
+
 }  // namespace
 
-void StmtSet(Interpreter& interp, const Statement& statement) {
+Next StmtSet(Interpreter& interp, const Statement& statement) {
   int index = TargetOf(interp, statement);
   const OutsideTextWatch watch = interp.WatchOutsideText();
   // An integer answer is stored as one; its text is written when read.
   if (const std::optional<int32_t> number = interp.OperandIntegerAnswer(statement, 1)) {
     interp.StoreInteger(index, *number);
     interp.SetOrigin(index, watch.Origin());
-    return;
+  } else {
+    SetText(interp, statement, index, watch);
   }
-  std::string value = interp.Operand(statement, 1);
-  interp.Exchange(index, value, watch.Origin());
+  return Next::GoOn();
 }
 
-void StmtInc(Interpreter& interp, const Statement& statement) { AddToVariable(interp, statement, false); }
-void StmtDec(Interpreter& interp, const Statement& statement) { AddToVariable(interp, statement, true); }
+Next StmtInc(Interpreter& interp, const Statement& statement) {
+  AddToVariable(interp, statement, false);
+  return Next::GoOn();
+}
+
+Next StmtDec(Interpreter& interp, const Statement& statement) {
+  AddToVariable(interp, statement, true);
+  return Next::GoOn();
+}
 
 }  // namespace vendrix

@@ -121,8 +121,7 @@ inline Next RunStatement(Engine& engine, const Statement& statement) {
 
 // Tells the desktop which line runs, so what it shows or records can point
 // at it; it is called only when it asked to be told of this start.
-void StartLine(Engine& engine, int line) {
-  platform::RunningStatement& running = engine.running;
+void StartLine(Engine& engine, platform::RunningStatement& running, int line) {
   running.statement = line;
   if (++running.started >= running.callAt) engine.platform.shellWindow.StatementStarting();
 }
@@ -167,20 +166,21 @@ void RunLoadedMacro(Engine& engine) {
   run.statements.DecidePurity([&](const Statement& s) { return StatementIsPure(s, engine.builtins); });
   const int size = static_cast<int>(run.statements.size());
   PollSchedule schedule(engine);
+  platform::RunningStatement& running = engine.running;
   bool look = true;  // messages are let through before the first statement
   int line = 0;
   do {
     run.programCounter = line;
     if (look) LetMessagesThrough(engine);
     const Statement& statement = run.statements[static_cast<size_t>(line)];
-    StartLine(engine, line);
+    StartLine(engine, running, line);
     Next next;
     try {
       next = RunStatement(engine, statement);
     } catch (const RunBroken&) {
       break;  // the break key stopped it: no next line
     }
-    line = LineAfter(run, line, next);
+    line = next.kind == Next::Kind::kGoOn ? line + 1 : LineAfter(run, line, next);
     run.programCounter = line - 1;
     // An auto-delay paces every statement, so it always comes with a look.
     look = schedule.LookAfter(statement, line);
