@@ -236,7 +236,7 @@ std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& ent
 }
 
 // A fixed call's first arguments, each evaluated with its origin.
-void PrepareArgs(Engine& engine, const Expr& expr, CallArgs& args) {
+inline void PrepareArgs(Engine& engine, const Expr& expr, CallArgs& args) {
   args.call = &expr;
   const Expr::Arg* arg = expr.args.data();
   const Expr::Arg* const end = arg + std::min(kPreparedArgs, expr.args.size());
