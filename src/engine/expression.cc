@@ -100,7 +100,7 @@ void CompileQuoted(Expr& expr, std::string_view operand) {
 // test.
 [[gnu::noinline]] void EvaluationCountReached(Engine& engine, const Expr& expr) {
   if (engine.evaluations > kMaxEvaluationsPerStatement) {
-    Fatal(engine, std::string(msg::kTooManyEvaluations) + sjis::JCopy(expr.text, 1, kShownCallChars));
+    Fatal(engine, msg::kTooManyEvaluations, sjis::JCopy(expr.text, 1, kShownCallChars));
   }
   if (!engine.run.idle && BreakRequested(engine)) throw RunBroken{};
 }
@@ -278,20 +278,6 @@ std::string CallFixed(Engine& engine, const Expr& expr, const FunctionEntry& ent
   return value;
 }
 
-}  // namespace
-
-int32_t CallIntegerFunction(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
-  FixedCallFrame frame(engine, expr, entry);
-  CallArgs args;
-  PrepareArgs(engine, expr, args);
-  Interpreter interpreter(engine);
-  const int32_t value = entry.integer(interpreter, args);
-  if (entry.bringsOutsideText) ++engine.outsideTextReads;
-  return value;
-}
-
-namespace {
-
 // EvaluateTruth of any operand but a comparison: the truth of its text.
 [[gnu::noinline]] bool TruthOfText(Engine& engine, const Expr& expr) { return IsTrue(Evaluate(engine, expr)); }
 
@@ -382,6 +368,16 @@ std::shared_ptr<const Expr> CompileExpr(std::string_view operand) {
     expr->number = ParseInteger(operand);
   }
   return expr;
+}
+
+int32_t CallIntegerFunction(Engine& engine, const Expr& expr, const FunctionEntry& entry) {
+  FixedCallFrame frame(engine, expr, entry);
+  CallArgs args;
+  PrepareArgs(engine, expr, args);
+  Interpreter interpreter(engine);
+  const int32_t value = entry.integer(interpreter, args);
+  if (entry.bringsOutsideText) ++engine.outsideTextReads;
+  return value;
 }
 
 int32_t EvaluateIntegerOfNonWord(Engine& engine, const Expr& expr, int32_t defaultValue) {

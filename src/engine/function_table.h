@@ -29,7 +29,9 @@ class CallArgs {
  public:
   CallArgs() : values_{&none_, &none_, &none_, &none_, &none_} {}
   ~CallArgs() {
-    for (unsigned held = held_; held != 0; held &= held - 1) Evaluated(std::countr_zero(held)).~basic_string();
+    for (unsigned held = held_; held != 0; held &= held - 1) {
+      Evaluated(static_cast<size_t>(std::countr_zero(held))).~basic_string();
+    }
   }
   CallArgs(const CallArgs&) = delete;
   CallArgs& operator=(const CallArgs&) = delete;
@@ -56,7 +58,7 @@ class CallArgs {
   struct Room {
     alignas(std::string) unsigned char bytes[sizeof(std::string)];
   };
-  std::string& Evaluated(int i) { return *std::launder(reinterpret_cast<std::string*>(evaluated_[i].bytes)); }
+  std::string& Evaluated(size_t i) { return *std::launder(reinterpret_cast<std::string*>(evaluated_[i].bytes)); }
 
   const std::string none_;
   std::array<const std::string*, 5> values_;

@@ -1,6 +1,5 @@
 #include "engine/run.h"
 
-
 #include "desktop/input.h"
 #include "desktop/paste.h"
 #include "engine/engine.h"

@@ -471,6 +471,22 @@ TEST(FunctionTableTest, LookupIgnoresLetterCaseOnly) {
   EXPECT_EQ(FindFunction("hello"), -1);
 }
 
+// A fixed call's arguments are read as written, made by evaluation, or
+// missing (empty); one that ends the program releases those made before it.
+TEST(EvaluatorTest, FixedCallArgumentsWrittenMadeAndMissing) {
+  TestWorld world;
+  const std::string longText = std::string(40, 'x') + "tail";  // too long to live inside a string
+  EXPECT_EQ(world.RunLines({"DIM %l", "SET %l " + longText, "SET %0 (substr %l 41 4)",
+                            "SET %1 (substr %l 41)", "SET %2 (pos tail %l)", "SET %3 (substr %l (div 1 0) 2)",
+                            "SET %4 after"}),
+            1);
+  EXPECT_EQ(world.Var("%0"), "tail");
+  EXPECT_EQ(world.Var("%1"), "tail");  // a missing count is the whole rest
+  EXPECT_EQ(world.Var("%2"), "41");
+  EXPECT_EQ(world.Boxes(), (std::vector<std::string>{"Err：0 で割ろうとしました : (div 1 0)", "マクロを中断します"}));
+  EXPECT_EQ(world.Var("%4"), "");
+}
+
 TEST(EvaluatorTest, DivisionWithoutAnAnswerIsFatal) {
   struct Case {
     const char* expression;
