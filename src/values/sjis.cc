@@ -176,9 +176,7 @@ int JLength(std::string_view text) {
   // The rest: CountChars up to the first NUL, in one pass; a lead byte
   // before the NUL or the end stands alone.
   int count = static_cast<int>(pos);
-  for (; pos < size && text[pos] != '\0'; ++count) {
-    pos += (IsLeadByte(ByteAt(text, pos)) && pos + 1 < size && text[pos + 1] != '\0') ? 2 : 1;
-  }
+  for (; pos < size && text[pos] != '\0'; ++count) pos += IsLeadByteAt(text, pos) ? 2 : 1;
   return count;
 }
 
