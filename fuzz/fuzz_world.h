@@ -113,7 +113,8 @@ class BudgetClock final : public platform::Clock {
     if (armed && desktop_.NowMs() > kVirtualTimeLimitMs) throw ProgramEnd{kBudgetSpent};
   }
   uint32_t TickCount() override { return inner_.TickCount(); }
-  uint64_t CoarseTicks() override { return inner_.CoarseTicks(); }
+  uint64_t SteadyMicroseconds() override { return inner_.SteadyMicroseconds(); }
+  bool StandsStillWhileComputing() const override { return inner_.StandsStillWhileComputing(); }
   platform::LocalTime Now() override { return inner_.Now(); }
   bool armed = false;
 

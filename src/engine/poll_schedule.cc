@@ -6,7 +6,8 @@ PollSchedule::PollSchedule(Engine& engine)
     : poll_(engine.run.poll),
       pacing_(engine.pacing),
       clock_(engine.platform.clock),
-      ticksAtLook_(clock_.CoarseTicks()) {
+      pureStatementsPerLook_(clock_.StandsStillWhileComputing() ? kPureStatementsPerLook : UINT32_MAX),
+      microsecondsAtLook_(clock_.SteadyMicroseconds()) {
   const StatementList& statements = engine.run.statements;
   pureLines_.reserve(statements.size());
   for (size_t line = 0; line < statements.size(); ++line) pureLines_.push_back(statements[line].pure ? 1 : 0);
@@ -19,7 +20,7 @@ void PollSchedule::Look() {
   poll_.owed = false;
   poll_.effectSeen = false;
   pureInARow_ = 0;
-  ticksAtLook_ = clock_.CoarseTicks();
+  microsecondsAtLook_ = clock_.SteadyMicroseconds();
 }
 
 }  // namespace vendrix

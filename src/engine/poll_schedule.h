@@ -8,14 +8,15 @@
 // every statement with an effect, and after the statement before one, so
 // that a held break key stops the run before the effect; after the last
 // statement; after every statement while an auto-delay or the step display
-// paces the run; and otherwise once the coarse clock has moved on or
-// kPureStatementsPerLook pure statements have run in a row (the clock is
-// read every kPureStatementsPerClockRead of them).  Wherever a
-// break or a message could change what the macro does next, the look comes
-// after the same statement as if the loop looked every time; what is skipped
-// is pure computation, which nothing outside the interpreter can see.  On
-// the simulated desktop pure statements take no virtual time, so there the
-// count alone decides and a trace stays the same from run to run.
+// paces the run; and otherwise once a millisecond of pure computation has
+// passed (the steady clock is read every kPureStatementsPerClockRead pure
+// statements).  Wherever a break or a message could change what the macro
+// does next, the look comes after the same statement as if the loop looked
+// every time; what is skipped is pure computation, which nothing outside the
+// interpreter can see.  On the simulated desktop pure statements take no
+// virtual time, so there a count of them decides instead
+// (kPureStatementsPerLook in a row) and a trace stays the same from run to
+// run.
 #pragma once
 
 #include <cstdint>
@@ -26,11 +27,13 @@
 
 namespace vendrix {
 
+inline constexpr uint64_t kMicrosecondsPerLook = 1000;
+// Where the clock stands still while the interpreter computes.
 inline constexpr uint32_t kPureStatementsPerLook = 4096;
-// The coarse clock is read once per this many pure statements in a row: a
-// few microseconds of computation, against a clock that moves by
-// milliseconds, and a read is a call through the platform.
-inline constexpr uint32_t kPureStatementsPerClockRead = 64;
+// The clock is read once per this many pure statements in a row: a few
+// microseconds of the cheapest statements, and a read is a call through the
+// platform (under Wine, about 0.1 us).
+inline constexpr uint32_t kPureStatementsPerClockRead = 256;
 static_assert(kPureStatementsPerLook % kPureStatementsPerClockRead == 0);
 
 // Asked after every statement, so the common answer (no look) is decided
@@ -55,11 +58,12 @@ class PollSchedule {
   bool QuietStep(const Statement& done, int next) const {
     return done.pure && !poll_.effectSeen && !Paced() && PureLineAt(next);
   }
-  // Counts a quiet step; true when the count, or the clock read every
-  // kPureStatementsPerClockRead of them, says to look.
+  // Counts a quiet step; true when the clock, read every
+  // kPureStatementsPerClockRead of them, or the count says to look.
   bool LookDueAfterQuietStep() {
     if (++pureInARow_ % kPureStatementsPerClockRead != 0) return false;
-    return pureInARow_ >= kPureStatementsPerLook || clock_.CoarseTicks() != ticksAtLook_;
+    return pureInARow_ >= pureStatementsPerLook_ ||
+           clock_.SteadyMicroseconds() - microsecondsAtLook_ >= kMicrosecondsPerLook;
   }
   // An auto-delay or the step display makes every statement an effect: the
   // loop sleeps or draws after each one.
@@ -76,8 +80,10 @@ class PollSchedule {
   // the macro runs.
   std::vector<uint8_t> pureLines_;
   platform::Clock& clock_;
+  // kPureStatementsPerLook where the clock stands still, else never.
+  uint32_t pureStatementsPerLook_;
   uint32_t pureInARow_ = 0;
-  uint64_t ticksAtLook_ = 0;
+  uint64_t microsecondsAtLook_ = 0;
 };
 
 }  // namespace vendrix

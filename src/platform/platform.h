@@ -70,10 +70,13 @@ class Clock {
   virtual void Sleep(uint32_t ms) = 0;
   // Milliseconds since some fixed point (timeGetTime).
   virtual uint32_t TickCount() = 0;
-  // Milliseconds from a clock cheap enough to read after every statement:
-  // no system call, never wraps, and it may advance in steps of the
-  // system's tick (10 to 16 ms on Windows).  Nothing traces it.
-  virtual uint64_t CoarseTicks() = 0;
+  // Microseconds from a steady clock cheap enough to read every few hundred
+  // statements (QueryPerformanceCounter: on Windows read in user mode, under
+  // Wine a call of well under a microsecond); never wraps.  Nothing traces it.
+  virtual uint64_t SteadyMicroseconds() = 0;
+  // Whether computation takes no time on this clock: the simulated
+  // desktop's virtual time moves only when the program sleeps or waits.
+  virtual bool StandsStillWhileComputing() const { return false; }
   // Sleep within a wait that only the user's keys can end (PAUSE, readkey
   // without a time limit).  A desktop whose user is scripted may end the
   // program when the script can no longer end the wait.

@@ -3,6 +3,8 @@
 // break key once, so the GetAsyncKeyState lines of a trace count the looks.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,50 @@ TEST(PollScheduleTest, PureLoopLooksEvery4096Statements) {
   // in a row; after the last.
   EXPECT_EQ(world.CountCalls("GetAsyncKeyState"), 6);
   static_assert(kPureStatementsPerLook == 4096);
+}
+
+// A clock that moves while the interpreter computes, as a real one does:
+// each read is `step` microseconds after the one before.
+class RunningClock final : public platform::Clock {
+ public:
+  RunningClock(platform::Clock& inner, uint64_t step) : inner_(inner), step_(step) {}
+  platform::LocalTime Now() override { return inner_.Now(); }
+  void Sleep(uint32_t ms) override { inner_.Sleep(ms); }
+  uint32_t TickCount() override { return inner_.TickCount(); }
+  uint64_t SteadyMicroseconds() override { return now_ += step_; }
+
+ private:
+  platform::Clock& inner_;
+  const uint64_t step_;
+  uint64_t now_ = 0;
+};
+
+// On a clock that moves, a millisecond decides, not the count: the clock is
+// read every 256 pure statements.
+TEST(PollScheduleTest, PureLoopLooksEveryMillisecondOnARunningClock) {
+  struct Case {
+    uint64_t microsecondsPerRead;
+    int looks;
+  };
+  // FOR, then 10,000 times INC and NEXT: 20,001 statements, the last 20,000
+  // of them one pure run.  Besides the first and the last statement's:
+  const Case cases[] = {
+      {0, 2},       // a millisecond never passes: no look in between
+      {250, 21},    // every fourth read, 1,024 statements: 19 in between
+      {1000, 80},   // every read: 78 in between
+  };
+  for (const Case& c : cases) {
+    TestWorld world;
+    RunningClock clock(world.platform.clock, c.microsecondsPerRead);
+    const platform::Platform& sim = world.platform;
+    platform::Platform running{sim.dialogs, clock,         sim.input,    sim.messages, sim.shellWindow,
+                               sim.display, sim.pointer,   sim.windows,  sim.clipboard, sim.programs,
+                               sim.sound,   sim.joysticks, sim.files,    sim.host};
+    std::unique_ptr<Engine> engine = NewEngine(running, Settings{});
+    world.AddMacro({"FOR %0=1 TO 10000", "INC %1", "NEXT"});
+    RunMacro(*engine, std::string(kMacroName));
+    EXPECT_EQ(world.CountCalls("GetAsyncKeyState"), c.looks) << c.microsecondsPerRead;
+  }
 }
 
 // A look comes between statements, whether it follows a long stretch of

@@ -46,9 +46,9 @@ uint32_t SimClock::TickCount() {
   return ticks;
 }
 
-// The virtual time, untraced: the run loop reads it after statements, and a
-// trace must not depend on how often.
-uint64_t SimClock::CoarseTicks() { return world_.NowMs(); }
+// The virtual time, untraced: the run loop reads it between statements, and
+// a trace must not depend on how often.
+uint64_t SimClock::SteadyMicroseconds() { return world_.NowMs() * 1000; }
 
 // The local clock runs with the virtual one from its value at start-up.
 platform::LocalTime SimClock::Now() {

@@ -19,7 +19,8 @@ class SimClock final : public platform::Clock {
   platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
-  uint64_t CoarseTicks() override;
+  uint64_t SteadyMicroseconds() override;
+  bool StandsStillWhileComputing() const override { return true; }
   void SleepAwaitingUser(uint32_t ms) override;
 
  private:

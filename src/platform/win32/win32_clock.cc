@@ -13,8 +13,22 @@ void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
 uint32_t Win32Clock::TickCount() { return ::timeGetTime(); }
 
-// GetTickCount64 reads the tick count Windows keeps in the page it shares
-// with every process: no call into the kernel (or, under Wine, the server).
-uint64_t Win32Clock::CoarseTicks() { return ::GetTickCount64(); }
+// The performance counter's rate is fixed at boot.
+Win32Clock::Win32Clock() {
+  LARGE_INTEGER frequency{};
+  ::QueryPerformanceFrequency(&frequency);
+  countsPerSecond_ = frequency.QuadPart > 0 ? static_cast<uint64_t>(frequency.QuadPart) : 1;
+}
+
+// The performance counter, not the tick count: the tick count moves in steps
+// of the system's tick (10 to 16 ms), too coarse for the run loop's looks.
+// Windows reads the counter in user mode; under Wine it is no trip to the
+// server.  Whole seconds and the rest apart, so the product cannot overflow.
+uint64_t Win32Clock::SteadyMicroseconds() {
+  LARGE_INTEGER now{};
+  ::QueryPerformanceCounter(&now);
+  const auto counts = static_cast<uint64_t>(now.QuadPart);
+  return counts / countsPerSecond_ * 1000000 + counts % countsPerSecond_ * 1000000 / countsPerSecond_;
+}
 
 }  // namespace vendrix::win32

@@ -19,10 +19,14 @@ class Win32Dialogs final : public platform::Dialogs {
 
 class Win32Clock final : public platform::Clock {
  public:
+  Win32Clock();
   platform::LocalTime Now() override;
   void Sleep(uint32_t ms) override;
   uint32_t TickCount() override;
-  uint64_t CoarseTicks() override;
+  uint64_t SteadyMicroseconds() override;
+
+ private:
+  uint64_t countsPerSecond_;
 };
 
 class Win32Input final : public platform::Input {
