@@ -8,6 +8,7 @@ the same machine, and prints both times and their ratio.
 
   bench/wine_loop.py --native build/linux/vendrix --wine build/win32/Vendrix.exe [--passes N] [--runs K]
                     [--before-native OLD/vendrix] [--before-wine OLD/Vendrix.exe] [--before-passes N]
+                    [--empty build/win32/vendrix_empty_program.exe]
 
 Each program runs the macro K times (default 3); the best time of each
 counts, so that a busy moment of a shared machine does not decide.  Each
@@ -16,7 +17,9 @@ time without them is shown beside the whole (Wine's start of a process is
 far slower than a native one).  With
 --before-native and --before-wine, builds of an earlier commit run beside
 them in the same session (the Wine one with --before-passes, default
---passes, since an old build may take minutes for a million).  The
+--passes, since an old build may take minutes for a million).  With
+--empty, a program that loads the libraries Vendrix.exe loads and ends is
+timed too: Wine's floor under any such program's start and end.  The
 Wine prefix and X server are the end-to-end suite's (tests/e2e/run_e2e.py),
 set up once before the timing starts.
 """
@@ -66,6 +69,7 @@ def main() -> int:
     parser.add_argument("--wine", type=Path, required=True, help="the Windows build's Vendrix.exe")
     parser.add_argument("--before-native", type=Path, help="an earlier Linux build, timed beside it")
     parser.add_argument("--before-wine", type=Path, help="an earlier Vendrix.exe, timed beside it")
+    parser.add_argument("--empty", type=Path, help="the Windows build's vendrix_empty_program.exe")
     parser.add_argument("--wine-arch", choices=("win32", "win64"), default="win32")
     parser.add_argument("--passes", type=int, default=1000000)
     parser.add_argument("--before-passes", type=int, help="passes for --before-wine (default --passes)")
@@ -74,6 +78,7 @@ def main() -> int:
     before_passes = options.before_passes or options.passes
 
     rows = []  # (label, passes, seconds, seconds of a one-pass run)
+    empty_s = None  # the empty program's start and end
     with tempfile.TemporaryDirectory(prefix="vendrix-wine-loop-") as temp:
         folder = program_folder(Path(temp), options.passes)
         before_folder = program_folder(Path(temp) / "before", before_passes) if options.before_wine else None
@@ -98,6 +103,11 @@ def main() -> int:
                 return best_time(lambda: run("LOOP.MAC"), options.runs), best_time(lambda: run("START.MAC"), options.runs)
 
             rows.append(("Wine", options.passes, *timed_wine(options.wine, folder)))
+            if options.empty:
+                empty = folder / "empty.exe"
+                empty.write_bytes(options.empty.resolve().read_bytes())
+                session.wine([str(empty)], timeout=600, cwd=folder)
+                empty_s = best_time(lambda: session.wine([str(empty)], timeout=600, cwd=folder), options.runs)
             if options.before_wine:
                 rows.append(("Wine, before", before_passes, *timed_wine(options.before_wine, before_folder)))
         rows.insert(0, ("native", options.passes, *timed_native(options.native)))
@@ -110,6 +120,8 @@ def main() -> int:
         loop_s = max(seconds - start_s, 1e-9)
         print(f"{label + ':':16} {passes:8} passes {seconds:9.3f} s whole, {start_s:6.3f} s start and end, "
               f"{loop_s:9.3f} s loop  {statements / loop_s / 1e6:8.2f} M statements/s")
+    if empty_s is not None:
+        print(f"{'empty program:':16} {'':8}        {'':9}          {empty_s:6.3f} s start and end (Wine's floor)")
     by_label = {label: (seconds, start_s) for label, _, seconds, start_s in rows}
     (wine_s, wine_start), (native_s, native_start) = by_label["Wine"], by_label["native"]
     print(f"ratio Wine/native: {wine_s / native_s:.2f} whole, "

@@ -55,6 +55,25 @@ std::optional<std::string> ExactSjis(std::wstring_view wide) {
   return out;
 }
 
+using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+// The file dialog's library is loaded when a macro first asks for it, not
+// at every start: it brings in much of the shell (some 30 ms of each start
+// under Wine) for a dialog few macros show.  Loaded by its full path from
+// the system folder, and kept, as a linked library would be.
+GetOpenFileNameFunction FileDialogFunction() {
+  wchar_t folder[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(folder, length) + L"\\comdlg32.dll";
+  const HMODULE library = ::LoadLibraryW(path.c_str());
+  if (library == nullptr) return nullptr;
+  const FARPROC found = ::GetProcAddress(library, "GetOpenFileNameW");
+  // Through the generic function pointer type, which any function type
+  // converts from without a warning.
+  return reinterpret_cast<GetOpenFileNameFunction>(reinterpret_cast<void (*)()>(found));
+}
+
 }  // namespace
 
 // ---- the menu window, its icon and its hotkeys ---------------------------------
@@ -136,7 +155,9 @@ std::optional<std::string> Win32ShellWindow::ChooseFile(std::string_view filter)
   // OFN_NOCHANGEDIR: relative names in macros keep meaning the same folder.
   dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                  OFN_NOCHANGEDIR;
-  const BOOL chosen = ::GetOpenFileNameW(&dialog);
+  const GetOpenFileNameFunction getOpenFileName = FileDialogFunction();
+  if (getOpenFileName == nullptr) return std::nullopt;  // as if cancelled: no file chosen
+  const BOOL chosen = getOpenFileName(&dialog);
   window_.RethrowPendingError();  // a timer tick's, from the dialog's loop
   if (!chosen) return std::nullopt;
   file.resize(file.find(L'\0'));
