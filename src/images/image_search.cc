@@ -46,11 +46,11 @@
 // needle's sequence of rows.  That costs a fixed amount per pixel whatever
 // the pictures hold.  Rows are read top to bottom, so the first sequence
 // confirmed in a column is its topmost place; after it only columns to its
-// left can come first.  A row that repeats one of the few rows above holds
-// the same windows, so it is compared with those rows instead of
-// fingerprinted, and only the columns where a needle row lies, here or in
-// the row above, step their matchers: vertical stripes, flat areas and
-// lines shifted back and forth cost about one read.
+// left can come first.  A row that repeats a row above holds the same
+// windows, so it is compared with that row instead of fingerprinted, and
+// only the columns where a needle row lies, here or in the row above, step
+// their matchers: vertical stripes, flat areas and rows that come back
+// after any number of others cost about one read.
 #include "images/image_search.h"
 
 #include <algorithm>
@@ -60,6 +60,7 @@
 #include <random>
 #include <tuple>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -973,31 +974,56 @@ class RowSequenceMatcher {
   std::vector<int> table_;
 };
 
-// How far up pass two looks for a row with the same pixels as the one it
-// is about to read.  Rows that repeat with a short period (every other
-// line shifted, dither patterns of two to four rows, checkerboards of
-// small cells) then find their twin.  Each row further costs one more
-// comparison per row, and a comparison reads the whole row when the rows
-// differ only near their end; four keeps that worst case a few reads of
-// the haystack.
+// How far up pass two first looks for a row with the same pixels as the
+// one it is about to read, comparing row with row.  Rows that repeat with a
+// short period (every other line shifted, dither patterns of two to four
+// rows, checkerboards of small cells) find their twin there; a comparison
+// mostly stops at the rows' first pixels, but reads the whole row when they
+// differ only near its end, so four keeps that worst case a few reads of
+// the haystack.  A row with no twin that near is looked up by its key among
+// all the fingerprinted rows above.
 constexpr int kTwinReach = 4;
 
-// Which haystack rows repeat a row at most kTwinReach above over the
-// columns a place can cover: such a row holds the windows of that row, so
-// pass two need not fingerprint it.  Every repeating row is traced to the
-// fingerprinted row it equals, its source.
+// Which haystack rows repeat a row above over the columns a place can
+// cover: such a row holds the windows of that row, so pass two need not
+// fingerprint it.  Every repeating row is traced to the fingerprinted row it
+// equals, its source.
 struct AlikeRows {
   std::vector<int> source;   // per row: the fingerprinted row with its pixels, itself if none
   std::vector<int> lastUse;  // per fingerprinted row: the last row that needs its hits, -1 if none
 };
 
+bool SamePixels(const Image& large, int y, int other, int firstX, size_t bytes) {
+  return std::memcmp(large.Row(y) + firstX, large.Row(other) + firstX, bytes) == 0;
+}
+
 // The nearest of the kTwinReach rows above with the same pixels, or -1.
-// Comparing stops at the first difference, which most rows show early.
-int TwinAbove(const Image& large, int y, int firstX, size_t bytes) {
+int TwinJustAbove(const Image& large, int y, int firstX, size_t bytes) {
   for (int above = y - 1; above >= std::max(0, y - kTwinReach); --above)
-    if (std::memcmp(large.Row(y) + firstX, large.Row(above) + firstX, bytes) == 0) return above;
+    if (SamePixels(large, y, above, firstX, bytes)) return above;
   return -1;
 }
+
+// The fingerprinted rows so far, by key: the last of each key.  A row
+// that shares a key with another but not its pixels takes the key over;
+// rows that repeat the one it displaced are then fingerprinted again,
+// which costs time, never exactness.
+class SourcesByKey {
+ public:
+  // The fingerprinted row with `y`'s pixels, or -1 after noting `y` as
+  // one.
+  int FindOrAdd(const Image& large, int y, int firstX, size_t bytes) {
+    const uint64_t key = image_search_internal::RowKey(large.Row(y) + firstX, bytes / sizeof(Colour));
+    const auto [entry, added] = rows_.try_emplace(key, y);
+    if (added) return -1;
+    if (SamePixels(large, y, entry->second, firstX, bytes)) return entry->second;
+    entry->second = y;
+    return -1;
+  }
+
+ private:
+  std::unordered_map<uint64_t, int> rows_;
+};
 
 // A repeating row needs the hits of its source, and those of the row
 // above's source too when that is another row: the columns where the row
@@ -1007,11 +1033,16 @@ AlikeRows FindAlikeRows(const Image& large, int firstX, int endX) {
   const size_t height = static_cast<size_t>(large.height);
   AlikeRows alike{std::vector<int>(height), std::vector<int>(height, -1)};
   const size_t bytes = static_cast<size_t>(endX - firstX) * sizeof(Colour);
+  SourcesByKey sources;
   for (int y = 0; y < large.height; ++y) {
-    const int twin = TwinAbove(large, y, firstX, bytes);
-    const int source = twin < 0 ? y : alike.source[static_cast<size_t>(twin)];
+    const int twin = TwinJustAbove(large, y, firstX, bytes);
+    const int source =
+        twin >= 0 ? alike.source[static_cast<size_t>(twin)] : sources.FindOrAdd(large, y, firstX, bytes);
+    if (source < 0) {
+      alike.source[static_cast<size_t>(y)] = y;
+      continue;
+    }
     alike.source[static_cast<size_t>(y)] = source;
-    if (source == y) continue;
     alike.lastUse[static_cast<size_t>(source)] = y;
     alike.lastUse[static_cast<size_t>(alike.source[static_cast<size_t>(y - 1)])] = y;
   }
@@ -1034,36 +1065,39 @@ void CollectHits(const FingerprintMap& kindOf, const uint64_t* prints, int count
 }
 
 // The hits of fingerprinted rows that later rows repeat, each kept until
-// its last use.  At most kTwinReach + 1 are in use at once: the rows a
-// later row can trace to are the sources of the kTwinReach rows above it,
-// and the row being read; their lists' storage is reused.
+// its last use; a list no longer needed is reused.  All the kept hits
+// together are at most one per window of the haystack.
 class KeptHits {
  public:
-  // An empty list for `row`'s hits, in place of one no longer needed at `now`.
-  std::vector<RowHit>& Keep(int row, int lastUse, int now) {
-    for (Kept& kept : kept_) {
-      if (kept.lastUse < now) {
-        kept.row = row;
-        kept.lastUse = lastUse;
-        return kept.hits;
-      }
+  explicit KeptHits(int rows) : listOf_(static_cast<size_t>(rows), -1) {}
+
+  // A list for `row`'s hits (CollectHits empties it).
+  std::vector<RowHit>& Keep(int row) {
+    if (free_.empty()) {
+      free_.push_back(static_cast<int>(lists_.size()));
+      lists_.emplace_back();
     }
-    kept_.push_back({row, lastUse, {}});
-    return kept_.back().hits;
+    const int list = free_.back();
+    free_.pop_back();
+    listOf_[static_cast<size_t>(row)] = list;
+    return lists_[static_cast<size_t>(list)];
   }
 
-  // The hits kept for `row`, which must be in use still.
+  // The hits kept for `row`, which must be kept still.
   const std::vector<RowHit>& Of(int row) const {
-    return std::find_if(kept_.begin(), kept_.end(), [row](const Kept& kept) { return kept.row == row; })->hits;
+    return lists_[static_cast<size_t>(listOf_[static_cast<size_t>(row)])];
+  }
+
+  void Release(int row) {
+    int& list = listOf_[static_cast<size_t>(row)];
+    free_.push_back(list);
+    list = -1;
   }
 
  private:
-  struct Kept {
-    int row;
-    int lastUse;
-    std::vector<RowHit> hits;
-  };
-  std::vector<Kept> kept_;
+  std::vector<std::vector<RowHit>> lists_;
+  std::vector<int> free_;     // lists not in use
+  std::vector<int> listOf_;   // per row: its list, -1 if none
 };
 
 // The matchers of pass two, one per column, and what stepping them
@@ -1187,7 +1221,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   const AlikeRows alike = FindAlikeRows(search.large, firstX, search.lastX + search.small.width);
   ColumnMatchers columns(search, matcher, kindOf, from, failLimit, result);
   RowPrints<Field> rowPrints(needle.hasher, columns.Columns());
-  KeptHits kept;
+  KeptHits kept(search.large.height);
 
   // The rows fingerprinted ahead (up to kGroup rows that repeat none
   // above), and the next of them to use.
@@ -1201,6 +1235,9 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
     if (source != y) {
       const int sourceAbove = alike.source[row - 1];
       columns.StepAlike(kept.Of(source), kept.Of(sourceAbove), top);
+      // A row's hits are needed last by the rows that repeat it and by the rows below those.
+      if (alike.lastUse[static_cast<size_t>(source)] == y) kept.Release(source);
+      if (sourceAbove != source && alike.lastUse[static_cast<size_t>(sourceAbove)] == y) kept.Release(sourceAbove);
     } else {
       if (aheadNext == aheadCount) {
         aheadCount = aheadNext = 0;
@@ -1209,7 +1246,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
         rowPrints.Compute(search.large, ahead, aheadCount, firstX, columns.Columns());
       }
       const uint64_t* prints = rowPrints.Of(aheadNext++);
-      if (alike.lastUse[row] > y) CollectHits(kindOf, prints, columns.Columns(), kept.Keep(y, alike.lastUse[row], y));
+      if (alike.lastUse[row] > y) CollectHits(kindOf, prints, columns.Columns(), kept.Keep(y));
       columns.StepEvery(prints, top);
     }
     if (columns.GaveUp()) return Outcome::kGaveUp;
@@ -1268,6 +1305,38 @@ EveryRowCount EveryRow(const Search& search, const NeedleRows<Mersenne31>& rows3
 }  // namespace
 
 namespace image_search_internal {
+
+// A key for finding a row among earlier ones: equal pixels give equal
+// keys.  Four independent lanes of two pixels each, and in each step two
+// 32-bit products (what SSE2 multiplies natively, so the compiler's vector
+// code stays cheap), keep a row's key at about the cost of reading it.
+// Different rows that share a key are told apart by comparing them; the
+// worst a picture made to collide can do is have its rows fingerprinted.
+uint64_t RowKey(const Colour* pixels, size_t count) {
+  constexpr uint64_t kLow = 0x9E3779B1u, kHigh = 0x85EBCA77u;  // odd, below 2^32
+  const auto step = [](uint64_t lane, uint64_t two) {
+    const uint64_t mixed = lane ^ two;
+    return (mixed & 0xFFFFFFFFu) * kLow + (mixed >> 32) * kHigh;
+  };
+  const auto two = [pixels](size_t at) {
+    uint64_t both;
+    std::memcpy(&both, pixels + at, sizeof both);
+    return both;
+  };
+  // Named, not an array, so that they stay in registers.
+  uint64_t a = 1, b = 2, c = 3, d = 4;
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    a = step(a, two(i));
+    b = step(b, two(i + 2));
+    c = step(c, two(i + 4));
+    d = step(d, two(i + 6));
+  }
+  for (; i < count; ++i) a = step(a, pixels[i]);
+  uint64_t key = count;
+  for (const uint64_t lane : {a, b, c, d}) key = step(key, lane) ^ (lane >> 32);
+  return key;
+}
 
 std::optional<ImagePoint> SearchImageWithBase(const Image& large, const Image& small, uint64_t base,
                                               Vectors vectors) {

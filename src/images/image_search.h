@@ -3,6 +3,7 @@
 // picture must equal the pixel under it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -54,6 +55,10 @@ struct EveryRowCount {
   uint64_t misses = 0;
 };
 EveryRowCount CountEveryRow(const Image& large, const Image& small, uint64_t base);
+
+// The key by which that pass finds a row among the rows above it.  Rows
+// with equal pixels share it; so may others, which the pass tells apart.
+uint64_t RowKey(const Colour* pixels, size_t count);
 
 // The rare-pair filter alone, over every place: its answer, or nothing
 // when it gave up (the pair is too common, or comparing cost too much).

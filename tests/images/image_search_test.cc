@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
@@ -465,16 +466,16 @@ TEST(ImageSearchTest, RunsOfAlikeRows) {
 }
 
 // Rows that come back every `period` rows, each row of a period showing
-// the stripes shifted by another amount: a row is traced to its twin up
-// to four rows above, so periods up to four reuse the twin's hits (the
-// columns holding a needle row change from row to row), and longer ones
-// are fingerprinted again.  Needles are cut across the periods, spoilt
+// the stripes shifted by another amount: a row is compared with the four
+// rows above and looked up by its key beyond them, and reuses its twin's
+// hits either way (the columns holding a needle row change from row to
+// row).  Needles are cut across the periods, spoilt
 // with the other stripe colour or kept exact, or made of the cut's top
 // row stacked, which the stripes never do: a column that shows that row
 // once a period must go back to the start in the rows between.  Each is
 // planted at the last and first column, at the bottom edge and in the
 // middle, each earlier copy staying in place.
-TEST(ImageSearchTest, RowsRepeatingWithShortPeriods) {
+TEST(ImageSearchTest, RowsRepeatingWithAPeriod) {
   struct Needle {
     const char* name;
     int width;
@@ -492,7 +493,7 @@ TEST(ImageSearchTest, RowsRepeatingWithShortPeriods) {
                             {"top row stacked twice", 12, 2, -1, -1, true},
                             {"top row stacked three times", 5, 3, -1, -1, true}};
   const int width = 151, height = 47;
-  for (int period : {2, 3, 4, 5, 6}) {
+  for (int period : {2, 3, 4, 5, 6, 11, 23}) {
     const auto stripes = [period](int x, int y) {
       return static_cast<Colour>((x + y % period * 5) * 7 % 17 % 3) * 0x7F7F7Fu;
     };
@@ -514,16 +515,47 @@ TEST(ImageSearchTest, RowsRepeatingWithShortPeriods) {
   }
 }
 
-// Random pictures whose rows are often copies of a row one to five rows
-// above: twins within reach and just beyond it, sources that are
-// themselves copies, and rows whose needle-row columns differ from the
-// row above's.  Needles are cut from them, kept or spoilt with one of the
-// haystack's colours, and planted again at the right edge.
-TEST(ImageSearchTest, RowsCopiedFromAFewRowsAbove) {
+// Random pictures whose rows are often copies of a row above: one to five
+// rows above (twins compared and just beyond, found by key), or anywhere
+// above; sources that are themselves copies, and rows whose needle-row
+// columns differ from the row above's.  Needles are cut from them, kept or
+// spoilt with one of the haystack's colours, and planted again at the
+// right edge.
+TEST(ImageSearchTest, RowsCopiedFromRowsAbove) {
+  struct Case {
+    int farthest;
+    int rounds;
+  };
   Random random(22);
-  for (int round = 0; round < 400; ++round) {
-    const Haystack h = RandomRepeatedRows(random, {100, 80, 40, 5, 10});
-    ExpectExactWithoutVainComparisons(h.large, h.small, "round " + std::to_string(round));
+  for (const Case c : {Case{5, 400}, Case{80, 200}}) {
+    for (int round = 0; round < c.rounds; ++round) {
+      const Haystack h = RandomRepeatedRows(random, {100, 80, 40, c.farthest, 10});
+      ExpectExactWithoutVainComparisons(
+          h.large, h.small, "up to " + std::to_string(c.farthest) + " above, round " + std::to_string(round));
+    }
+  }
+}
+
+// Two rows that differ yet share a key, each coming back more than four
+// rows below the other: the later one must be fingerprinted, not given the
+// other's hits.  Rows of one period hold them in turn, fillers between.
+TEST(ImageSearchTest, RowsSharingAKeyAreToldApart) {
+  using image_search_internal::RowKey;
+  const int width = 40, height = 48;
+  const auto filler = [](int x, int y) { return static_cast<Colour>((x * 7 + y * 13) % 5) * 0x101010u; };
+  // Two pixels read as one word: these two words give one step of the key
+  // the same result (0xFFFFFFFF - kHigh and kLow over it).
+  const Colour a[2] = {0xFFFFFFFEu, 0}, b[2] = {0x7A143589u, 0x9E3779B1u};
+  const Image large = Pattern(width, height, [&](int x, int y) {
+    if (y % 6 != 0 || x >= 2) return filler(x, y % 6 == 0 ? 0 : y);
+    return (y / 6 % 2 == 0 ? a : b)[x];
+  });
+  ASSERT_EQ(RowKey(large.Row(0), width), RowKey(large.Row(6), width)) << "the fixture's rows must collide";
+  ASSERT_NE(std::memcmp(large.Row(0), large.Row(6), width * sizeof(Colour)), 0);
+  const int needles[][4] = {{0, 4, 10, 5}, {0, 10, 3, 3}, {0, 6, 2, 1}, {0, 0, 2, 1}, {1, 5, 6, 8}};
+  for (const auto& n : needles) {
+    const Image small = Cut(large, n[0], n[1], n[2], n[3]);
+    ExpectExactWithoutVainComparisons(large, small, "needle cut at row " + std::to_string(n[1]));
   }
 }
 
