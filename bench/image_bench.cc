@@ -8,9 +8,9 @@
 // pair of needle pixels or shared near misses narrow the search; 10 ms or
 // less on every other case.  Vectors/* time the pass that reads every row
 // on the striped pictures (whose rows repeat, alternate, or come back every
-// fourth or fifth row, the last so that every row is fingerprinted) with
-// AVX2 where the processor has it, with SSE2
-// only (the 32-bit Windows build's) and with none.  Straightforward/* tries every place in column order (the
+// fourth or fifth row, the last beyond the rows it compares with, so found
+// by key) with AVX2 where the processor has it, with SSE2 only (the 32-bit
+// Windows build's) and with none.  Straightforward/* tries every place in column order (the
 // yardstick); OpenCV/* runs matchTemplate with TM_SQDIFF on one thread
 // and scans its result for the first zero in the same order, when OpenCV
 // was found at build time; its sums are floating point, so one-pixel near

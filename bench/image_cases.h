@@ -204,9 +204,8 @@ inline std::vector<Case> Cases() {
   // fast as a comparison.  Then the same stripes with every other row
   // shifted by 25 pixels: no row repeats the one above, but each repeats
   // the row two above, and that pass reuses what it found there.  Rows
-  // that come back every fourth row are the furthest it looks back for;
-  // rows that come back every fifth are beyond, so it takes every row's
-  // fingerprints, its worst case.
+  // that come back every fourth row are the furthest it compares with;
+  // rows that come back every fifth are beyond, found by their key.
   {
     Random random(5);
     const Colour a = RgbColour(255, 255, 255), b = RgbColour(0, 0, 0);
@@ -231,6 +230,15 @@ inline std::vector<Case> Cases() {
       cases.push_back({"stripes_50/rows_of_period_" + std::to_string(period) + "_near_misses", shifted,
                        spoilt(shifted), std::nullopt, true});
     }
+    // The rows of period 5 with the row's number written at the right edge
+    // in the two colours: no row repeats another, so every row is
+    // fingerprinted, the worst case left.
+    const Image stamped = Pattern(kScreenWidth, kScreenHeight, [&](int x, int y) {
+      const int bit = x - (kScreenWidth - 16);
+      if (bit >= 0) return (y >> bit) & 1 ? a : b;
+      return stripes[static_cast<size_t>((x + y % 5 * 10) % 50)];
+    });
+    cases.push_back({"stripes_50/rows_numbered_near_misses", stamped, spoilt(stamped), std::nullopt, true});
   }
   // Values of 2^31-1 and more are no colours, but an image could hold
   // them; these equal the needle's colour modulo 2^31-1.
