@@ -1,10 +1,9 @@
 // A Windows program that loads the libraries Vendrix.exe loads and ends:
 // what any such program's start and end cost, the floor under Vendrix.exe's
 // own.  bench/wine_loop.py --empty times it under Wine.
-#include <windows.h>
+#include "platform/win32/win32_api.h"
+// After windows.h, which WIN32_LEAN_AND_MEAN keeps from including it.
 #include <imm.h>
-#include <mmsystem.h>
-#include <shellapi.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   // Never taken: the calls only make the loader bring their libraries in.

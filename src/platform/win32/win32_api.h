@@ -21,3 +21,15 @@
 #undef MessageBox
 #undef MapVirtualKey
 #undef VkKeyScan
+
+namespace vendrix::win32 {
+
+// A function of a loaded library by name, as `Function` (a pointer to a
+// WINAPI function type), or null.  Cast through the generic function
+// pointer type, which any function type converts from without a warning.
+template <class Function>
+Function FindProcedure(HMODULE library, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)));
+}
+
+}  // namespace vendrix::win32

@@ -68,10 +68,7 @@ GetOpenFileNameFunction FileDialogFunction() {
   const std::wstring path = std::wstring(folder, length) + L"\\comdlg32.dll";
   const HMODULE library = ::LoadLibraryW(path.c_str());
   if (library == nullptr) return nullptr;
-  const FARPROC found = ::GetProcAddress(library, "GetOpenFileNameW");
-  // Through the generic function pointer type, which any function type
-  // converts from without a warning.
-  return reinterpret_cast<GetOpenFileNameFunction>(reinterpret_cast<void (*)()>(found));
+  return FindProcedure<GetOpenFileNameFunction>(library, "GetOpenFileNameW");
 }
 
 }  // namespace

@@ -65,12 +65,8 @@ using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
 bool TrueVersion(OSVERSIONINFOW& info) {
   const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   if (ntdll == nullptr) return false;
-  const FARPROC found = ::GetProcAddress(ntdll, "RtlGetVersion");
-  if (found == nullptr) return false;
-  // Through the generic function pointer type, which any function type
-  // converts from without a warning.
-  const auto getVersion = reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void (*)()>(found));
-  return getVersion(&info) == 0;
+  const auto getVersion = FindProcedure<RtlGetVersionFunction>(ntdll, "RtlGetVersion");
+  return getVersion != nullptr && getVersion(&info) == 0;
 }
 
 }  // namespace
