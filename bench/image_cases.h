@@ -211,8 +211,8 @@ inline std::vector<Case> Cases() {
     const Colour a = RgbColour(255, 255, 255), b = RgbColour(0, 0, 0);
     std::vector<Colour> stripes(50);
     for (Colour& colour : stripes) colour = Uniform(random, 0, 1) ? a : b;
-    const auto spoilt = [&](const Image& large) {
-      Image needle = Cut(large, 3, 5, kNeedle, kNeedle);
+    const auto spoilt = [&](const Image& large, int x = 3) {
+      Image needle = Cut(large, x, 5, kNeedle, kNeedle);
       needle.Set(33, 31, needle.At(33, 31) == a ? b : a);
       return needle;
     };
@@ -231,14 +231,21 @@ inline std::vector<Case> Cases() {
                        spoilt(shifted), std::nullopt, true});
     }
     // The rows of period 5 with the row's number written at the right edge
-    // in the two colours: no row repeats another, so every row is
-    // fingerprinted, the worst case left.
-    const Image stamped = Pattern(kScreenWidth, kScreenHeight, [&](int x, int y) {
-      const int bit = x - (kScreenWidth - 16);
-      if (bit >= 0) return (y >> bit) & 1 ? a : b;
-      return stripes[static_cast<size_t>((x + y % 5 * 10) % 50)];
-    });
-    cases.push_back({"stripes_50/rows_numbered_near_misses", stamped, spoilt(stamped), std::nullopt, true});
+    // in the two colours: no row repeats another, but each is the row five
+    // above but for its number, so only the windows over the number are
+    // fingerprinted.  With the number at both edges the difference spans
+    // the row and every row is fingerprinted whole: the worst case left.
+    for (bool bothEdges : {false, true}) {
+      const Image stamped = Pattern(kScreenWidth, kScreenHeight, [&](int x, int y) {
+        const int bit = x - (kScreenWidth - 16);
+        if (bit >= 0) return (y >> bit) & 1 ? a : b;
+        if (bothEdges && x < 16) return (y >> x) & 1 ? a : b;
+        return stripes[static_cast<size_t>((x + y % 5 * 10) % 50)];
+      });
+      cases.push_back({bothEdges ? "stripes_50/rows_numbered_at_both_edges_near_misses"
+                                 : "stripes_50/rows_numbered_near_misses",
+                       stamped, spoilt(stamped, bothEdges ? 103 : 3), std::nullopt, true});
+    }
   }
   // Values of 2^31-1 and more are no colours, but an image could hold
   // them; these equal the needle's colour modulo 2^31-1.

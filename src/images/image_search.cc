@@ -50,7 +50,9 @@
 // windows, so it is compared with that row instead of fingerprinted, and
 // only the columns where a needle row lies, here or in the row above, step
 // their matchers: vertical stripes, flat areas and rows that come back
-// after any number of others cost about one read.
+// after any number of others cost about one read.  A row that is an
+// earlier one but for a few columns (a number at its edge, a cursor) takes
+// that row's hits and fingerprints only the windows over the difference.
 #include "images/image_search.h"
 
 #include <algorithm>
@@ -980,17 +982,53 @@ class RowSequenceMatcher {
 // rows, checkerboards of small cells) find their twin there; a comparison
 // mostly stops at the rows' first pixels, but reads the whole row when they
 // differ only near its end, so four keeps that worst case a few reads of
-// the haystack.  A row with no twin that near is looked up by its key among
-// all the fingerprinted rows above.
+// the haystack.  A row with no twin that near is looked up by the keys of
+// its blocks among all the rows above.
 constexpr int kTwinReach = 4;
 
-// Which haystack rows repeat a row above over the columns a place can
-// cover: such a row holds the windows of that row, so pass two need not
-// fingerprint it.  Every repeating row is traced to the fingerprinted row it
-// equals, its source.
-struct AlikeRows {
-  std::vector<int> source;   // per row: the fingerprinted row with its pixels, itself if none
-  std::vector<int> lastUse;  // per fingerprinted row: the last row that needs its hits, -1 if none
+// A row is keyed in this many blocks, so that a row that differs from an
+// earlier one only in a part (a number at its edge, a cursor, a clock) is
+// still found by the blocks they share.
+constexpr int kKeyBlocks = 4;
+
+// A row that differs from an earlier one in a few columns takes that row's
+// hits and fingerprints only the windows over the difference, when those
+// are at most this share of the row's windows.  One row's windows rolled
+// alone cost several times as much as in a group of eight, and the rows'
+// comparison costs a read of what they share.
+constexpr int kPatchShareDivisor = 8;
+
+// How pass two gets each haystack row's hits (the windows that are needle
+// rows):
+// - fingerprinted whole: source is the row itself;
+// - a copy: the row has the pixels of `source`, whose hits it takes;
+// - patched: it has the pixels of `source` except in some columns; it takes
+//   source's hits outside columns patchFirst .. patchEnd-1 and fingerprints
+//   those.  Its hits are a list of its own, which later rows can take.
+// The rows whose hits are taken (the whole and patched ones) are owners.
+struct RowPlan {
+  int source = 0;
+  int patchFirst = 0;
+  int patchEnd = 0;
+};
+
+struct RowPlans {
+  std::vector<RowPlan> rows;
+  std::vector<int> lastUse;  // per owner: the last row that needs its hits, -1 if none
+
+  const RowPlan& operator[](int y) const { return rows[static_cast<size_t>(y)]; }
+  bool Whole(int y) const { return (*this)[y].source == y; }
+  bool Patched(int y) const { return (*this)[y].patchFirst < (*this)[y].patchEnd; }
+  // The row whose hit list holds y's hits.
+  int Owner(int y) const { return Patched(y) ? y : (*this)[y].source; }
+};
+
+// The columns a place can start in, and the pixels their windows read.
+struct ReadColumns {
+  int firstX;
+  int count;
+  int windowWidth;
+  int Pixels() const { return count + windowWidth - 1; }
 };
 
 bool SamePixels(const Image& large, int y, int other, int firstX, size_t bytes) {
@@ -1004,49 +1042,118 @@ int TwinJustAbove(const Image& large, int y, int firstX, size_t bytes) {
   return -1;
 }
 
-// The fingerprinted rows so far, by key: the last of each key.  A row
-// that shares a key with another but not its pixels takes the key over;
-// rows that repeat the one it displaced are then fingerprinted again,
-// which costs time, never exactness.
-class SourcesByKey {
+// Where two runs of pixels differ: from the first differing pixel to just
+// after the last; first == end when they are the same.
+struct Difference {
+  int first;
+  int end;
+};
+
+// Compared a chunk at a time with memcmp, which is vectorised, then pixel
+// by pixel inside the chunk that differs.
+constexpr int kCompareChunk = 16;
+constexpr size_t kChunkBytes = kCompareChunk * sizeof(Colour);
+
+Difference DifferenceOf(const Colour* a, const Colour* b, int count) {
+  int first = 0;
+  while (first + kCompareChunk <= count && std::memcmp(a + first, b + first, kChunkBytes) == 0) first += kCompareChunk;
+  while (first < count && a[first] == b[first]) ++first;
+  if (first == count) return {count, count};
+  // A pixel differs at `first`, so these loops stop at it at the latest.
+  int end = count;
+  while (end - kCompareChunk > first &&
+         std::memcmp(a + end - kCompareChunk, b + end - kCompareChunk, kChunkBytes) == 0)
+    end -= kCompareChunk;
+  while (a[end - 1] == b[end - 1]) --end;
+  return {first, end};
+}
+
+// The rows read so far, by the keys of their blocks: the last row with
+// each key.  A row that shares a key with another but not its pixels takes
+// the key over; keys only propose rows, which are then compared.
+class RowsByBlock {
  public:
-  // The fingerprinted row with `y`'s pixels, or -1 after noting `y` as
-  // one.
-  int FindOrAdd(const Image& large, int y, int firstX, size_t bytes) {
-    const uint64_t key = image_search_internal::RowKey(large.Row(y) + firstX, bytes / sizeof(Colour));
-    const auto [entry, added] = rows_.try_emplace(key, y);
-    if (added) return -1;
-    if (SamePixels(large, y, entry->second, firstX, bytes)) return entry->second;
-    entry->second = y;
-    return -1;
+  explicit RowsByBlock(int pixels) : blocks_(pixels >= 16 * kKeyBlocks ? kKeyBlocks : 1), pixels_(pixels) {}
+
+  void KeysOf(const Colour* row, std::array<uint64_t, kKeyBlocks>& keys) const {
+    for (int b = 0; b < blocks_; ++b) {
+      const size_t pixels = static_cast<size_t>(Start(b + 1) - Start(b));
+      keys[static_cast<size_t>(b)] = image_search_internal::RowKey(row + Start(b), pixels);
+    }
+  }
+
+  // The row that shares the most blocks with these keys (the nearest of
+  // equals), or -1.
+  int Candidate(const std::array<uint64_t, kKeyBlocks>& keys) const {
+    std::array<int, kKeyBlocks> found{};
+    for (int b = 0; b < blocks_; ++b) {
+      const auto entry = rows_[static_cast<size_t>(b)].find(keys[static_cast<size_t>(b)]);
+      found[static_cast<size_t>(b)] = entry == rows_[static_cast<size_t>(b)].end() ? -1 : entry->second;
+    }
+    int best = -1, bestVotes = 0;
+    for (int b = 0; b < blocks_; ++b) {
+      const int row = found[static_cast<size_t>(b)];
+      if (row < 0) continue;
+      const int votes = static_cast<int>(std::count(found.begin(), found.begin() + blocks_, row));
+      if (votes > bestVotes || (votes == bestVotes && row > best)) best = row, bestVotes = votes;
+    }
+    return best;
+  }
+
+  void Note(const std::array<uint64_t, kKeyBlocks>& keys, int y) {
+    for (int b = 0; b < blocks_; ++b) rows_[static_cast<size_t>(b)].insert_or_assign(keys[static_cast<size_t>(b)], y);
   }
 
  private:
-  std::unordered_map<uint64_t, int> rows_;
+  int Start(int block) const { return pixels_ * block / blocks_; }
+
+  int blocks_;
+  int pixels_;
+  std::array<std::unordered_map<uint64_t, int>, kKeyBlocks> rows_;
 };
 
-// A repeating row needs the hits of its source, and those of the row
-// above's source too when that is another row: the columns where the row
-// above had a needle row and this one has none must be sent back to the
-// start.
-AlikeRows FindAlikeRows(const Image& large, int firstX, int endX) {
+// Plans every row: a copy of the nearest alike row among the few above, or
+// of the row its blocks' keys find; patched from that row when they differ
+// in few columns; else fingerprinted whole.  A copy or patched row needs
+// the hits of its source, and those of the row above's owner too: the
+// columns where the row above had a needle row and this one has none must
+// be sent back to the start.
+RowPlans PlanRows(const Image& large, ReadColumns read) {
   const size_t height = static_cast<size_t>(large.height);
-  AlikeRows alike{std::vector<int>(height), std::vector<int>(height, -1)};
-  const size_t bytes = static_cast<size_t>(endX - firstX) * sizeof(Colour);
-  SourcesByKey sources;
+  RowPlans plans{std::vector<RowPlan>(height), std::vector<int>(height, -1)};
+  const int pixels = read.Pixels();
+  const size_t bytes = static_cast<size_t>(pixels) * sizeof(Colour);
+  const int patchLimit = read.count / kPatchShareDivisor;
+  RowsByBlock byBlock(pixels);
+  std::array<uint64_t, kKeyBlocks> keys{};
   for (int y = 0; y < large.height; ++y) {
-    const int twin = TwinJustAbove(large, y, firstX, bytes);
-    const int source =
-        twin >= 0 ? alike.source[static_cast<size_t>(twin)] : sources.FindOrAdd(large, y, firstX, bytes);
-    if (source < 0) {
-      alike.source[static_cast<size_t>(y)] = y;
-      continue;
+    RowPlan& plan = plans.rows[static_cast<size_t>(y)];
+    plan.source = y;
+    const int twin = TwinJustAbove(large, y, read.firstX, bytes);
+    if (twin >= 0) {
+      plan.source = plans.Owner(twin);
+    } else {
+      const Colour* row = large.Row(y) + read.firstX;
+      byBlock.KeysOf(row, keys);
+      const int candidate = byBlock.Candidate(keys);
+      byBlock.Note(keys, y);
+      if (candidate < 0) continue;
+      const Difference differ = DifferenceOf(row, large.Row(candidate) + read.firstX, pixels);
+      // The windows over the difference.
+      const int first = std::max(0, differ.first - read.windowWidth + 1), end = std::min(differ.end, read.count);
+      if (differ.first < differ.end && end - first > patchLimit) continue;
+      plan.source = plans.Owner(candidate);
+      if (differ.first < differ.end) {
+        plan.patchFirst = first;
+        plan.patchEnd = end;
+        plans.lastUse[static_cast<size_t>(y)] = y;
+      }
     }
-    alike.source[static_cast<size_t>(y)] = source;
-    alike.lastUse[static_cast<size_t>(source)] = y;
-    alike.lastUse[static_cast<size_t>(alike.source[static_cast<size_t>(y - 1)])] = y;
+    // Row 0 never gets here: no row above it to take hits from.
+    plans.lastUse[static_cast<size_t>(plan.source)] = y;
+    plans.lastUse[static_cast<size_t>(plans.Owner(y - 1))] = y;
   }
-  return alike;
+  return plans;
 }
 
 // A window that is one of the needle's rows: its column (counted from
@@ -1196,17 +1303,38 @@ class ColumnMatchers {
   bool gaveUp_ = false;
 };
 
+// A patched row's hits: its source's outside the patch, and those of its
+// own windows over the patch, fingerprinted here.  Columns from `columns`
+// on no longer matter.
+template <class Field>
+void PatchedHits(const Image& large, int y, const RowPlan& plan, int firstX, int columns,
+                 const RowHasher<Field>& hasher, const FingerprintMap& kindOf, std::vector<uint64_t>& prints,
+                 const std::vector<RowHit>& source, std::vector<RowHit>& hits) {
+  hits.clear();
+  auto kept = source.begin();
+  for (; kept != source.end() && kept->column < plan.patchFirst; ++kept) hits.push_back(*kept);
+  const int count = std::min(plan.patchEnd, columns) - plan.patchFirst;
+  if (count > 0) {
+    hasher.template Windows<1>({large.Row(y)}, firstX + plan.patchFirst, count, {prints.data()});
+    for (int k = NextHit(kindOf, prints.data(), 0, count); k < count; k = NextHit(kindOf, prints.data(), k + 1, count))
+      hits.push_back({plan.patchFirst + k, kindOf.Find(prints[static_cast<size_t>(k)])});
+  }
+  while (kept != source.end() && kept->column < plan.patchEnd) ++kept;
+  hits.insert(hits.end(), kept, source.end());
+}
+
 // Reads every row, columns from.x .. lastX; no place before `from` in the
 // wanted order needs looking at.  With `failLimit` set, gives up once
 // failed comparisons have cost that many pixels.
 //
-// A row that repeats one of the few rows above steps only the columns
-// whose window is a needle row, and those that had one in the row above:
-// every other column saw no needle row above either, so its matcher is
-// back at the start already.  On pictures whose rows repeat (vertical
-// stripes, flat areas, lines shifted back and forth) a row then costs
-// about one comparison with a row above instead of a fingerprint and a
-// lookup per window.
+// A row that repeats a row above, or repeats it but for a few columns,
+// steps only the columns whose window is a needle row, and those that had
+// one in the row above: every other column saw no needle row above either,
+// so its matcher is back at the start already.  On pictures whose rows
+// repeat (vertical stripes, flat areas, lines shifted back and forth, rows
+// alike but for a number at the edge) a row then costs about one
+// comparison with an earlier row instead of a fingerprint and a lookup per
+// window.
 template <class Field>
 Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoint from,
                 std::optional<uint64_t> failLimit, EveryRowCount& result) {
@@ -1218,35 +1346,44 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
     kindOf.Insert(needle.prints[static_cast<size_t>(j)], needle.kind[static_cast<size_t>(j)]);
 
   const int firstX = from.x;
-  const AlikeRows alike = FindAlikeRows(search.large, firstX, search.lastX + search.small.width);
   ColumnMatchers columns(search, matcher, kindOf, from, failLimit, result);
+  const RowPlans plans = PlanRows(search.large, ReadColumns{firstX, columns.Columns(), search.small.width});
   RowPrints<Field> rowPrints(needle.hasher, columns.Columns());
+  std::vector<uint64_t> patchPrints(static_cast<size_t>(columns.Columns()));
   KeptHits kept(search.large.height);
+  const auto releaseIfDone = [&](int owner, int y) {
+    if (plans.lastUse[static_cast<size_t>(owner)] == y) kept.Release(owner);
+  };
 
-  // The rows fingerprinted ahead (up to kGroup rows that repeat none
-  // above), and the next of them to use.
+  // The rows fingerprinted ahead (up to kGroup rows fingerprinted whole),
+  // and the next of them to use.
   int ahead[kGroup];
   int aheadCount = 0, aheadNext = 0;
 
   for (int y = 0; y < search.large.height && columns.Columns() > 0; ++y) {
     const int top = y - height + 1;  // where a place ending on this row starts
-    const size_t row = static_cast<size_t>(y);
-    const int source = alike.source[row];
-    if (source != y) {
-      const int sourceAbove = alike.source[row - 1];
-      columns.StepAlike(kept.Of(source), kept.Of(sourceAbove), top);
-      // A row's hits are needed last by the rows that repeat it and by the rows below those.
-      if (alike.lastUse[static_cast<size_t>(source)] == y) kept.Release(source);
-      if (sourceAbove != source && alike.lastUse[static_cast<size_t>(sourceAbove)] == y) kept.Release(sourceAbove);
+    const RowPlan& plan = plans[y];
+    if (!plans.Whole(y)) {
+      if (plans.Patched(y)) {
+        std::vector<RowHit>& hits = kept.Keep(y);  // first: keeping a list may move the others
+        PatchedHits(search.large, y, plan, firstX, columns.Columns(), needle.hasher, kindOf, patchPrints,
+                    kept.Of(plan.source), hits);
+      }
+      const int owner = plans.Owner(y), above = plans.Owner(y - 1);
+      columns.StepAlike(kept.Of(owner), kept.Of(above), top);
+      // An owner's hits are needed last by the rows that take them and by the rows below those.
+      releaseIfDone(plan.source, y);
+      if (above != plan.source) releaseIfDone(above, y);
+      if (owner == y) releaseIfDone(y, y);
     } else {
       if (aheadNext == aheadCount) {
         aheadCount = aheadNext = 0;
         for (int r = y; r < search.large.height && aheadCount < kGroup; ++r)
-          if (alike.source[static_cast<size_t>(r)] == r) ahead[aheadCount++] = r;
+          if (plans.Whole(r)) ahead[aheadCount++] = r;
         rowPrints.Compute(search.large, ahead, aheadCount, firstX, columns.Columns());
       }
       const uint64_t* prints = rowPrints.Of(aheadNext++);
-      if (alike.lastUse[row] > y) CollectHits(kindOf, prints, columns.Columns(), kept.Keep(y));
+      if (plans.lastUse[static_cast<size_t>(y)] > y) CollectHits(kindOf, prints, columns.Columns(), kept.Keep(y));
       columns.StepEvery(prints, top);
     }
     if (columns.GaveUp()) return Outcome::kGaveUp;
@@ -1306,13 +1443,15 @@ EveryRowCount EveryRow(const Search& search, const NeedleRows<Mersenne31>& rows3
 
 namespace image_search_internal {
 
-// A key for finding a row among earlier ones: equal pixels give equal
-// keys.  Four independent lanes of two pixels each, and in each step two
-// 32-bit products (what SSE2 multiplies natively, so the compiler's vector
-// code stays cheap), keep a row's key at about the cost of reading it.
-// Different rows that share a key are told apart by comparing them; the
-// worst a picture made to collide can do is have its rows fingerprinted.
+// A key for finding a row among earlier ones, from eight pixels in every
+// kKeyStride: rows with equal pixels share it, and a row that differs from
+// an earlier one in a few pixels mostly does too, which only proposes that
+// row; the rows are then compared, so a shared key never decides anything.
+// Four independent lanes of two pixels each, and in each step two 32-bit
+// products (what SSE2 multiplies natively, so the compiler's vector code
+// stays cheap), keep a key at a quarter of the cost of reading the row.
 uint64_t RowKey(const Colour* pixels, size_t count) {
+  constexpr size_t kKeyStride = 32;
   constexpr uint64_t kLow = 0x9E3779B1u, kHigh = 0x85EBCA77u;  // odd, below 2^32
   const auto step = [](uint64_t lane, uint64_t two) {
     const uint64_t mixed = lane ^ two;
@@ -1326,13 +1465,15 @@ uint64_t RowKey(const Colour* pixels, size_t count) {
   // Named, not an array, so that they stay in registers.
   uint64_t a = 1, b = 2, c = 3, d = 4;
   size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
+  for (; i + 8 <= count; i += kKeyStride) {
     a = step(a, two(i));
     b = step(b, two(i + 2));
     c = step(c, two(i + 4));
     d = step(d, two(i + 6));
   }
-  for (; i < count; ++i) a = step(a, pixels[i]);
+  // The last few pixels, when fewer than eight are left where the next
+  // sample would start.
+  for (const size_t end = std::min(count, i + 8); i < end; ++i) a = step(a, pixels[i]);
   uint64_t key = count;
   for (const uint64_t lane : {a, b, c, d}) key = step(key, lane) ^ (lane >> 32);
   return key;

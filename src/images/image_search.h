@@ -56,8 +56,9 @@ struct EveryRowCount {
 };
 EveryRowCount CountEveryRow(const Image& large, const Image& small, uint64_t base);
 
-// The key by which that pass finds a row among the rows above it.  Rows
-// with equal pixels share it; so may others, which the pass tells apart.
+// The key by which that pass finds a row (a block of a row) among the rows
+// above it, from a sample of its pixels.  Rows with equal pixels share it;
+// so may others, which the pass compares to find where they differ.
 uint64_t RowKey(const Colour* pixels, size_t count);
 
 // The rare-pair filter alone, over every place: its answer, or nothing

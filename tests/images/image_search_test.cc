@@ -536,9 +536,38 @@ TEST(ImageSearchTest, RowsCopiedFromRowsAbove) {
   }
 }
 
+// Rows copied from a row a few rows above but for a short run of pixels
+// (at the left edge, the right edge or inside), as the numbers of a list
+// or a cursor make them: such a row takes its source's hits outside the
+// run and fingerprints only the windows over it.  Runs narrower and wider
+// than the needle, needles cut across them, spoilt or kept, and a third of
+// the time planted again over a run.
+TEST(ImageSearchTest, RowsCopiedButForAFewPixels) {
+  Random random(23);
+  for (int round = 0; round < 300; ++round) {
+    const int width = Uniform(random, 60, 300), height = Uniform(random, 2, 50);
+    const int colours = Uniform(random, 2, 3);
+    Image large = RandomImage(random, width, height, colours);
+    for (int y = 1; y < height; ++y) {
+      const int above = Uniform(random, 1, std::min(y, 8));
+      for (int x = 0; x < width; ++x) large.Set(x, y, large.At(x, y - above));
+      const int run = Uniform(random, 1, 16);
+      const int places[] = {0, width - run, Uniform(random, 0, width - run)};
+      const int at = places[Uniform(random, 0, 2)];
+      for (int x = at; x < at + run; ++x)
+        large.Set(x, y, static_cast<Colour>(Uniform(random, 0, colours - 1)) * 0x010203u);
+    }
+    const int w = Uniform(random, 1, 12), h = Uniform(random, 1, std::min(height, 10));
+    Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
+    if (Uniform(random, 0, 1)) small.Set(Uniform(random, 0, w - 1), Uniform(random, 0, h - 1), large.At(0, 0));
+    if (Uniform(random, 0, 2) == 0) Paste(large, small, Uniform(random, 0, width - w), Uniform(random, 0, height - h));
+    ExpectExactWithoutVainComparisons(large, small, "round " + std::to_string(round));
+  }
+}
+
 // Two rows that differ yet share a key, each coming back more than four
-// rows below the other: the later one must be fingerprinted, not given the
-// other's hits.  Rows of one period hold them in turn, fillers between.
+// rows below the other: the later one must not be given the other's hits
+// over the pixels where they differ.  Rows of one period hold them in turn, fillers between.
 TEST(ImageSearchTest, RowsSharingAKeyAreToldApart) {
   using image_search_internal::RowKey;
   const int width = 40, height = 48;
