@@ -230,21 +230,28 @@ inline std::vector<Case> Cases() {
       cases.push_back({"stripes_50/rows_of_period_" + std::to_string(period) + "_near_misses", shifted,
                        spoilt(shifted), std::nullopt, true});
     }
-    // The rows of period 5 with the row's number written at the right edge
-    // in the two colours: no row repeats another, but each is the row five
-    // above but for its number, so only the windows over the number are
-    // fingerprinted.  With the number at both edges the difference spans
-    // the row and every row is fingerprinted whole: the worst case left.
-    for (bool bothEdges : {false, true}) {
+    // The rows of period 5 with the row's number written in the two
+    // colours: no row repeats another, but each is the row five above but
+    // for its number, so only the windows over the number are fingerprinted,
+    // at the right edge or at both edges.  With a number in four places
+    // across the row the windows over them are too many: every row is
+    // fingerprinted whole, the worst case left.
+    struct Numbered {
+      const char* name;
+      std::vector<int> places;  // where each copy of the number starts
+    };
+    const Numbered numbered[] = {{"stripes_50/rows_numbered_near_misses", {kScreenWidth - 16}},
+                                 {"stripes_50/rows_numbered_at_both_edges_near_misses", {0, kScreenWidth - 16}},
+                                 {"stripes_50/rows_numbered_in_four_places_near_misses", {232, 712, 1192, 1672}}};
+    for (const Numbered& n : numbered) {
       const Image stamped = Pattern(kScreenWidth, kScreenHeight, [&](int x, int y) {
-        const int bit = x - (kScreenWidth - 16);
-        if (bit >= 0) return (y >> bit) & 1 ? a : b;
-        if (bothEdges && x < 16) return (y >> x) & 1 ? a : b;
+        for (const int place : n.places)
+          if (x >= place && x < place + 16) return (y >> (x - place)) & 1 ? a : b;
         return stripes[static_cast<size_t>((x + y % 5 * 10) % 50)];
       });
-      cases.push_back({bothEdges ? "stripes_50/rows_numbered_at_both_edges_near_misses"
-                                 : "stripes_50/rows_numbered_near_misses",
-                       stamped, spoilt(stamped, bothEdges ? 103 : 3), std::nullopt, true});
+      // Each needle clear of the numbers (the first where the older
+      // pictures have theirs).
+      cases.push_back({n.name, stamped, spoilt(stamped, n.places.size() == 1 ? 3 : 103), std::nullopt, true});
     }
   }
   // Values of 2^31-1 and more are no colours, but an image could hold

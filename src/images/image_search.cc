@@ -315,7 +315,11 @@ class RowHasher {
         avx2_(vectors == Vectors::kBest && HaveAvx2()),
         sse2_(vectors != Vectors::kNone && kHaveSse2) {
     uint64_t power = 1;
-    for (int i = 0; i < width; ++i) power = MulMod(power, base_);
+    for (int i = 0; i < width; ++i) {
+      if (i == quarter_) baseToQuarter_ = power;
+      if (i == width - 3 * quarter_) baseToLastQuarter_ = power;
+      power = MulMod(power, base_);
+    }
     baseToWidth_ = power;
     // Taking pixel * base^width away is done as adding (2^32-1 - pixel) *
     // base^width and this constant, which keeps every term non-negative.
@@ -323,11 +327,30 @@ class RowHasher {
     minusBias_ = bias == 0 ? 0 : Field::kPrime - bias;
   }
 
-  // The fingerprint of width_ pixels from `pixels`.
+  // The fingerprint of width_ pixels from `pixels`.  One chain of
+  // multiplications waits on each in turn; the four quarters of the window
+  // are rolled side by side instead and then joined, which matters where a
+  // row has only a few windows to roll after its first.
   uint64_t Whole(const Colour* pixels) const {
-    uint64_t h = 0;
-    for (int i = 0; i < width_; ++i) h = Field::Reduce(Field::Add(Field::Mul(h, base_), uint64_t{pixels[i]}));
-    return Field::Canonical(h);
+    if (width_ < kQuarterFrom) {
+      uint64_t h = 0;
+      for (int i = 0; i < width_; ++i) h = Step(h, pixels[i]);
+      return Field::Canonical(h);
+    }
+    const int q = quarter_;
+    const Colour* last = pixels + 3 * q;
+    uint64_t h0 = 0, h1 = 0, h2 = 0, h3 = 0;
+    for (int i = 0; i < q; ++i) {
+      h0 = Step(h0, pixels[i]);
+      h1 = Step(h1, pixels[q + i]);
+      h2 = Step(h2, pixels[2 * q + i]);
+      h3 = Step(h3, last[i]);
+    }
+    for (int i = q; i < width_ - 3 * q; ++i) h3 = Step(h3, last[i]);
+    uint64_t h = Field::Canonical(h0);
+    h = Join(h, baseToQuarter_, h1);
+    h = Join(h, baseToQuarter_, h2);
+    return Join(h, baseToLastQuarter_, h3);
   }
 
   // Fingerprints of the windows starting at first .. first+count-1 of N rows
@@ -347,10 +370,8 @@ class RowHasher {
     for (int n = 0; n < N; ++n) {
       leaving[n] = rows[n] + first;
       to[n] = out[n];
-      h[n] = 0;
-      for (int i = 0; i < width; ++i)
-        h[n] = Field::Reduce(Field::Add(Field::Mul(h[n], base), uint64_t{leaving[n][i]}));
-      to[n][0] = Field::Canonical(h[n]);
+      h[n] = Whole(leaving[n]);
+      to[n][0] = h[n];
     }
     int k = 1;
 #ifdef VENDRIX_SEARCH_AVX2
@@ -379,10 +400,24 @@ class RowHasher {
   bool FastEight() const { return std::is_same_v<Field, Mersenne31> && avx2_; }
 
  private:
+  // Windows narrower than this are fingerprinted in one chain.
+  static constexpr int kQuarterFrom = 16;
+
   static uint64_t MulMod(uint64_t a, uint64_t b) { return Field::Canonical(Field::Reduce(Field::Mul(a, b))); }
+  uint64_t Step(uint64_t h, Colour pixel) const {
+    return Field::Reduce(Field::Add(Field::Mul(h, base_), uint64_t{pixel}));
+  }
+  // h * power + tail, below the prime: h and power are, and tail is
+  // below what a Step gives.
+  static uint64_t Join(uint64_t h, uint64_t power, uint64_t tail) {
+    return Field::Canonical(Field::Reduce(Field::Add(Field::Mul(h, power), tail)));
+  }
 
   uint64_t base_;
   int width_;
+  int quarter_ = width_ / 4;
+  uint64_t baseToQuarter_ = 1;
+  uint64_t baseToLastQuarter_ = 1;
   bool avx2_;
   bool sse2_;
   uint64_t baseToWidth_ = 1;
@@ -1002,14 +1037,20 @@ constexpr int kPatchShareDivisor = 8;
 // rows):
 // - fingerprinted whole: source is the row itself;
 // - a copy: the row has the pixels of `source`, whose hits it takes;
-// - patched: it has the pixels of `source` except in some columns; it takes
-//   source's hits outside columns patchFirst .. patchEnd-1 and fingerprints
-//   those.  Its hits are a list of its own, which later rows can take.
+// - patched: it has the pixels of `source` except in a few runs of pixels;
+//   it fingerprints the windows over those (its patches) and takes
+//   source's hits elsewhere.  Its hits are a list of its own, which later
+//   rows can take.
 // The rows whose hits are taken (the whole and patched ones) are owners.
+struct Patch {
+  int first;  // columns first .. end-1
+  int end;
+};
+
 struct RowPlan {
   int source = 0;
-  int patchFirst = 0;
-  int patchEnd = 0;
+  int patches = 0;  // in use of `patch`, left to right, apart
+  std::array<Patch, kKeyBlocks> patch{};
 };
 
 struct RowPlans {
@@ -1018,7 +1059,7 @@ struct RowPlans {
 
   const RowPlan& operator[](int y) const { return rows[static_cast<size_t>(y)]; }
   bool Whole(int y) const { return (*this)[y].source == y; }
-  bool Patched(int y) const { return (*this)[y].patchFirst < (*this)[y].patchEnd; }
+  bool Patched(int y) const { return (*this)[y].patches > 0; }
   // The row whose hit list holds y's hits.
   int Owner(int y) const { return Patched(y) ? y : (*this)[y].source; }
 };
@@ -1049,21 +1090,21 @@ struct Difference {
   int end;
 };
 
-// Compared a chunk at a time with memcmp, which is vectorised, then pixel
-// by pixel inside the chunk that differs.
-constexpr int kCompareChunk = 16;
-constexpr size_t kChunkBytes = kCompareChunk * sizeof(Colour);
+// Compared with memcmp, which is vectorised, in long chunks and then short
+// ones, and pixel by pixel inside the short chunk that differs.
+constexpr std::array<int, 2> kCompareChunks{256, 16};
 
 Difference DifferenceOf(const Colour* a, const Colour* b, int count) {
   int first = 0;
-  while (first + kCompareChunk <= count && std::memcmp(a + first, b + first, kChunkBytes) == 0) first += kCompareChunk;
+  for (const int chunk : kCompareChunks)
+    while (first + chunk <= count && std::memcmp(a + first, b + first, chunk * sizeof(Colour)) == 0) first += chunk;
   while (first < count && a[first] == b[first]) ++first;
   if (first == count) return {count, count};
   // A pixel differs at `first`, so these loops stop at it at the latest.
   int end = count;
-  while (end - kCompareChunk > first &&
-         std::memcmp(a + end - kCompareChunk, b + end - kCompareChunk, kChunkBytes) == 0)
-    end -= kCompareChunk;
+  for (const int chunk : kCompareChunks)
+    while (end - chunk > first && std::memcmp(a + end - chunk, b + end - chunk, chunk * sizeof(Colour)) == 0)
+      end -= chunk;
   while (a[end - 1] == b[end - 1]) --end;
   return {first, end};
 }
@@ -1074,6 +1115,10 @@ Difference DifferenceOf(const Colour* a, const Colour* b, int count) {
 class RowsByBlock {
  public:
   explicit RowsByBlock(int pixels) : blocks_(pixels >= 16 * kKeyBlocks ? kKeyBlocks : 1), pixels_(pixels) {}
+
+  int Blocks() const { return blocks_; }
+  // The first pixel of a block; Start(Blocks()) is the end of the row.
+  int Start(int block) const { return pixels_ * block / blocks_; }
 
   void KeysOf(const Colour* row, std::array<uint64_t, kKeyBlocks>& keys) const {
     for (int b = 0; b < blocks_; ++b) {
@@ -1105,12 +1150,40 @@ class RowsByBlock {
   }
 
  private:
-  int Start(int block) const { return pixels_ * block / blocks_; }
-
   int blocks_;
   int pixels_;
   std::array<std::unordered_map<uint64_t, int>, kKeyBlocks> rows_;
 };
+
+// The patches of a row that is `earlier` but where they differ: in each
+// block, the windows over the pixels from the first to the last that
+// differ, merged where they meet.  False when they come to more than
+// `limit` windows.
+bool PatchesOver(const Colour* row, const Colour* earlier, const RowsByBlock& blocks, ReadColumns read, int limit,
+                 RowPlan& plan) {
+  int windows = 0;
+  plan.patches = 0;
+  for (int b = 0; b < blocks.Blocks(); ++b) {
+    const int start = blocks.Start(b);
+    const Difference differ = DifferenceOf(row + start, earlier + start, blocks.Start(b + 1) - start);
+    if (differ.first == differ.end) continue;
+    const int first = std::max(0, start + differ.first - read.windowWidth + 1);
+    const int end = std::min(start + differ.end, read.count);
+    Patch* last = plan.patches > 0 ? &plan.patch[static_cast<size_t>(plan.patches - 1)] : nullptr;
+    if (last != nullptr && first <= last->end) {
+      windows += end - last->end;
+      last->end = end;
+    } else {
+      windows += end - first;
+      plan.patch[static_cast<size_t>(plan.patches++)] = {first, end};
+    }
+    if (windows > limit) {
+      plan.patches = 0;
+      return false;
+    }
+  }
+  return true;
+}
 
 // Plans every row: a copy of the nearest alike row among the few above, or
 // of the row its blocks' keys find; patched from that row when they differ
@@ -1138,16 +1211,9 @@ RowPlans PlanRows(const Image& large, ReadColumns read) {
       const int candidate = byBlock.Candidate(keys);
       byBlock.Note(keys, y);
       if (candidate < 0) continue;
-      const Difference differ = DifferenceOf(row, large.Row(candidate) + read.firstX, pixels);
-      // The windows over the difference.
-      const int first = std::max(0, differ.first - read.windowWidth + 1), end = std::min(differ.end, read.count);
-      if (differ.first < differ.end && end - first > patchLimit) continue;
+      if (!PatchesOver(row, large.Row(candidate) + read.firstX, byBlock, read, patchLimit, plan)) continue;
       plan.source = plans.Owner(candidate);
-      if (differ.first < differ.end) {
-        plan.patchFirst = first;
-        plan.patchEnd = end;
-        plans.lastUse[static_cast<size_t>(y)] = y;
-      }
+      if (plan.patches > 0) plans.lastUse[static_cast<size_t>(y)] = y;
     }
     // Row 0 never gets here: no row above it to take hits from.
     plans.lastUse[static_cast<size_t>(plan.source)] = y;
@@ -1303,8 +1369,8 @@ class ColumnMatchers {
   bool gaveUp_ = false;
 };
 
-// A patched row's hits: its source's outside the patch, and those of its
-// own windows over the patch, fingerprinted here.  Columns from `columns`
+// A patched row's hits: its source's outside the patches, and those of its
+// own windows over the patches, fingerprinted here.  Columns from `columns`
 // on no longer matter.
 template <class Field>
 void PatchedHits(const Image& large, int y, const RowPlan& plan, int firstX, int columns,
@@ -1312,14 +1378,18 @@ void PatchedHits(const Image& large, int y, const RowPlan& plan, int firstX, int
                  const std::vector<RowHit>& source, std::vector<RowHit>& hits) {
   hits.clear();
   auto kept = source.begin();
-  for (; kept != source.end() && kept->column < plan.patchFirst; ++kept) hits.push_back(*kept);
-  const int count = std::min(plan.patchEnd, columns) - plan.patchFirst;
-  if (count > 0) {
-    hasher.template Windows<1>({large.Row(y)}, firstX + plan.patchFirst, count, {prints.data()});
-    for (int k = NextHit(kindOf, prints.data(), 0, count); k < count; k = NextHit(kindOf, prints.data(), k + 1, count))
-      hits.push_back({plan.patchFirst + k, kindOf.Find(prints[static_cast<size_t>(k)])});
+  for (int p = 0; p < plan.patches; ++p) {
+    const Patch patch = plan.patch[static_cast<size_t>(p)];
+    for (; kept != source.end() && kept->column < patch.first; ++kept) hits.push_back(*kept);
+    const int count = std::min(patch.end, columns) - patch.first;
+    if (count > 0) {
+      hasher.template Windows<1>({large.Row(y)}, firstX + patch.first, count, {prints.data()});
+      for (int k = NextHit(kindOf, prints.data(), 0, count); k < count;
+           k = NextHit(kindOf, prints.data(), k + 1, count))
+        hits.push_back({patch.first + k, kindOf.Find(prints[static_cast<size_t>(k)])});
+    }
+    while (kept != source.end() && kept->column < patch.end) ++kept;
   }
-  while (kept != source.end() && kept->column < plan.patchEnd) ++kept;
   hits.insert(hits.end(), kept, source.end());
 }
 

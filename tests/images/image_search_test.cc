@@ -536,10 +536,10 @@ TEST(ImageSearchTest, RowsCopiedFromRowsAbove) {
   }
 }
 
-// Rows copied from a row a few rows above but for a short run of pixels
-// (at the left edge, the right edge or inside), as the numbers of a list
-// or a cursor make them: such a row takes its source's hits outside the
-// run and fingerprints only the windows over it.  Runs narrower and wider
+// Rows copied from a row a few rows above but for one to three short runs
+// of pixels (at the left edge, the right edge or inside), as the numbers
+// of a list or a cursor make them: such a row takes its source's hits
+// outside the runs and fingerprints only the windows over them.  Runs narrower and wider
 // than the needle, needles cut across them, spoilt or kept, and a third of
 // the time planted again over a run.
 TEST(ImageSearchTest, RowsCopiedButForAFewPixels) {
@@ -551,11 +551,13 @@ TEST(ImageSearchTest, RowsCopiedButForAFewPixels) {
     for (int y = 1; y < height; ++y) {
       const int above = Uniform(random, 1, std::min(y, 8));
       for (int x = 0; x < width; ++x) large.Set(x, y, large.At(x, y - above));
-      const int run = Uniform(random, 1, 16);
-      const int places[] = {0, width - run, Uniform(random, 0, width - run)};
-      const int at = places[Uniform(random, 0, 2)];
-      for (int x = at; x < at + run; ++x)
-        large.Set(x, y, static_cast<Colour>(Uniform(random, 0, colours - 1)) * 0x010203u);
+      for (int runs = Uniform(random, 1, 3); runs > 0; --runs) {
+        const int run = Uniform(random, 1, 16);
+        const int places[] = {0, width - run, Uniform(random, 0, width - run)};
+        const int at = places[Uniform(random, 0, 2)];
+        for (int x = at; x < at + run; ++x)
+          large.Set(x, y, static_cast<Colour>(Uniform(random, 0, colours - 1)) * 0x010203u);
+      }
     }
     const int w = Uniform(random, 1, 12), h = Uniform(random, 1, std::min(height, 10));
     Image small = Cut(large, Uniform(random, 0, width - w), Uniform(random, 0, height - h), w, h);
