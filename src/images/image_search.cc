@@ -433,20 +433,22 @@ class RowPrints {
   RowPrints(const RowHasher<Field>& hasher, int capacity)
       : hasher_(hasher), capacity_(static_cast<size_t>(capacity)), prints_(capacity_ * kGroup) {}
 
-  // Fingerprints windows first .. first+count-1 of the given rows (1 to kGroup).
-  void Compute(const Image& image, const int* rows, int group, int first, int count) {
+  // Fingerprints windows first .. first+count-1 of the given rows (1 to
+  // kGroup), each row's from `at` on in its prints.
+  void Compute(const Image& image, const int* rows, int group, int first, int count, int at = 0) {
+    const auto to = [&](int n) { return Of(n) + at; };
     int n = 0;
     if (group == 8 && hasher_.FastEight()) {
       hasher_.template Windows<8>({image.Row(rows[0]), image.Row(rows[1]), image.Row(rows[2]), image.Row(rows[3]),
                                    image.Row(rows[4]), image.Row(rows[5]), image.Row(rows[6]), image.Row(rows[7])},
-                                  first, count, {Of(0), Of(1), Of(2), Of(3), Of(4), Of(5), Of(6), Of(7)});
+                                  first, count, {to(0), to(1), to(2), to(3), to(4), to(5), to(6), to(7)});
       return;
     }
     for (; n + 4 <= group; n += 4)
       hasher_.template Windows<4>(
           {image.Row(rows[n]), image.Row(rows[n + 1]), image.Row(rows[n + 2]), image.Row(rows[n + 3])}, first, count,
-          {Of(n), Of(n + 1), Of(n + 2), Of(n + 3)});
-    for (; n < group; ++n) hasher_.template Windows<1>({image.Row(rows[n])}, first, count, {Of(n)});
+          {to(n), to(n + 1), to(n + 2), to(n + 3)});
+    for (; n < group; ++n) hasher_.template Windows<1>({image.Row(rows[n])}, first, count, {to(n)});
   }
   uint64_t* Of(int n) { return prints_.data() + static_cast<size_t>(n) * capacity_; }
 
@@ -643,7 +645,9 @@ enum class Outcome { kFound, kAbsent, kGaveUp };
 bool Answered(Outcome outcome) { return outcome != Outcome::kGaveUp; }
 
 // A filter that proposes more places than this hands over to pass two.
-size_t PlaceLimit(uint64_t haystackPixels) { return static_cast<size_t>(std::max<uint64_t>(4096, haystackPixels / 128)); }
+size_t PlaceLimit(uint64_t haystackPixels) {
+  return static_cast<size_t>(std::max<uint64_t>(4096, haystackPixels / 128));
+}
 
 // Compares the proposed places (x << 32 | y) in the wanted order, from
 // `from` on.  Gives up, leaving `from` at the first place not compared,
@@ -1028,10 +1032,17 @@ constexpr int kKeyBlocks = 4;
 
 // A row that differs from an earlier one in a few columns takes that row's
 // hits and fingerprints only the windows over the difference, when those
-// are at most this share of the row's windows.  One row's windows rolled
-// alone cost several times as much as in a group of eight, and the rows'
-// comparison costs a read of what they share.
-constexpr int kPatchShareDivisor = 8;
+// are at most a share of the row's windows: an eighth for a row alone
+// (one row's windows rolled alone cost several times as much as in a group
+// of eight), half when the row before had the same patches (the rows with
+// the same patches are rolled together).  The rows' comparison costs a read
+// of what they share.
+constexpr int kLonePatchShare = 8;
+constexpr int kGroupedPatchShare = 2;
+// Patches start and end on multiples of this many columns (or at the last).
+constexpr int kPatchUnit = 32;
+// How far down pass two looks for rows to roll with a patched row.
+constexpr int kPatchLookahead = 4 * kGroup;
 
 // How pass two gets each haystack row's hits (the windows that are needle
 // rows):
@@ -1051,6 +1062,18 @@ struct RowPlan {
   int source = 0;
   int patches = 0;  // in use of `patch`, left to right, apart
   std::array<Patch, kKeyBlocks> patch{};
+
+  int PatchWindows() const {
+    int windows = 0;
+    for (size_t p = 0; p < static_cast<size_t>(patches); ++p) windows += patch[p].end - patch[p].first;
+    return windows;
+  }
+  bool SamePatches(const RowPlan& other) const {
+    if (patches != other.patches) return false;
+    for (size_t p = 0; p < static_cast<size_t>(patches); ++p)
+      if (patch[p].first != other.patch[p].first || patch[p].end != other.patch[p].end) return false;
+    return true;
+  }
 };
 
 struct RowPlans {
@@ -1167,8 +1190,10 @@ bool PatchesOver(const Colour* row, const Colour* earlier, const RowsByBlock& bl
     const int start = blocks.Start(b);
     const Difference differ = DifferenceOf(row + start, earlier + start, blocks.Start(b + 1) - start);
     if (differ.first == differ.end) continue;
-    const int first = std::max(0, start + differ.first - read.windowWidth + 1);
-    const int end = std::min(start + differ.end, read.count);
+    // Widened to whole units, so that rows whose differences move a little
+    // (the bits of a number) get the same patches and are rolled together.
+    const int first = std::max(0, start + differ.first - read.windowWidth + 1) / kPatchUnit * kPatchUnit;
+    const int end = std::min((start + differ.end + kPatchUnit - 1) / kPatchUnit * kPatchUnit, read.count);
     Patch* last = plan.patches > 0 ? &plan.patch[static_cast<size_t>(plan.patches - 1)] : nullptr;
     if (last != nullptr && first <= last->end) {
       windows += end - last->end;
@@ -1196,9 +1221,10 @@ RowPlans PlanRows(const Image& large, ReadColumns read) {
   RowPlans plans{std::vector<RowPlan>(height), std::vector<int>(height, -1)};
   const int pixels = read.Pixels();
   const size_t bytes = static_cast<size_t>(pixels) * sizeof(Colour);
-  const int patchLimit = read.count / kPatchShareDivisor;
+  const int loneLimit = read.count / kLonePatchShare, groupedLimit = read.count / kGroupedPatchShare;
   RowsByBlock byBlock(pixels);
   std::array<uint64_t, kKeyBlocks> keys{};
+  RowPlan lastTried;  // the patches last worked out, taken or not
   for (int y = 0; y < large.height; ++y) {
     RowPlan& plan = plans.rows[static_cast<size_t>(y)];
     plan.source = y;
@@ -1211,7 +1237,13 @@ RowPlans PlanRows(const Image& large, ReadColumns read) {
       const int candidate = byBlock.Candidate(keys);
       byBlock.Note(keys, y);
       if (candidate < 0) continue;
-      if (!PatchesOver(row, large.Row(candidate) + read.firstX, byBlock, read, patchLimit, plan)) continue;
+      if (!PatchesOver(row, large.Row(candidate) + read.firstX, byBlock, read, groupedLimit, plan)) continue;
+      const bool grouped = plan.SamePatches(lastTried);
+      lastTried = plan;
+      if (plan.PatchWindows() > (grouped ? groupedLimit : loneLimit)) {
+        plan.patches = 0;
+        continue;
+      }
       plan.source = plans.Owner(candidate);
       if (plan.patches > 0) plans.lastUse[static_cast<size_t>(y)] = y;
     }
@@ -1370,24 +1402,19 @@ class ColumnMatchers {
 };
 
 // A patched row's hits: its source's outside the patches, and those of its
-// own windows over the patches, fingerprinted here.  Columns from `columns`
-// on no longer matter.
-template <class Field>
-void PatchedHits(const Image& large, int y, const RowPlan& plan, int firstX, int columns,
-                 const RowHasher<Field>& hasher, const FingerprintMap& kindOf, std::vector<uint64_t>& prints,
+// own windows over the patches, whose fingerprints are `prints`, one patch
+// after the other.
+void PatchedHits(const RowPlan& plan, const FingerprintMap& kindOf, const uint64_t* prints,
                  const std::vector<RowHit>& source, std::vector<RowHit>& hits) {
   hits.clear();
   auto kept = source.begin();
   for (int p = 0; p < plan.patches; ++p) {
     const Patch patch = plan.patch[static_cast<size_t>(p)];
     for (; kept != source.end() && kept->column < patch.first; ++kept) hits.push_back(*kept);
-    const int count = std::min(patch.end, columns) - patch.first;
-    if (count > 0) {
-      hasher.template Windows<1>({large.Row(y)}, firstX + patch.first, count, {prints.data()});
-      for (int k = NextHit(kindOf, prints.data(), 0, count); k < count;
-           k = NextHit(kindOf, prints.data(), k + 1, count))
-        hits.push_back({patch.first + k, kindOf.Find(prints[static_cast<size_t>(k)])});
-    }
+    const int count = patch.end - patch.first;
+    for (int k = NextHit(kindOf, prints, 0, count); k < count; k = NextHit(kindOf, prints, k + 1, count))
+      hits.push_back({patch.first + k, kindOf.Find(prints[k])});
+    prints += count;
     while (kept != source.end() && kept->column < patch.end) ++kept;
   }
   hits.insert(hits.end(), kept, source.end());
@@ -1419,7 +1446,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   ColumnMatchers columns(search, matcher, kindOf, from, failLimit, result);
   const RowPlans plans = PlanRows(search.large, ReadColumns{firstX, columns.Columns(), search.small.width});
   RowPrints<Field> rowPrints(needle.hasher, columns.Columns());
-  std::vector<uint64_t> patchPrints(static_cast<size_t>(columns.Columns()));
+  RowPrints<Field> patchPrints(needle.hasher, columns.Columns());
   KeptHits kept(search.large.height);
   const auto releaseIfDone = [&](int owner, int y) {
     if (plans.lastUse[static_cast<size_t>(owner)] == y) kept.Release(owner);
@@ -1429,15 +1456,28 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   // and the next of them to use.
   int ahead[kGroup];
   int aheadCount = 0, aheadNext = 0;
+  // The same for patched rows: up to kGroup rows with the same patches.
+  int patched[kGroup];
+  int patchedCount = 0, patchedNext = 0;
 
   for (int y = 0; y < search.large.height && columns.Columns() > 0; ++y) {
     const int top = y - height + 1;  // where a place ending on this row starts
     const RowPlan& plan = plans[y];
     if (!plans.Whole(y)) {
       if (plans.Patched(y)) {
+        if (patchedNext == patchedCount || patched[patchedNext] != y) {
+          patchedCount = patchedNext = 0;
+          for (int r = y; r < search.large.height && r < y + kPatchLookahead && patchedCount < kGroup; ++r)
+            if (plans.Patched(r) && plans[r].SamePatches(plan)) patched[patchedCount++] = r;
+          int at = 0;
+          for (int p = 0; p < plan.patches; ++p) {
+            const Patch patch = plan.patch[static_cast<size_t>(p)];
+            patchPrints.Compute(search.large, patched, patchedCount, firstX + patch.first, patch.end - patch.first, at);
+            at += patch.end - patch.first;
+          }
+        }
         std::vector<RowHit>& hits = kept.Keep(y);  // first: keeping a list may move the others
-        PatchedHits(search.large, y, plan, firstX, columns.Columns(), needle.hasher, kindOf, patchPrints,
-                    kept.Of(plan.source), hits);
+        PatchedHits(plan, kindOf, patchPrints.Of(patchedNext++), kept.Of(plan.source), hits);
       }
       const int owner = plans.Owner(y), above = plans.Owner(y - 1);
       columns.StepAlike(kept.Of(owner), kept.Of(above), top);

@@ -567,6 +567,47 @@ TEST(ImageSearchTest, RowsCopiedButForAFewPixels) {
   }
 }
 
+// Stripes whose rows come back every fifth row, each row with its number
+// written in a few places: every row is the row five above but for the
+// numbers, and rows with the same patches are fingerprinted together.  The
+// places are the same in every row, or differ between even and odd rows
+// (groups of rows with the same patches then interleave), and needles are
+// cut across the numbers or clear of them, spoilt or kept, and planted at
+// the right edge.
+TEST(ImageSearchTest, RowsNumberedInPlaces) {
+  struct Layout {
+    const char* name;
+    std::vector<int> even;  // where the number starts on even rows
+    std::vector<int> odd;
+  };
+  const int width = 240, height = 70;
+  const Layout layouts[] = {{"right edge", {width - 7}, {width - 7}},
+                            {"both edges", {0, width - 7}, {0, width - 7}},
+                            {"four places", {20, 80, 140, 200}, {20, 80, 140, 200}},
+                            {"edges on even rows, middle on odd", {0, width - 7}, {110}},
+                            {"one place on even rows, two on odd", {60}, {60, 180}}};
+  const int needles[][4] = {{1, 3, 12, 9}, {30, 10, 12, 9}, {width - 9, 2, 9, 6}, {100, 0, 1, 7}, {50, 40, 20, 1}};
+  for (const Layout& layout : layouts) {
+    const Image large = Pattern(width, height, [&](int x, int y) {
+      for (const int place : y % 2 == 0 ? layout.even : layout.odd)
+        if (x >= place && x < place + 7) return (y >> (x - place)) & 1 ? Colour{0xFFFFFF} : Colour{0};
+      return static_cast<Colour>((x + y % 5 * 5) * 7 % 17 % 3) * 0x7F7F7Fu;
+    });
+    for (const auto& n : needles) {
+      for (const bool spoil : {false, true}) {
+        Image haystack = large;
+        Image small = Cut(haystack, n[0], n[1], n[2], n[3]);
+        if (spoil) small.Set(n[2] / 2, n[3] / 2, small.At(n[2] / 2, n[3] / 2) == 0 ? 0x7F7F7Fu : 0);
+        const std::string what = std::string(layout.name) + ", needle at " + std::to_string(n[0]) + "," +
+                                 std::to_string(n[1]) + (spoil ? ", spoilt" : "");
+        ExpectExactWithoutVainComparisons(haystack, small, what);
+        Paste(haystack, small, width - n[2], height / 2);
+        ExpectExactWithoutVainComparisons(haystack, small, what + ", planted");
+      }
+    }
+  }
+}
+
 // Two rows that differ yet share a key, each coming back more than four
 // rows below the other: the later one must not be given the other's hits
 // over the pixels where they differ.  Rows of one period hold them in turn, fillers between.
