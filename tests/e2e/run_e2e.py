@@ -1762,25 +1762,31 @@ def driver_json(session: WineSession, driver: Path, args: list[str], cwd: Path,
     return reply, note
 
 
-def run_wine_case_twice(session: WineSession, exe: Path, driver: Path, case: Case, parent: Path) -> list[str]:
-    """A case that fails under Wine is run once more from a fresh folder.
-    Wine and its X server on a busy machine now and then lose a window or
-    an event, which is no fault of the program; a fault of the program
-    fails both times.  The first try's problems are printed either way, so
-    a case that passes only on its second try stays visible in the log."""
+def twice_under_wine(name: str, attempt: Callable[[int], list[str]]) -> list[str]:
+    """What fails under Wine is tried once more (attempt 2), from a fresh
+    folder.  Wine and its X server on a busy machine now and then lose a
+    window or an event, which is no fault of the program; a fault of the
+    program fails both times.  The first try's problems are printed either
+    way, so what passes only on its second try stays visible in the log."""
     problems: list[str] = []
-    for attempt in (1, 2):
-        folder = parent / f"try{attempt}" / case.subfolder
-        folder.mkdir(parents=True)
-        write_case_folder(case, folder)
-        problems = run_wine_case(session, exe, driver, case, folder)
+    for number in (1, 2):
+        problems = attempt(number)
         if not problems:
             return []
-        if attempt == 1:
-            print(f"     {case.name}: failed on its first try, trying once more:", flush=True)
+        if number == 1:
+            print(f"     {name}: failed on its first try, trying once more:", flush=True)
             for problem in problems:
                 print(f"       {problem}", flush=True)
     return problems
+
+
+def run_wine_case_twice(session: WineSession, exe: Path, driver: Path, case: Case, parent: Path) -> list[str]:
+    def attempt(number: int) -> list[str]:
+        folder = parent / f"try{number}" / case.subfolder
+        folder.mkdir(parents=True)
+        write_case_folder(case, folder)
+        return run_wine_case(session, exe, driver, case, folder)
+    return twice_under_wine(case.name, attempt)
 
 
 def run_wine_case(session: WineSession, exe: Path, driver: Path, case: Case,
@@ -2660,22 +2666,13 @@ def start_recorder_from_menu(session: WineSession, exe: Path, driver: Path, fold
 
 
 def run_wine_recorder_twice(session: WineSession, exe: Path, driver: Path, parent: Path) -> list[str]:
-    """The recorder's round trip, once more from a fresh folder when it
-    fails, as the cases are (run_wine_case_twice): it drives three programs
-    through Wine's input and focus, where a busy machine now and then loses
-    an event.  The first try's problems are printed either way."""
-    problems: list[str] = []
-    for attempt in (1, 2):
-        folder = parent / f"try{attempt}"
+    """The recorder's round trip drives three programs through Wine's input
+    and focus: tried twice, as the cases are."""
+    def attempt(number: int) -> list[str]:
+        folder = parent / f"try{number}"
         folder.mkdir(parents=True)
-        problems = run_wine_recorder(session, exe, driver, folder)
-        if not problems:
-            return []
-        if attempt == 1:
-            print(f"     {RECORDER_NAME}: failed on its first try, trying once more:", flush=True)
-            for problem in problems:
-                print(f"       {problem}", flush=True)
-    return problems
+        return run_wine_recorder(session, exe, driver, folder)
+    return twice_under_wine(RECORDER_NAME, attempt)
 
 
 def run_wine_recorder(session: WineSession, exe: Path, driver: Path, folder: Path) -> list[str]:
