@@ -458,6 +458,29 @@ class RowPrints {
   std::vector<uint64_t> prints_;
 };
 
+// Rows fingerprinted together ahead of their turn, and the next to use.
+class RowGroup {
+ public:
+  // Whether `y` is the group's next row.
+  bool Holds(int y) const { return next_ < count_ && rows_[static_cast<size_t>(next_)] == y; }
+  // Up to kGroup rows from y .. end-1 that are `wanted`.
+  template <class Wanted>
+  void Gather(int y, int end, Wanted wanted) {
+    count_ = next_ = 0;
+    for (int r = y; r < end && count_ < kGroup; ++r)
+      if (wanted(r)) rows_[static_cast<size_t>(count_++)] = r;
+  }
+  const int* Rows() const { return rows_.data(); }
+  int Count() const { return count_; }
+  // The next row's place in the group; it is then used.
+  int Take() { return next_++; }
+
+ private:
+  std::array<int, kGroup> rows_{};
+  int count_ = 0;
+  int next_ = 0;
+};
+
 // A small open-addressing map from fingerprints to numbers.  It is kept
 // at most an eighth full and remembers its longest probe, so a lookup is
 // mostly one comparison and never wraps around.  Fingerprints are already
@@ -1401,6 +1424,19 @@ class ColumnMatchers {
   bool gaveUp_ = false;
 };
 
+// The fingerprints of the windows over `plan`'s patches, for a group of
+// rows that share them: in each row's prints, one patch after the other.
+template <class Field>
+void ComputePatches(const Image& large, const RowGroup& group, int firstX, const RowPlan& plan,
+                    RowPrints<Field>& prints) {
+  int at = 0;
+  for (int p = 0; p < plan.patches; ++p) {
+    const Patch patch = plan.patch[static_cast<size_t>(p)];
+    prints.Compute(large, group.Rows(), group.Count(), firstX + patch.first, patch.end - patch.first, at);
+    at += patch.end - patch.first;
+  }
+}
+
 // A patched row's hits: its source's outside the patches, and those of its
 // own windows over the patches, whose fingerprints are `prints`, one patch
 // after the other.
@@ -1452,32 +1488,22 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
     if (plans.lastUse[static_cast<size_t>(owner)] == y) kept.Release(owner);
   };
 
-  // The rows fingerprinted ahead (up to kGroup rows fingerprinted whole),
-  // and the next of them to use.
-  int ahead[kGroup];
-  int aheadCount = 0, aheadNext = 0;
-  // The same for patched rows: up to kGroup rows with the same patches.
-  int patched[kGroup];
-  int patchedCount = 0, patchedNext = 0;
+  // Rows fingerprinted whole, and patched rows with the same patches, are
+  // fingerprinted up to kGroup at a time.
+  RowGroup whole, patched;
 
   for (int y = 0; y < search.large.height && columns.Columns() > 0; ++y) {
     const int top = y - height + 1;  // where a place ending on this row starts
     const RowPlan& plan = plans[y];
     if (!plans.Whole(y)) {
       if (plans.Patched(y)) {
-        if (patchedNext == patchedCount || patched[patchedNext] != y) {
-          patchedCount = patchedNext = 0;
-          for (int r = y; r < search.large.height && r < y + kPatchLookahead && patchedCount < kGroup; ++r)
-            if (plans.Patched(r) && plans[r].SamePatches(plan)) patched[patchedCount++] = r;
-          int at = 0;
-          for (int p = 0; p < plan.patches; ++p) {
-            const Patch patch = plan.patch[static_cast<size_t>(p)];
-            patchPrints.Compute(search.large, patched, patchedCount, firstX + patch.first, patch.end - patch.first, at);
-            at += patch.end - patch.first;
-          }
+        if (!patched.Holds(y)) {
+          patched.Gather(y, std::min(search.large.height, y + kPatchLookahead),
+                         [&](int r) { return plans.Patched(r) && plans[r].SamePatches(plan); });
+          ComputePatches(search.large, patched, firstX, plan, patchPrints);
         }
         std::vector<RowHit>& hits = kept.Keep(y);  // first: keeping a list may move the others
-        PatchedHits(plan, kindOf, patchPrints.Of(patchedNext++), kept.Of(plan.source), hits);
+        PatchedHits(plan, kindOf, patchPrints.Of(patched.Take()), kept.Of(plan.source), hits);
       }
       const int owner = plans.Owner(y), above = plans.Owner(y - 1);
       columns.StepAlike(kept.Of(owner), kept.Of(above), top);
@@ -1486,13 +1512,11 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
       if (above != plan.source) releaseIfDone(above, y);
       if (owner == y) releaseIfDone(y, y);
     } else {
-      if (aheadNext == aheadCount) {
-        aheadCount = aheadNext = 0;
-        for (int r = y; r < search.large.height && aheadCount < kGroup; ++r)
-          if (plans.Whole(r)) ahead[aheadCount++] = r;
-        rowPrints.Compute(search.large, ahead, aheadCount, firstX, columns.Columns());
+      if (!whole.Holds(y)) {
+        whole.Gather(y, search.large.height, [&](int r) { return plans.Whole(r); });
+        rowPrints.Compute(search.large, whole.Rows(), whole.Count(), firstX, columns.Columns());
       }
-      const uint64_t* prints = rowPrints.Of(aheadNext++);
+      const uint64_t* prints = rowPrints.Of(whole.Take());
       if (plans.lastUse[static_cast<size_t>(y)] > y) CollectHits(kindOf, prints, columns.Columns(), kept.Keep(y));
       columns.StepEvery(prints, top);
     }
