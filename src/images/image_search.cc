@@ -233,6 +233,73 @@ __attribute__((target("avx2"))) int RollRowsAvx2(const std::array<const Colour*,
   return k;
 }
 
+// h * base + pixels, folded below 2^31 + 8, in each lane.
+__attribute__((target("avx2"), always_inline)) inline __m256i HornerStepAvx2(__m256i h, __m256i base,
+                                                                            __m256i prime, __m256i pixels) {
+  const __m256i t = _mm256_add_epi64(_mm256_mul_epu32(h, base), pixels);
+  const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
+  return _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+}
+
+// The first window's fingerprint of 4*Chains rows from `rows` on, rolled in
+// four quarters as RowHasher::Whole does, every quarter of every row in a
+// lane of its own: 4*Chains chains of multiplications overlap instead of
+// four.  Gives each row's quarters, below the prime, for Whole to join.
+template <int Chains>
+__attribute__((target("avx2"))) void QuartersAvx2(const std::array<const Colour*, 4 * Chains>& rows, int quarter,
+                                                  int width, uint64_t base,
+                                                  std::array<std::array<uint64_t, 4>, 4 * Chains>& quarters) {
+  const __m256i prime = _mm256_set1_epi64x(static_cast<long long>(Mersenne31::kPrime));
+  const __m256i one = _mm256_set1_epi64x(1);
+  const __m256i vBase = _mm256_set1_epi64x(static_cast<long long>(base));
+  // h[c][q]: quarter q of rows 4c .. 4c+3, folded below 2^31 + 8 between steps.
+  __m256i h[Chains][4];
+  for (int c = 0; c < Chains; ++c)
+    for (int q = 0; q < 4; ++q) h[c][q] = _mm256_setzero_si256();
+  const int lastLength = width - 3 * quarter;
+  int i = 0;
+  for (; i + 4 <= quarter; i += 4) {
+    for (int c = 0; c < Chains; ++c) {
+      for (int q = 0; q < 4; ++q) {
+        const int at = q * quarter + i;
+        const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c] + at));
+        const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 1] + at));
+        const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 2] + at));
+        const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 3] + at));
+        const __m128i low01 = _mm_unpacklo_epi32(r0, r1), low23 = _mm_unpacklo_epi32(r2, r3);
+        const __m128i high01 = _mm_unpackhi_epi32(r0, r1), high23 = _mm_unpackhi_epi32(r2, r3);
+        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(low01, low23)));
+        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(low01, low23)));
+        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(high01, high23)));
+        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(high01, high23)));
+      }
+    }
+  }
+  // The quarters' last few pixels one at a time, and the pixels the last
+  // quarter has beyond the others.
+  for (; i < lastLength; ++i) {
+    for (int c = 0; c < Chains; ++c) {
+      for (int q = i < quarter ? 0 : 3; q < 4; ++q) {
+        const int at = q * quarter + i;
+        const __m256i pixels = _mm256_set_epi64x(rows[4 * c + 3][at], rows[4 * c + 2][at], rows[4 * c + 1][at],
+                                                 rows[4 * c][at]);
+        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, pixels);
+      }
+    }
+  }
+  for (int c = 0; c < Chains; ++c) {
+    for (int q = 0; q < 4; ++q) {
+      // h - prime when h >= prime: h + 1 reaches 2^31 exactly then.
+      const __m256i below =
+          _mm256_and_si256(_mm256_add_epi64(h[c][q], _mm256_srli_epi64(_mm256_add_epi64(h[c][q], one), 31)), prime);
+      alignas(32) std::array<uint64_t, 4> lanes;
+      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.data()), below);
+      for (int lane = 0; lane < 4; ++lane)
+        quarters[static_cast<size_t>(4 * c + lane)][static_cast<size_t>(q)] = lanes[static_cast<size_t>(lane)];
+    }
+  }
+}
+
 bool HaveAvx2() { return __builtin_cpu_supports("avx2"); }
 #else
 bool HaveAvx2() { return false; }
@@ -347,10 +414,23 @@ class RowHasher {
       h3 = Step(h3, last[i]);
     }
     for (int i = q; i < width_ - 3 * q; ++i) h3 = Step(h3, last[i]);
-    uint64_t h = Field::Canonical(h0);
-    h = Join(h, baseToQuarter_, h1);
-    h = Join(h, baseToQuarter_, h2);
-    return Join(h, baseToLastQuarter_, h3);
+    return Joined({h0, h1, h2, h3});
+  }
+
+  // Whole for each of N rows.
+  template <int N>
+  void FirstWindows(const std::array<const Colour*, N>& rows, std::array<uint64_t, N>& h) const {
+#ifdef VENDRIX_SEARCH_AVX2
+    if constexpr (N % 4 == 0 && std::is_same_v<Field, Mersenne31>) {
+      if (avx2_ && width_ >= kQuarterFrom) {
+        std::array<std::array<uint64_t, 4>, N> quarters;
+        QuartersAvx2<N / 4>(rows, quarter_, width_, base_, quarters);
+        for (size_t n = 0; n < N; ++n) h[n] = Joined(quarters[n]);
+        return;
+      }
+    }
+#endif
+    for (size_t n = 0; n < N; ++n) h[n] = Whole(rows[n]);
   }
 
   // Fingerprints of the windows starting at first .. first+count-1 of N rows
@@ -370,9 +450,10 @@ class RowHasher {
     for (int n = 0; n < N; ++n) {
       leaving[n] = rows[n] + first;
       to[n] = out[n];
-      h[n] = Whole(leaving[n]);
-      to[n][0] = h[n];
     }
+    FirstWindows<N>(leaving, h);
+#pragma GCC unroll 8
+    for (int n = 0; n < N; ++n) to[n][0] = h[n];
     int k = 1;
 #ifdef VENDRIX_SEARCH_AVX2
     if constexpr (N % 4 == 0 && std::is_same_v<Field, Mersenne31>) {
@@ -411,6 +492,13 @@ class RowHasher {
   // below what a Step gives.
   static uint64_t Join(uint64_t h, uint64_t power, uint64_t tail) {
     return Field::Canonical(Field::Reduce(Field::Add(Field::Mul(h, power), tail)));
+  }
+  // A window's fingerprint from those of its quarters.
+  uint64_t Joined(const std::array<uint64_t, 4>& quarters) const {
+    uint64_t h = Field::Canonical(quarters[0]);
+    h = Join(h, baseToQuarter_, quarters[1]);
+    h = Join(h, baseToQuarter_, quarters[2]);
+    return Join(h, baseToLastQuarter_, quarters[3]);
   }
 
   uint64_t base_;
