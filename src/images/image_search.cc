@@ -1150,7 +1150,8 @@ constexpr int kKeyBlocks = 4;
 // of what they share.
 constexpr int kLonePatchShare = 8;
 constexpr int kGroupedPatchShare = 2;
-// Patches start and end on multiples of this many columns (or at the last).
+// Rows whose patches, widened to multiples of this many columns, are the
+// same, are fingerprinted together.
 constexpr int kPatchUnit = 32;
 // How far down pass two looks for rows to roll with a patched row.
 constexpr int kPatchLookahead = 4 * kGroup;
@@ -1165,8 +1166,10 @@ constexpr int kPatchLookahead = 4 * kGroup;
 //   rows can take.
 // The rows whose hits are taken (the whole and patched ones) are owners.
 struct Patch {
-  int first;  // columns first .. end-1
+  int first;  // the windows over the pixels that differ: columns first .. end-1
   int end;
+  int unitFirst;  // the same widened to whole units (or to the last column)
+  int unitEnd;
 };
 
 struct RowPlan {
@@ -1179,10 +1182,11 @@ struct RowPlan {
     for (size_t p = 0; p < static_cast<size_t>(patches); ++p) windows += patch[p].end - patch[p].first;
     return windows;
   }
+  // Whether the patches widen alike.
   bool SamePatches(const RowPlan& other) const {
     if (patches != other.patches) return false;
     for (size_t p = 0; p < static_cast<size_t>(patches); ++p)
-      if (patch[p].first != other.patch[p].first || patch[p].end != other.patch[p].end) return false;
+      if (patch[p].unitFirst != other.patch[p].unitFirst || patch[p].unitEnd != other.patch[p].unitEnd) return false;
     return true;
   }
 };
@@ -1301,17 +1305,20 @@ bool PatchesOver(const Colour* row, const Colour* earlier, const RowsByBlock& bl
     const int start = blocks.Start(b);
     const Difference differ = DifferenceOf(row + start, earlier + start, blocks.Start(b + 1) - start);
     if (differ.first == differ.end) continue;
+    const int first = std::max(0, start + differ.first - read.windowWidth + 1);
+    const int end = std::min(start + differ.end, read.count);
     // Widened to whole units, so that rows whose differences move a little
     // (the bits of a number) get the same patches and are rolled together.
-    const int first = std::max(0, start + differ.first - read.windowWidth + 1) / kPatchUnit * kPatchUnit;
-    const int end = std::min((start + differ.end + kPatchUnit - 1) / kPatchUnit * kPatchUnit, read.count);
+    const int unitFirst = first / kPatchUnit * kPatchUnit;
+    const int unitEnd = std::min((end + kPatchUnit - 1) / kPatchUnit * kPatchUnit, read.count);
     Patch* last = plan.patches > 0 ? &plan.patch[static_cast<size_t>(plan.patches - 1)] : nullptr;
-    if (last != nullptr && first <= last->end) {
+    if (last != nullptr && unitFirst <= last->unitEnd) {
       windows += end - last->end;
       last->end = end;
+      last->unitEnd = unitEnd;
     } else {
       windows += end - first;
-      plan.patch[static_cast<size_t>(plan.patches++)] = {first, end};
+      plan.patch[static_cast<size_t>(plan.patches++)] = {first, end, unitFirst, unitEnd};
     }
     if (windows > limit) {
       plan.patches = 0;
@@ -1512,33 +1519,54 @@ class ColumnMatchers {
   bool gaveUp_ = false;
 };
 
-// The fingerprints of the windows over `plan`'s patches, for a group of
-// rows that share them: in each row's prints, one patch after the other.
-template <class Field>
-void ComputePatches(const Image& large, const RowGroup& group, int firstX, const RowPlan& plan,
-                    RowPrints<Field>& prints) {
-  int at = 0;
-  for (int p = 0; p < plan.patches; ++p) {
-    const Patch patch = plan.patch[static_cast<size_t>(p)];
-    prints.Compute(large, group.Rows(), group.Count(), firstX + patch.first, patch.end - patch.first, at);
-    at += patch.end - patch.first;
+// Where a group's patch fingerprints lie: patch p's windows from column
+// from[p] on are in each row's prints from at[p] on.
+struct PatchPrints {
+  std::array<int, kKeyBlocks> from{};
+  std::array<int, kKeyBlocks> at{};
+
+  const uint64_t* Of(const uint64_t* prints, int p, int column) const {
+    return prints + at[static_cast<size_t>(p)] + (column - from[static_cast<size_t>(p)]);
   }
+};
+
+// The fingerprints of the windows over the patches of a group of rows whose
+// patches widen alike: for each patch, the windows any row of the group
+// needs, one patch after the other in each row's prints.
+template <class Field>
+PatchPrints ComputePatches(const Image& large, const RowGroup& group, int firstX, const RowPlans& plans,
+                           RowPrints<Field>& prints) {
+  PatchPrints layout;
+  int at = 0;
+  for (int p = 0; p < plans[group.Rows()[0]].patches; ++p) {
+    int first = plans[group.Rows()[0]].patch[static_cast<size_t>(p)].first, end = first;
+    for (int n = 0; n < group.Count(); ++n) {
+      const Patch& patch = plans[group.Rows()[n]].patch[static_cast<size_t>(p)];
+      first = std::min(first, patch.first);
+      end = std::max(end, patch.end);
+    }
+    prints.Compute(large, group.Rows(), group.Count(), firstX + first, end - first, at);
+    layout.from[static_cast<size_t>(p)] = first;
+    layout.at[static_cast<size_t>(p)] = at;
+    at += end - first;
+  }
+  return layout;
 }
 
 // A patched row's hits: its source's outside the patches, and those of its
-// own windows over the patches, whose fingerprints are `prints`, one patch
-// after the other.
-void PatchedHits(const RowPlan& plan, const FingerprintMap& kindOf, const uint64_t* prints,
+// own windows over the patches, whose fingerprints `layout` finds in
+// `prints`.
+void PatchedHits(const RowPlan& plan, const FingerprintMap& kindOf, const uint64_t* prints, const PatchPrints& layout,
                  const std::vector<RowHit>& source, std::vector<RowHit>& hits) {
   hits.clear();
   auto kept = source.begin();
   for (int p = 0; p < plan.patches; ++p) {
     const Patch patch = plan.patch[static_cast<size_t>(p)];
     for (; kept != source.end() && kept->column < patch.first; ++kept) hits.push_back(*kept);
+    const uint64_t* own = layout.Of(prints, p, patch.first);
     const int count = patch.end - patch.first;
-    for (int k = NextHit(kindOf, prints, 0, count); k < count; k = NextHit(kindOf, prints, k + 1, count))
-      hits.push_back({patch.first + k, kindOf.Find(prints[k])});
-    prints += count;
+    for (int k = NextHit(kindOf, own, 0, count); k < count; k = NextHit(kindOf, own, k + 1, count))
+      hits.push_back({patch.first + k, kindOf.Find(own[k])});
     while (kept != source.end() && kept->column < patch.end) ++kept;
   }
   hits.insert(hits.end(), kept, source.end());
@@ -1579,6 +1607,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   // Rows fingerprinted whole, and patched rows with the same patches, are
   // fingerprinted up to kGroup at a time.
   RowGroup whole, patched;
+  PatchPrints layout;
 
   for (int y = 0; y < search.large.height && columns.Columns() > 0; ++y) {
     const int top = y - height + 1;  // where a place ending on this row starts
@@ -1588,10 +1617,10 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
         if (!patched.Holds(y)) {
           patched.Gather(y, std::min(search.large.height, y + kPatchLookahead),
                          [&](int r) { return plans.Patched(r) && plans[r].SamePatches(plan); });
-          ComputePatches(search.large, patched, firstX, plan, patchPrints);
+          layout = ComputePatches(search.large, patched, firstX, plans, patchPrints);
         }
         std::vector<RowHit>& hits = kept.Keep(y);  // first: keeping a list may move the others
-        PatchedHits(plan, kindOf, patchPrints.Of(patched.Take()), kept.Of(plan.source), hits);
+        PatchedHits(plan, kindOf, patchPrints.Of(patched.Take()), layout, kept.Of(plan.source), hits);
       }
       const int owner = plans.Owner(y), above = plans.Owner(y - 1);
       columns.StepAlike(kept.Of(owner), kept.Of(above), top);
