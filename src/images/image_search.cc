@@ -62,7 +62,6 @@
 #include <random>
 #include <tuple>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -1228,31 +1227,85 @@ struct Difference {
   int end;
 };
 
-// Compared with memcmp, which is vectorised, in long chunks and then short
-// ones, and pixel by pixel inside the short chunk that differs.
-constexpr std::array<int, 2> kCompareChunks{256, 16};
+// Pixels compared at a time when looking for where two runs differ.
+constexpr int kCompareRun = 16;
 
+// Whether kCompareRun pixels from a and from b are the same.
+inline bool SameRun(const Colour* a, const Colour* b) {
+#ifdef VENDRIX_SEARCH_SSE2
+  __m128i same = _mm_set1_epi32(-1);
+  for (int k = 0; k < kCompareRun; k += 4) {
+    const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k));
+    const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k));
+    same = _mm_and_si128(same, _mm_cmpeq_epi32(left, right));
+  }
+  return _mm_movemask_epi8(same) == 0xFFFF;
+#else
+  return std::memcmp(a, b, kCompareRun * sizeof(Colour)) == 0;
+#endif
+}
+
+// Runs are compared whole, and pixel by pixel inside the run that differs.
+// (memcmp would be faster over long stretches alike, but where it fails it
+// does not tell where, and the run would be read twice.)
 Difference DifferenceOf(const Colour* a, const Colour* b, int count) {
   int first = 0;
-  for (const int chunk : kCompareChunks)
-    while (first + chunk <= count && std::memcmp(a + first, b + first, chunk * sizeof(Colour)) == 0) first += chunk;
+  while (first + kCompareRun <= count && SameRun(a + first, b + first)) first += kCompareRun;
   while (first < count && a[first] == b[first]) ++first;
   if (first == count) return {count, count};
   // A pixel differs at `first`, so these loops stop at it at the latest.
   int end = count;
-  for (const int chunk : kCompareChunks)
-    while (end - chunk > first && std::memcmp(a + end - chunk, b + end - chunk, chunk * sizeof(Colour)) == 0)
-      end -= chunk;
+  while (end - kCompareRun > first && SameRun(a + end - kCompareRun, b + end - kCompareRun)) end -= kCompareRun;
   while (a[end - 1] == b[end - 1]) --end;
   return {first, end};
 }
+
+// Keys to the last row noted with each: open addressing, at most half
+// full, so a lookup mostly reads one slot.
+class LastRowByKey {
+ public:
+  explicit LastRowByKey(size_t rows) {
+    size_t capacity = 16;
+    while (capacity < 2 * rows) capacity *= 2;
+    mask_ = capacity - 1;
+    for (size_t c = capacity; c > 1; c >>= 1) --shift_;
+    keys_.assign(capacity, 0);
+    rows_.assign(capacity, kFree);
+  }
+
+  int Find(uint64_t key) const {
+    for (size_t slot = Home(key);; slot = (slot + 1) & mask_) {
+      if (rows_[slot] == kFree || keys_[slot] == key) return rows_[slot];
+    }
+  }
+
+  void Note(uint64_t key, int row) {
+    size_t slot = Home(key);
+    while (rows_[slot] != kFree && keys_[slot] != key) slot = (slot + 1) & mask_;
+    keys_[slot] = key;
+    rows_[slot] = row;
+  }
+
+ private:
+  static constexpr int kFree = -1;
+
+  size_t Home(uint64_t key) const { return static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> shift_) & mask_; }
+
+  size_t mask_ = 0;
+  int shift_ = 64;
+  std::vector<uint64_t> keys_;
+  std::vector<int> rows_;
+};
 
 // The rows read so far, by the keys of their blocks: the last row with
 // each key.  A row that shares a key with another but not its pixels takes
 // the key over; keys only propose rows, which are then compared.
 class RowsByBlock {
  public:
-  explicit RowsByBlock(int pixels) : blocks_(pixels >= 16 * kKeyBlocks ? kKeyBlocks : 1), pixels_(pixels) {}
+  RowsByBlock(int pixels, int rows)
+      : blocks_(pixels >= 16 * kKeyBlocks ? kKeyBlocks : 1),
+        pixels_(pixels),
+        rows_(static_cast<size_t>(blocks_), LastRowByKey(static_cast<size_t>(rows))) {}
 
   int Blocks() const { return blocks_; }
   // The first pixel of a block; Start(Blocks()) is the end of the row.
@@ -1269,10 +1322,8 @@ class RowsByBlock {
   // equals), or -1.
   int Candidate(const std::array<uint64_t, kKeyBlocks>& keys) const {
     std::array<int, kKeyBlocks> found{};
-    for (int b = 0; b < blocks_; ++b) {
-      const auto entry = rows_[static_cast<size_t>(b)].find(keys[static_cast<size_t>(b)]);
-      found[static_cast<size_t>(b)] = entry == rows_[static_cast<size_t>(b)].end() ? -1 : entry->second;
-    }
+    for (int b = 0; b < blocks_; ++b)
+      found[static_cast<size_t>(b)] = rows_[static_cast<size_t>(b)].Find(keys[static_cast<size_t>(b)]);
     int best = -1, bestVotes = 0;
     for (int b = 0; b < blocks_; ++b) {
       const int row = found[static_cast<size_t>(b)];
@@ -1284,13 +1335,13 @@ class RowsByBlock {
   }
 
   void Note(const std::array<uint64_t, kKeyBlocks>& keys, int y) {
-    for (int b = 0; b < blocks_; ++b) rows_[static_cast<size_t>(b)].insert_or_assign(keys[static_cast<size_t>(b)], y);
+    for (int b = 0; b < blocks_; ++b) rows_[static_cast<size_t>(b)].Note(keys[static_cast<size_t>(b)], y);
   }
 
  private:
   int blocks_;
   int pixels_;
-  std::array<std::unordered_map<uint64_t, int>, kKeyBlocks> rows_;
+  std::vector<LastRowByKey> rows_;  // per block
 };
 
 // The patches of a row that is `earlier` but where they differ: in each
@@ -1340,7 +1391,7 @@ RowPlans PlanRows(const Image& large, ReadColumns read) {
   const int pixels = read.Pixels();
   const size_t bytes = static_cast<size_t>(pixels) * sizeof(Colour);
   const int loneLimit = read.count / kLonePatchShare, groupedLimit = read.count / kGroupedPatchShare;
-  RowsByBlock byBlock(pixels);
+  RowsByBlock byBlock(pixels, large.height);
   std::array<uint64_t, kKeyBlocks> keys{};
   RowPlan lastTried;  // the patches last worked out, taken or not
   for (int y = 0; y < large.height; ++y) {
