@@ -913,8 +913,16 @@ class PairCounts {
       keys_[slot] = key;
       counts_[slot] = 0;
       inNeedle_[slot] = 0;
+      used_.push_back(slot);
     }
     ++inNeedle_[slot];
+  }
+
+  // How often the counted haystack rows have the needle's least common pair.
+  uint64_t Fewest() const {
+    uint64_t fewest = kFree;
+    for (const size_t slot : used_) fewest = std::min(fewest, counts_[slot]);
+    return fewest;
   }
 
   void Count(uint64_t key) {
@@ -945,6 +953,7 @@ class PairCounts {
   std::vector<uint64_t> keys_;
   std::vector<uint64_t> counts_;
   std::vector<uint64_t> inNeedle_;
+  std::vector<size_t> used_;  // the slots holding pairs
 };
 
 struct RarePair {
@@ -965,8 +974,10 @@ struct RarePair {
 };
 
 // The needle pair that the sampled haystack rows hold least often; the
-// first such pair in reading order when several tie.
-RarePair ChooseRarePair(const Search& search) {
+// first such pair in reading order when several tie.  None once every pair
+// has been counted more than `tooCommon` times: counts only grow, so the
+// rarest would be too common to look for.
+std::optional<RarePair> ChooseRarePair(const Search& search, uint64_t tooCommon) {
   const Image& small = search.small;
   const int span = std::min(2, small.width);
   const int pairsPerRow = small.width - span + 1;
@@ -989,6 +1000,9 @@ RarePair ChooseRarePair(const Search& search) {
     const int y = k * step + (k * (k + 1) / 2) % step;
     if (y >= large.height) break;
     for (int x = 0; x + span <= large.width; ++x) counts.Count(PairAt(large.Row(y), x, span));
+    // Asked after rows 1, 2, 4, 8...: at most twice the needle's pairs to look at.
+    const bool checkpoint = (k & (k + 1)) == 0;
+    if (checkpoint && counts.Fewest() > tooCommon) return std::nullopt;
   }
 
   // Counts are below 2^32 (samples) and 2^15 (candidates): no weight reaches this one.
@@ -1044,8 +1058,11 @@ bool PairsInRow(const Colour* row, int firstX, int lastX, int y, uint64_t pair, 
 Outcome RarePairPlaces(const Search& search, std::optional<ImagePoint>& found, ImagePoint& from) {
   const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
   const size_t limit = PlaceLimit(pixels);
-  const RarePair rare = ChooseRarePair(search);
-  if (rare.sampledCount * kPairSamplingStep > limit / 2) return Outcome::kGaveUp;
+  // A pair the samples show more often than this promises too many places.
+  const uint64_t tooCommon = limit / 2 / kPairSamplingStep;
+  const std::optional<RarePair> chosen = ChooseRarePair(search, tooCommon);
+  if (!chosen || chosen->sampledCount > tooCommon) return Outcome::kGaveUp;
+  const RarePair& rare = *chosen;
 
   std::vector<uint64_t> places;
   for (int y = 0; y <= search.lastY; ++y) {
@@ -1234,6 +1251,7 @@ constexpr int kCompareRun = 16;
 inline bool SameRun(const Colour* a, const Colour* b) {
 #ifdef VENDRIX_SEARCH_SSE2
   __m128i same = _mm_set1_epi32(-1);
+#pragma GCC unroll 4
   for (int k = 0; k < kCompareRun; k += 4) {
     const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k));
     const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k));
