@@ -299,6 +299,25 @@ __attribute__((target("avx2"))) void QuartersAvx2(const std::array<const Colour*
   }
 }
 
+// The first of prints[x .. end-1] that is one of `keys`, or `end`: four
+// fingerprints compared with every key at once.
+template <int Keys>
+__attribute__((target("avx2"))) int NextOfKeysAvx2(const uint64_t* keys, const uint64_t* prints, int x, int end) {
+  __m256i key[Keys];
+  for (int k = 0; k < Keys; ++k) key[k] = _mm256_set1_epi64x(static_cast<long long>(keys[k]));
+  for (; x + 4 <= end; x += 4) {
+    const __m256i four = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(prints + x));
+    __m256i any = _mm256_cmpeq_epi64(four, key[0]);
+    for (int k = 1; k < Keys; ++k) any = _mm256_or_si256(any, _mm256_cmpeq_epi64(four, key[k]));
+    const int found = _mm256_movemask_pd(_mm256_castsi256_pd(any));
+    if (found != 0) return x + __builtin_ctz(static_cast<unsigned>(found));
+  }
+  for (; x < end; ++x)
+    for (int k = 0; k < Keys; ++k)
+      if (prints[x] == keys[k]) return x;
+  return end;
+}
+
 bool HaveAvx2() { return __builtin_cpu_supports("avx2"); }
 #else
 bool HaveAvx2() { return false; }
@@ -476,6 +495,7 @@ class RowHasher {
     }
   }
 
+  bool Avx2() const { return avx2_; }
   // Whether eight rows at once beat two times four.
   bool FastEight() const { return std::is_same_v<Field, Mersenne31> && avx2_; }
 
@@ -572,7 +592,11 @@ class RowGroup {
 // at most an eighth full and remembers its longest probe, so a lookup is
 // mostly one comparison and never wraps around.  Fingerprints are already
 // spread evenly by the random base, so their low bits serve as the slot.
+// A map of a few keys can instead compare fingerprints with every key,
+// four at a time, when looking for the next one it holds.
 class FingerprintMap {
+  using NextOfKeys = int (*)(const uint64_t* keys, const uint64_t* prints, int x, int end);
+
  public:
   explicit FingerprintMap(size_t entries) {
     size_t capacity = 16;
@@ -590,7 +614,29 @@ class FingerprintMap {
     keys_[slot] = key;
     values_[slot] = value;
     longestProbe_ = std::max(longestProbe_, slot - Home(key));
+    inserted_.push_back(key);
+    nextOf_ = nullptr;
     return value;
+  }
+
+  // Lets NextIn compare in AVX2 registers when the map holds few keys;
+  // asked after the last Insert.
+  void CompareInVectors(bool avx2) {
+#ifdef VENDRIX_SEARCH_AVX2
+    static constexpr std::array<NextOfKeys, 9> kCompareWith{
+        nullptr,           NextOfKeysAvx2<1>, NextOfKeysAvx2<2>, NextOfKeysAvx2<3>, NextOfKeysAvx2<4>,
+        NextOfKeysAvx2<5>, NextOfKeysAvx2<6>, NextOfKeysAvx2<7>, NextOfKeysAvx2<8>};
+    nextOf_ = avx2 && inserted_.size() < kCompareWith.size() ? kCompareWith[inserted_.size()] : nullptr;
+#else
+    static_cast<void>(avx2);
+#endif
+  }
+
+  // The first of prints[x .. end-1] that the map holds; `end` when none.
+  int NextIn(const uint64_t* prints, int x, int end) const {
+    if (nextOf_ != nullptr) return nextOf_(inserted_.data(), prints, x, end);
+    while (x < end && Find(prints[x]) < 0) ++x;
+    return x;
   }
 
   int Find(uint64_t key) const {
@@ -615,15 +661,13 @@ class FingerprintMap {
   size_t longestProbe_ = 0;
   std::vector<uint64_t> keys_;
   std::vector<int> values_;
+  std::vector<uint64_t> inserted_;  // the keys, in the order they came
+  NextOfKeys nextOf_ = nullptr;
 };
 
 // The first window from `x` on whose fingerprint is in the map; `end`
-// when none.  A loop of its own so that its few variables stay in
-// registers.
-int NextHit(const FingerprintMap& map, const uint64_t* prints, int x, int end) {
-  while (x < end && map.Find(prints[x]) < 0) ++x;
-  return x;
-}
+// when none.
+int NextHit(const FingerprintMap& map, const uint64_t* prints, int x, int end) { return map.NextIn(prints, x, end); }
 
 struct Probe {
   int i;
@@ -835,6 +879,7 @@ Outcome SampledRows(const Search& search, const NeedleRows<Field>& needle, const
   std::sort(watched.begin(), watched.end());
   FingerprintMap firstWatched(watched.size());
   for (size_t k = 0; k < watched.size(); ++k) firstWatched.Insert(watched[k].first, static_cast<int>(k));
+  firstWatched.CompareInVectors(needle.hasher.Avx2());
 
   const uint64_t pixels = static_cast<uint64_t>(search.large.width) * static_cast<uint64_t>(search.large.height);
   const size_t placeLimit = PlaceLimit(pixels);
@@ -1662,6 +1707,7 @@ Outcome AllRows(const Search& search, const NeedleRows<Field>& needle, ImagePoin
   FingerprintMap kindOf(static_cast<size_t>(needle.kinds));
   for (int j = 0; j < height; ++j)
     kindOf.Insert(needle.prints[static_cast<size_t>(j)], needle.kind[static_cast<size_t>(j)]);
+  kindOf.CompareInVectors(needle.hasher.Avx2());
 
   const int firstX = from.x;
   ColumnMatchers columns(search, matcher, kindOf, from, failLimit, result);
