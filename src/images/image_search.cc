@@ -1673,15 +1673,20 @@ PatchPrints ComputePatches(const Image& large, const RowGroup& group, int firstX
 void PatchedHits(const RowPlan& plan, const FingerprintMap& kindOf, const uint64_t* prints, const PatchPrints& layout,
                  const std::vector<RowHit>& source, std::vector<RowHit>& hits) {
   hits.clear();
+  // The source's hits are in column order.
+  const auto from = [&source](auto kept, int column) {
+    return std::partition_point(kept, source.end(), [column](const RowHit& hit) { return hit.column < column; });
+  };
   auto kept = source.begin();
   for (int p = 0; p < plan.patches; ++p) {
     const Patch patch = plan.patch[static_cast<size_t>(p)];
-    for (; kept != source.end() && kept->column < patch.first; ++kept) hits.push_back(*kept);
+    const auto patchStart = from(kept, patch.first);
+    hits.insert(hits.end(), kept, patchStart);
     const uint64_t* own = layout.Of(prints, p, patch.first);
     const int count = patch.end - patch.first;
     for (int k = NextHit(kindOf, own, 0, count); k < count; k = NextHit(kindOf, own, k + 1, count))
       hits.push_back({patch.first + k, kindOf.Find(own[k])});
-    while (kept != source.end() && kept->column < patch.end) ++kept;
+    kept = from(patchStart, patch.end);
   }
   hits.insert(hits.end(), kept, source.end());
 }
