@@ -240,17 +240,29 @@ __attribute__((target("avx2"), always_inline)) inline __m256i HornerStepAvx2(__m
   return _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
 }
 
+// (h * base + first) * base + second, the same in one fold: h * base^2 <
+// 2^62 + 2^34 and first * base < 2^63, so the sum fits 64 bits.
+__attribute__((target("avx2"), always_inline)) inline __m256i HornerPairAvx2(__m256i h, __m256i base,
+                                                                            __m256i baseSquared, __m256i prime,
+                                                                            __m256i first, __m256i second) {
+  const __m256i t = _mm256_add_epi64(_mm256_add_epi64(_mm256_mul_epu32(h, baseSquared), _mm256_mul_epu32(first, base)),
+                                     second);
+  const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
+  return _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+}
+
 // The first window's fingerprint of 4*Chains rows from `rows` on, rolled in
 // four quarters as RowHasher::Whole does, every quarter of every row in a
 // lane of its own: 4*Chains chains of multiplications overlap instead of
 // four.  Gives each row's quarters, below the prime, for Whole to join.
 template <int Chains>
 __attribute__((target("avx2"))) void QuartersAvx2(const std::array<const Colour*, 4 * Chains>& rows, int quarter,
-                                                  int width, uint64_t base,
+                                                  int width, uint64_t base, uint64_t baseSquared,
                                                   std::array<std::array<uint64_t, 4>, 4 * Chains>& quarters) {
   const __m256i prime = _mm256_set1_epi64x(static_cast<long long>(Mersenne31::kPrime));
   const __m256i one = _mm256_set1_epi64x(1);
   const __m256i vBase = _mm256_set1_epi64x(static_cast<long long>(base));
+  const __m256i vBaseSquared = _mm256_set1_epi64x(static_cast<long long>(baseSquared));
   // h[c][q]: quarter q of rows 4c .. 4c+3, folded below 2^31 + 8 between steps.
   __m256i h[Chains][4];
   for (int c = 0; c < Chains; ++c)
@@ -267,10 +279,12 @@ __attribute__((target("avx2"))) void QuartersAvx2(const std::array<const Colour*
         const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 3] + at));
         const __m128i low01 = _mm_unpacklo_epi32(r0, r1), low23 = _mm_unpacklo_epi32(r2, r3);
         const __m128i high01 = _mm_unpackhi_epi32(r0, r1), high23 = _mm_unpackhi_epi32(r2, r3);
-        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(low01, low23)));
-        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(low01, low23)));
-        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(high01, high23)));
-        h[c][q] = HornerStepAvx2(h[c][q], vBase, prime, _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(high01, high23)));
+        h[c][q] = HornerPairAvx2(h[c][q], vBase, vBaseSquared, prime,
+                                 _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(low01, low23)),
+                                 _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(low01, low23)));
+        h[c][q] = HornerPairAvx2(h[c][q], vBase, vBaseSquared, prime,
+                                 _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(high01, high23)),
+                                 _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(high01, high23)));
       }
     }
   }
@@ -442,7 +456,7 @@ class RowHasher {
     if constexpr (N % 4 == 0 && std::is_same_v<Field, Mersenne31>) {
       if (avx2_ && width_ >= kQuarterFrom) {
         std::array<std::array<uint64_t, 4>, N> quarters;
-        QuartersAvx2<N / 4>(rows, quarter_, width_, base_, quarters);
+        QuartersAvx2<N / 4>(rows, quarter_, width_, base_, MulMod(base_, base_), quarters);
         for (size_t n = 0; n < N; ++n) h[n] = Joined(quarters[n]);
         return;
       }
