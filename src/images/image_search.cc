@@ -1059,7 +1059,7 @@ std::optional<RarePair> ChooseRarePair(const Search& search, uint64_t tooCommon)
     const int y = k * step + (k * (k + 1) / 2) % step;
     if (y >= large.height) break;
     for (int x = 0; x + span <= large.width; ++x) counts.Count(PairAt(large.Row(y), x, span));
-    // Asked after rows 1, 2, 4, 8...: at most twice the needle's pairs to look at.
+    // Asked after rows 1, 2, 4, 8...: a look at the needle's pairs for each doubling.
     const bool checkpoint = (k & (k + 1)) == 0;
     if (checkpoint && counts.Fewest() > tooCommon) return std::nullopt;
   }
@@ -1833,8 +1833,8 @@ namespace image_search_internal {
 // an earlier one in a few pixels mostly does too, which only proposes that
 // row; the rows are then compared, so a shared key never decides anything.
 // Four independent lanes of two pixels each, and in each step two 32-bit
-// products (what SSE2 multiplies natively, so the compiler's vector code
-// stays cheap), keep a key at a quarter of the cost of reading the row.
+// products (what SSE2 multiplies natively, two lanes to a register), keep
+// a key at a fraction of the cost of reading the row.
 uint64_t RowKey(const Colour* pixels, size_t count) {
   constexpr size_t kKeyStride = 32;
   constexpr uint64_t kLow = 0x9E3779B1u, kHigh = 0x85EBCA77u;  // odd, below 2^32
