@@ -386,6 +386,25 @@ TEST(ImageSearchTest, RarePairNeverAnswersWrongly) {
   EXPECT_GT(answered, 100);  // small pictures stay under the filter's limits
 }
 
+// The rare pair stops counting as soon as every pair of the needle is too
+// common to look for, and only then: one pixel of a colour found nowhere
+// else keeps it going, however common the needle's other pairs are.
+TEST(ImageSearchTest, RarePairGivesUpOnlyWhenEveryPairIsCommon) {
+  const auto stripes = [](int x, int) { return x % 3 == 0 ? Colour{0xFFFFFF} : Colour{0}; };
+  for (const bool oneRarePixel : {false, true}) {
+    Image large = Pattern(400, 300, stripes);
+    if (oneRarePixel) large.Set(250, 200, 0x00ABCDEF);
+    const Image small = Cut(large, 240, 190, 24, 24);
+    const std::string what = oneRarePixel ? "one rare pixel" : "stripes only";
+    const auto rare = SearchByRarePair(large, small);
+    EXPECT_EQ(rare.has_value(), oneRarePixel) << what;
+    if (rare) {
+      EXPECT_EQ(Show(*rare), "(240,190)") << what;
+    }
+    ExpectSameAsStraightforward(large, small, what);
+  }
+}
+
 // Haystacks whose rows repeat the row above: such rows are compared with
 // that row instead of fingerprinted, and only their columns holding a
 // needle row step on.  Vertical stripes make every row alike; planted
