@@ -161,6 +161,29 @@ struct Mersenne61 {
 };
 
 #ifdef VENDRIX_SEARCH_AVX2
+// Pixels at..at+3 of rows first..first+3: column s holds pixel at+s of
+// each row.
+template <size_t N>
+__attribute__((always_inline)) inline void TransposedFour(const std::array<const Colour*, N>& rows, int first, int at, __m128i (&column)[4]) {
+  const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first] + at));
+  const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 1] + at));
+  const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 2] + at));
+  const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 3] + at));
+  const __m128i low01 = _mm_unpacklo_epi32(r0, r1), low23 = _mm_unpacklo_epi32(r2, r3);
+  const __m128i high01 = _mm_unpackhi_epi32(r0, r1), high23 = _mm_unpackhi_epi32(r2, r3);
+  column[0] = _mm_unpacklo_epi64(low01, low23);
+  column[1] = _mm_unpackhi_epi64(low01, low23);
+  column[2] = _mm_unpacklo_epi64(high01, high23);
+  column[3] = _mm_unpackhi_epi64(high01, high23);
+}
+
+// Any t below 2^64 in each lane folded below 2^31 + 8, the same modulo
+// 2^31-1.
+__attribute__((target("avx2"), always_inline)) inline __m256i FoldedAvx2(__m256i t, __m256i prime) {
+  const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
+  return _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+}
+
 // The rolling step of RowHasher<Mersenne31>::Windows for 4*Chains rows at
 // once, one row per 64-bit lane, with the same arithmetic and so the same
 // fingerprints.  Pixels are loaded four at a time from each row and
@@ -186,35 +209,19 @@ __attribute__((target("avx2"))) int RollRowsAvx2(const std::array<const Colour*,
   for (int c = 0; c < Chains; ++c)
     hv[c] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h.data() + 4 * c));
 
-  // Pixels at..at+3 of rows first..first+3; column s holds pixel at+s of
-  // each row.
-  const auto transposed = [&rows](int first, int at, __m128i (&column)[4]) {
-    const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first] + at));
-    const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 1] + at));
-    const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 2] + at));
-    const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[first + 3] + at));
-    const __m128i low01 = _mm_unpacklo_epi32(r0, r1), low23 = _mm_unpacklo_epi32(r2, r3);
-    const __m128i high01 = _mm_unpackhi_epi32(r0, r1), high23 = _mm_unpackhi_epi32(r2, r3);
-    column[0] = _mm_unpacklo_epi64(low01, low23);
-    column[1] = _mm_unpackhi_epi64(low01, low23);
-    column[2] = _mm_unpacklo_epi64(high01, high23);
-    column[3] = _mm_unpackhi_epi64(high01, high23);
-  };
-
   int k = 1;
   for (; k + 3 < count; k += 4) {
     for (int c = 0; c < Chains; ++c) {
       __m128i leaving[4], entering[4];
-      transposed(4 * c, k - 1, leaving);
-      transposed(4 * c, k - 1 + width, entering);
+      TransposedFour(rows, 4 * c, k - 1, leaving);
+      TransposedFour(rows, 4 * c, k - 1 + width, entering);
       __m256i prints[4];
       for (int step = 0; step < 4; ++step) {
         const __m256i gone = _mm256_cvtepu32_epi64(_mm_xor_si128(leaving[step], allOnes));
         const __m256i come = _mm256_cvtepu32_epi64(entering[step]);
         const __m256i rest = _mm256_add_epi64(_mm256_mul_epu32(gone, vToWidth), _mm256_add_epi64(come, vBias));
         const __m256i t = _mm256_add_epi64(_mm256_mul_epu32(hv[c], vBase), rest);
-        const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
-        hv[c] = _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+        hv[c] = FoldedAvx2(t, prime);
         // hv - prime when hv >= prime: hv + 1 reaches 2^31 exactly then.
         prints[step] =
             _mm256_and_si256(_mm256_add_epi64(hv[c], _mm256_srli_epi64(_mm256_add_epi64(hv[c], one), 31)), prime);
@@ -235,9 +242,7 @@ __attribute__((target("avx2"))) int RollRowsAvx2(const std::array<const Colour*,
 // h * base + pixels, folded below 2^31 + 8, in each lane.
 __attribute__((target("avx2"), always_inline)) inline __m256i HornerStepAvx2(__m256i h, __m256i base,
                                                                             __m256i prime, __m256i pixels) {
-  const __m256i t = _mm256_add_epi64(_mm256_mul_epu32(h, base), pixels);
-  const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
-  return _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+  return FoldedAvx2(_mm256_add_epi64(_mm256_mul_epu32(h, base), pixels), prime);
 }
 
 // (h * base + first) * base + second, the same in one fold: h * base^2 <
@@ -247,8 +252,7 @@ __attribute__((target("avx2"), always_inline)) inline __m256i HornerPairAvx2(__m
                                                                             __m256i first, __m256i second) {
   const __m256i t = _mm256_add_epi64(_mm256_add_epi64(_mm256_mul_epu32(h, baseSquared), _mm256_mul_epu32(first, base)),
                                      second);
-  const __m256i once = _mm256_add_epi64(_mm256_and_si256(t, prime), _mm256_srli_epi64(t, 31));
-  return _mm256_add_epi64(_mm256_and_si256(once, prime), _mm256_srli_epi64(once, 31));
+  return FoldedAvx2(t, prime);
 }
 
 // The first window's fingerprint of 4*Chains rows from `rows` on, rolled in
@@ -272,19 +276,12 @@ __attribute__((target("avx2"))) void QuartersAvx2(const std::array<const Colour*
   for (; i + 4 <= quarter; i += 4) {
     for (int c = 0; c < Chains; ++c) {
       for (int q = 0; q < 4; ++q) {
-        const int at = q * quarter + i;
-        const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c] + at));
-        const __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 1] + at));
-        const __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 2] + at));
-        const __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[4 * c + 3] + at));
-        const __m128i low01 = _mm_unpacklo_epi32(r0, r1), low23 = _mm_unpacklo_epi32(r2, r3);
-        const __m128i high01 = _mm_unpackhi_epi32(r0, r1), high23 = _mm_unpackhi_epi32(r2, r3);
-        h[c][q] = HornerPairAvx2(h[c][q], vBase, vBaseSquared, prime,
-                                 _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(low01, low23)),
-                                 _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(low01, low23)));
-        h[c][q] = HornerPairAvx2(h[c][q], vBase, vBaseSquared, prime,
-                                 _mm256_cvtepu32_epi64(_mm_unpacklo_epi64(high01, high23)),
-                                 _mm256_cvtepu32_epi64(_mm_unpackhi_epi64(high01, high23)));
+        __m128i column[4];
+        TransposedFour(rows, 4 * c, q * quarter + i, column);
+#pragma GCC unroll 2
+        for (int step = 0; step < 4; step += 2)
+          h[c][q] = HornerPairAvx2(h[c][q], vBase, vBaseSquared, prime, _mm256_cvtepu32_epi64(column[step]),
+                                   _mm256_cvtepu32_epi64(column[step + 1]));
       }
     }
   }
@@ -679,9 +676,6 @@ class FingerprintMap {
   NextOfKeys nextOf_ = nullptr;
 };
 
-// The first window from `x` on whose fingerprint is in the map; `end`
-// when none.
-int NextHit(const FingerprintMap& map, const uint64_t* prints, int x, int end) { return map.NextIn(prints, x, end); }
 
 struct Probe {
   int i;
@@ -910,8 +904,8 @@ Outcome SampledRows(const Search& search, const NeedleRows<Field>& needle, const
     for (int n = 0; n < group; ++n) {
       const int r = rows[first + static_cast<size_t>(n)];
       const uint64_t* prints = rowPrints.Of(n);
-      for (int x = NextHit(firstWatched, prints, 0, count); x < count;
-           x = NextHit(firstWatched, prints, x + 1, count)) {
+      for (int x = firstWatched.NextIn(prints, 0, count); x < count;
+           x = firstWatched.NextIn(prints, x + 1, count)) {
         int k = firstWatched.Find(prints[x]);
         for (; static_cast<size_t>(k) < watched.size() && watched[static_cast<size_t>(k)].first == prints[x]; ++k) {
           const int y = r - watched[static_cast<size_t>(k)].second;
@@ -1510,8 +1504,8 @@ struct RowHit {
 // The windows of one row that are needle rows, columns 0 .. count-1.
 void CollectHits(const FingerprintMap& kindOf, const uint64_t* prints, int count, std::vector<RowHit>& hits) {
   hits.clear();
-  for (int column = NextHit(kindOf, prints, 0, count); column < count;
-       column = NextHit(kindOf, prints, column + 1, count))
+  for (int column = kindOf.NextIn(prints, 0, count); column < count;
+       column = kindOf.NextIn(prints, column + 1, count))
     hits.push_back({column, kindOf.Find(prints[column])});
 }
 
@@ -1688,19 +1682,19 @@ void PatchedHits(const RowPlan& plan, const FingerprintMap& kindOf, const uint64
                  const std::vector<RowHit>& source, std::vector<RowHit>& hits) {
   hits.clear();
   // The source's hits are in column order.
-  const auto from = [&source](auto kept, int column) {
+  const auto firstFrom = [&source](auto kept, int column) {
     return std::partition_point(kept, source.end(), [column](const RowHit& hit) { return hit.column < column; });
   };
   auto kept = source.begin();
   for (int p = 0; p < plan.patches; ++p) {
     const Patch patch = plan.patch[static_cast<size_t>(p)];
-    const auto patchStart = from(kept, patch.first);
+    const auto patchStart = firstFrom(kept, patch.first);
     hits.insert(hits.end(), kept, patchStart);
     const uint64_t* own = layout.Of(prints, p, patch.first);
     const int count = patch.end - patch.first;
-    for (int k = NextHit(kindOf, own, 0, count); k < count; k = NextHit(kindOf, own, k + 1, count))
+    for (int k = kindOf.NextIn(own, 0, count); k < count; k = kindOf.NextIn(own, k + 1, count))
       hits.push_back({patch.first + k, kindOf.Find(own[k])});
-    kept = from(patchStart, patch.end);
+    kept = firstFrom(patchStart, patch.end);
   }
   hits.insert(hits.end(), kept, source.end());
 }
